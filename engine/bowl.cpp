@@ -1,0 +1,97 @@
+#include "bowl.h"
+
+#include <algorithm>
+#include <cmath>
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "numeric.h"
+#include "scenarioreader.h"
+#include "vintroperror.h"
+
+namespace vintrop {
+
+float RadiusOf(float m) {
+    // The volume rule of a disk of unit density: the constant is 3.14 and it
+    // multiplies; 100000 scales the result to twips.
+    const double base = 0.75 * static_cast<double>(m) * 100000.0 * 3.14;
+    const double exponent = 1.0 / 3.0;
+    if (base < 0) err::Raise(err::InvalidCall);
+    return ToSingle(std::pow(base, exponent));
+}
+
+void CBowl::SetM(float newMass) {
+    m_M = newMass;
+    m_r = RadiusOf(newMass);
+}
+
+void CBowl::Advance() {
+    x = ToSingle(static_cast<double>(x) + Vx);
+    y = ToSingle(static_cast<double>(y) + Vy);
+}
+
+void CBowl::Reverse() {
+    x = ToSingle(static_cast<double>(x) - Vx);
+    y = ToSingle(static_cast<double>(y) - Vy);
+}
+
+void CBowl::ManualAdvance(double vModule) {
+    // Each coordinate on its own: a failure (speed 0, overflow) leaves that
+    // coordinate where it was and the other one still moves.
+    const auto moved = [&](float pos, float v, float& out) {
+        const double s = std::sqrt(static_cast<double>(Vx) * Vx + static_cast<double>(Vy) * Vy);
+        if (s == 0) return;
+        const double next = static_cast<double>(pos) + (v / s) * vModule;
+        const float f = static_cast<float>(next);
+        if (std::isfinite(f)) out = f;
+    };
+    moved(x, Vx, x);
+    moved(y, Vy, y);
+}
+
+void CBowl::AddCollision(int16_t idx) {
+    auto it = std::lower_bound(m_Contacts.begin(), m_Contacts.end(), idx);
+    if (it == m_Contacts.end() || *it != idx) m_Contacts.insert(it, idx);
+}
+
+void CBowl::RemoveCollision(int16_t idx) {
+    auto it = std::lower_bound(m_Contacts.begin(), m_Contacts.end(), idx);
+    if (it != m_Contacts.end() && *it == idx) m_Contacts.erase(it);
+}
+
+bool CBowl::ExistCollision(int16_t idx) const {
+    return std::binary_search(m_Contacts.begin(), m_Contacts.end(), idx);
+}
+
+void CBowl::ShiftContactsAfterRemoval(int16_t removed) {
+    RemoveCollision(removed);
+    for (auto& c : m_Contacts)
+        if (c > removed) --c;
+}
+
+bool CBowl::SerializeOut(std::ostream& fd) const {
+    for (float v : {m_M, m_Xo, m_Yo, m_Vxo, m_Vyo}) fd << FormatG9(v) << "\r\n";
+    return static_cast<bool>(fd);
+}
+
+bool CBowl::SerializeIn(std::istream& fd) {
+    ScenarioReader in(fd);
+    try {
+        ReadFrom(in);
+        return true;
+    } catch (const VintropError&) {
+        return false;
+    }
+}
+
+void CBowl::ReadFrom(ScenarioReader& in) {
+    // Mass: a 16-bit whole number (halves to even), then as a float.
+    SetM(static_cast<float>(ToInt16(in.Number())));
+    SetXo(ToSingle(in.Number()));
+    SetYo(ToSingle(in.Number()));
+    SetVxo(ToSingle(in.Number()));
+    SetVyo(ToSingle(in.Number()));
+}
+
+} // namespace vintrop

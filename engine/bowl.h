@@ -1,0 +1,70 @@
+#pragma once
+// One rigid disk ("bowl"): initial and current kinematic state, mass and the
+// radius derived from it, display number and colour, and the set of bowls it
+// is touching. Positions in twips, velocities in twips per step.
+#include <cstdint>
+#include <iosfwd>
+#include <vector>
+
+namespace vintrop {
+
+class ScenarioReader;
+
+class CBowl {
+public:
+    int16_t Id = 0;      // number shown to the user; set by the engine
+    float x = 0, y = 0;  // current centre
+    float Vx = 0, Vy = 0; // current velocity, per step
+    int32_t Color = 0;   // red + 256 * green + 65536 * blue
+
+    // Initial values; each setter also overwrites the current value.
+    float Xo() const { return m_Xo; }
+    float Yo() const { return m_Yo; }
+    float Vxo() const { return m_Vxo; }
+    float Vyo() const { return m_Vyo; }
+    void SetXo(float vVal) { m_Xo = vVal; x = vVal; }
+    void SetYo(float vVal) { m_Yo = vVal; y = vVal; }
+    void SetVxo(float vVal) { m_Vxo = vVal; Vx = vVal; }
+    void SetVyo(float vVal) { m_Vyo = vVal; Vy = vVal; }
+
+    float M() const { return m_M; }
+    // Stores the mass, then derives the radius; a negative mass is stored but
+    // leaves the radius unchanged and throws InvalidCall.
+    void SetM(float newMass);
+    float r() const { return m_r; }
+
+    // One step along the velocity (forward) or against it (back); each
+    // coordinate rounded to a float as it is stored. Throws Overflow.
+    void Advance();
+    void Reverse();
+    // Moves the centre by vModule twips along the direction of the velocity
+    // (backwards when negative). A bowl at rest is not moved; never throws.
+    void ManualAdvance(double vModule);
+
+    // Contact set: 1-based positions of the bowls this one is touching.
+    void AddCollision(int16_t idx);
+    void RemoveCollision(int16_t idx);
+    void ClearCollision() { m_Contacts.clear(); }
+    bool ExistCollision(int16_t idx) const;
+    const std::vector<int16_t>& Contacts() const { return m_Contacts; } // ascending
+    // After the bowl at position `removed` left the collection: forget it and
+    // move the positions above it down by one.
+    void ShiftContactsAfterRemoval(int16_t removed);
+
+    // The bowl's five lines of a scenario file (mass, Xo, Yo, Vxo, Vyo).
+    bool SerializeOut(std::ostream& fd) const;
+    bool SerializeIn(std::istream& fd);
+    // Reads the five lines; throws the VintropError of the first bad line.
+    void ReadFrom(ScenarioReader& in);
+
+private:
+    float m_Xo = 0, m_Yo = 0, m_Vxo = 0, m_Vyo = 0;
+    float m_M = 0, m_r = 0;
+    std::vector<int16_t> m_Contacts; // kept sorted, each position once
+};
+
+// Radius of a bowl of mass m: (0.75 * m * 100000 * 3.14)^(1/3). Throws
+// InvalidCall for a negative mass.
+float RadiusOf(float m);
+
+} // namespace vintrop

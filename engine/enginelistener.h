@@ -1,0 +1,23 @@
+#pragma once
+// What the engine tells its listeners, synchronously and in order, during a
+// step or a rewind. Override only what you need. The bowls are the engine's
+// own; handlers read them and must not add or remove bowls.
+
+namespace vintrop {
+
+class CBowl;
+
+class IEngineListener {
+public:
+    virtual ~IEngineListener() = default;
+    // A new collision of b1 (being stepped) with b2, after the push-back.
+    virtual void BeforeCollision(const CBowl& /*b1*/, const CBowl& /*b2*/) {}
+    // The same pair, with its velocities resolved.
+    virtual void AfterCollision(const CBowl& /*b1*/, const CBowl& /*b2*/) {}
+    // One bowl has finished its part of the step (or was rewound).
+    virtual void Step(const CBowl& /*b*/) {}
+    // The step (or rewind) is complete and t has its new value.
+    virtual void AdvanceCompleted() {}
+};
+
+} // namespace vintrop

@@ -1,0 +1,387 @@
+#include "envengine.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <istream>
+#include <limits>
+#include <ostream>
+#include <string>
+
+#include "numeric.h"
+#include "scenarioreader.h"
+
+namespace vintrop {
+
+namespace {
+// Positions and loop counters are 16-bit: a step or a count past 32767 is
+// the overflow error.
+constexpr int kMaxPosition = std::numeric_limits<int16_t>::max();
+
+// A listener may not add or remove bowls while a step delivers events.
+struct StepGuard {
+    explicit StepGuard(bool& flag) : m_Flag(flag) { m_Flag = true; }
+    ~StepGuard() { m_Flag = false; }
+    bool& m_Flag;
+};
+} // namespace
+
+CEnvEng::CEnvEng() = default;
+
+CEnvEng::~CEnvEng() {
+    // Listeners are not owned; the history window is, and goes with us.
+    if (m_pHistory) m_pHistory->Terminate();
+}
+
+// ---------------------------------------------------------------- listeners
+
+void CEnvEng::Attach(IEngineListener* listener) {
+    if (listener && std::find(m_Listeners.begin(), m_Listeners.end(), listener) == m_Listeners.end())
+        m_Listeners.push_back(listener);
+}
+
+void CEnvEng::Detach(IEngineListener* listener) {
+    auto it = std::find(m_Listeners.begin(), m_Listeners.end(), listener);
+    if (it == m_Listeners.end()) return;
+    if (m_Dispatching > 0)
+        *it = nullptr; // compacted once delivery is over
+    else
+        m_Listeners.erase(it);
+}
+
+namespace {
+template <typename F>
+void Deliver(std::vector<IEngineListener*>& listeners, int& dispatching, F&& call) {
+    ++dispatching;
+    // Index loop: a handler may attach or detach listeners meanwhile.
+    for (std::size_t k = 0; k < listeners.size(); ++k)
+        if (IEngineListener* l = listeners[k]) call(*l);
+    if (--dispatching == 0)
+        listeners.erase(std::remove(listeners.begin(), listeners.end(), nullptr), listeners.end());
+}
+} // namespace
+
+void CEnvEng::RaiseBeforeCollision(const CBowl& b1, const CBowl& b2) {
+    Deliver(m_Listeners, m_Dispatching, [&](IEngineListener& l) { l.BeforeCollision(b1, b2); });
+}
+void CEnvEng::RaiseAfterCollision(const CBowl& b1, const CBowl& b2) {
+    Deliver(m_Listeners, m_Dispatching, [&](IEngineListener& l) { l.AfterCollision(b1, b2); });
+}
+void CEnvEng::RaiseStep(const CBowl& b) {
+    Deliver(m_Listeners, m_Dispatching, [&](IEngineListener& l) { l.Step(b); });
+}
+void CEnvEng::RaiseAdvanceCompleted() {
+    Deliver(m_Listeners, m_Dispatching, [&](IEngineListener& l) { l.AdvanceCompleted(); });
+}
+
+// --------------------------------------------------------------- properties
+
+IClock& CEnvEng::Clock() const {
+    if (!m_Timer) err::Raise(err::ObjectNotSet);
+    return *m_Timer;
+}
+
+bool CEnvEng::IsExecuting() const { return m_Timer && m_Timer->Enabled(); }
+
+int16_t CEnvEng::sInterval() const { return ToInt16(Clock().Interval()); }
+
+void CEnvEng::sInterval(int16_t vIntrvl) { Clock().SetInterval(vIntrvl); }
+
+IHistoryLog* CEnvEng::History() {
+    if (!m_pHistory && m_HistoryFactory) m_pHistory = m_HistoryFactory();
+    return m_pHistory.get();
+}
+
+void CEnvEng::KeepHistory(int16_t vBool) {
+    m_KeepHistory = vBool;
+    IHistoryLog* history = History();
+    if (!history) return;
+    if (vBool == kTrueValue)
+        history->init(*this);
+    else
+        history->Terminate();
+}
+
+double CEnvEng::EnCinTot() const {
+    double e = 0;
+    for (const auto& b : m_Bowls) {
+        const double vx = b->Vx, vy = b->Vy;
+        e = e + (vx * vx + vy * vy) * (0.5 * b->M());
+    }
+    return e;
+}
+
+double CEnvEng::RelDist(const CBowl& b1, const CBowl& b2) {
+    const double dy = static_cast<double>(b1.y) - b2.y;
+    const double dx = static_cast<double>(b1.x) - b2.x;
+    const double q = dy * dy + dx * dx;
+    return std::floor(std::sqrt(q)) + 1;
+}
+
+// -------------------------------------------------------------------- bowls
+
+CBowl& CEnvEng::AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
+                        std::unique_ptr<CBowl> vItem) {
+    assert(!m_Stepping && "bowls cannot be added while a step runs");
+    if (!vItem) {
+        vItem = std::make_unique<CBowl>();
+        vItem->SetM(static_cast<float>(Mass));
+        vItem->SetXo(X0);
+        vItem->SetYo(Y0);
+        vItem->SetVxo(Vx0);
+        vItem->SetVyo(Vy0);
+    }
+    if (m_Bowls.size() >= static_cast<std::size_t>(kMaxPosition)) err::Raise(err::Overflow);
+    vItem->Id = static_cast<int16_t>(m_Bowls.size() + 1);
+    vItem->Color = NextColor();
+    m_Bowls.push_back(std::move(vItem));
+    return *m_Bowls.back();
+}
+
+int32_t CEnvEng::NextColor() {
+    // A linear congruential generator on [0, 1) with a fixed start, so every
+    // run of the program hands out the same colours.
+    const auto next = [this] {
+        m_RndState = (m_RndState * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu;
+        return static_cast<double>(m_RndState) / 16777216.0;
+    };
+    const double r1 = next(), r2 = next(), r3 = next();
+    const auto level = [](double v) { return static_cast<int32_t>(std::nearbyint(v * 255)); };
+    return level(r1) + 256 * level(r2) + 65536 * level(r3);
+}
+
+CBowl& CEnvEng::GetBowl(int vItem) {
+    if (vItem < 1 || vItem > static_cast<int>(m_Bowls.size())) err::Raise(err::SubscriptRange);
+    return *m_Bowls[static_cast<std::size_t>(vItem - 1)];
+}
+
+const CBowl& CEnvEng::GetBowl(int vItem) const {
+    return const_cast<CEnvEng*>(this)->GetBowl(vItem);
+}
+
+void CEnvEng::RemoveBowl(int IdxKey) {
+    assert(!m_Stepping && "bowls cannot be removed while a step runs");
+    if (IdxKey < 1 || IdxKey > static_cast<int>(m_Bowls.size())) err::Raise(err::SubscriptRange);
+    m_Bowls.erase(m_Bowls.begin() + (IdxKey - 1));
+    // Contact sets hold positions: keep them pointing at the same bowls.
+    for (auto& b : m_Bowls) b->ShiftContactsAfterRemoval(static_cast<int16_t>(IdxKey));
+}
+
+void CEnvEng::ClearBowls() {
+    assert(!m_Stepping && "bowls cannot be removed while a step runs");
+    m_Bowls.clear();
+}
+
+// -------------------------------------------------------------- run control
+
+void CEnvEng::init(IClock& sTimer) {
+    m_Timer = &sTimer;
+    m_Timer->SetTickHandler([this] { Advance(); });
+    t = 0;
+}
+
+void CEnvEng::sPlay() { Clock().SetEnabled(true); }
+
+void CEnvEng::sStop() { Clock().SetEnabled(false); }
+
+void CEnvEng::Advance() { StepAll(true); }
+
+void CEnvEng::Reverse() { StepAll(false); }
+
+void CEnvEng::StepAll(bool forward) {
+    StepGuard guard(m_Stepping);
+    const int n = BowlCount();
+    for (int i = 1; i <= n; ++i) {
+        CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
+        MoveAndReflect(b, forward);
+        const int count = BowlCount();
+        for (int j = 1; j <= count; ++j)
+            if (j != i) CheckPair(static_cast<int16_t>(i), static_cast<int16_t>(j), forward);
+        // The 16-bit counter of the inner loop cannot step past 32767.
+        if (count == kMaxPosition) err::Raise(err::Overflow);
+        RaiseStep(b);
+    }
+    const int64_t next = static_cast<int64_t>(t) + (forward ? 1 : -1);
+    if (next > std::numeric_limits<int32_t>::max() || next < std::numeric_limits<int32_t>::min())
+        err::Raise(err::Overflow);
+    t = static_cast<int32_t>(next);
+    RaiseAdvanceCompleted();
+}
+
+void CEnvEng::MoveAndReflect(CBowl& b, bool forward) const {
+    if (forward)
+        b.Advance();
+    else
+        b.Reverse();
+    // Each test reads what the one before left; equality counts as a touch.
+    // The position is clamped, not mirrored.
+    const double r = b.r();
+    if (ToSingle(r + b.x) >= MaxX) {
+        b.x = ToSingle(static_cast<double>(MaxX) - r);
+        b.Vx = -b.Vx;
+    }
+    if (ToSingle(b.x - r) <= 0) {
+        b.x = b.r();
+        b.Vx = -b.Vx;
+    }
+    if (ToSingle(r + b.y) >= MaxY) {
+        b.y = ToSingle(static_cast<double>(MaxY) - r);
+        b.Vy = -b.Vy;
+    }
+    if (ToSingle(b.y - r) <= 0) {
+        b.y = b.r();
+        b.Vy = -b.Vy;
+    }
+}
+
+void CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
+    CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
+    CBowl& c = *m_Bowls[static_cast<std::size_t>(j - 1)];
+    if (b.ExistCollision(j)) {
+        // Still touching from an earlier collision: release the pair once the
+        // centres are at least the radius sum, rounded down, apart.
+        const float d = ToSingle(RelDist(b, c));
+        const float s = ToSingle(static_cast<double>(b.r()) + c.r());
+        if (s < d) {
+            b.RemoveCollision(j);
+            c.RemoveCollision(i);
+        }
+        return;
+    }
+    const double d = RelDist(b, c);
+    const float s = ToSingle(static_cast<double>(c.r()) + b.r());
+    if (!(s >= ToSingle(d))) return;
+
+    // Push B back along its own path by the overlap (the sum is not rounded).
+    const double radii = static_cast<double>(c.r()) + b.r();
+    b.ManualAdvance(forward ? d - radii : radii - d);
+    RaiseBeforeCollision(b, c);
+    ResolveCollision(b, c);
+    RaiseAfterCollision(b, c);
+    b.AddCollision(j);
+    c.AddCollision(i);
+}
+
+namespace {
+// Stores a velocity component; an arithmetic failure leaves it unchanged
+// and the response goes on with the remaining components.
+void Store(float& target, double value) {
+    const float f = static_cast<float>(value);
+    if (std::isfinite(f)) target = f;
+}
+} // namespace
+
+void CEnvEng::ResolveCollision(CBowl& b1, CBowl& b2) const {
+    const double m1 = b1.M(), m2 = b2.M();
+    const double dx = static_cast<double>(b2.x) - b1.x;
+    const double dy = static_cast<double>(b2.y) - b1.y;
+    const double d = std::sqrt(dx * dx + dy * dy);
+
+    // Coincident centres leave the line of centres undefined: treat that
+    // collision as central.
+    if (m_CentralCollision || d == 0) {
+        // Each axis as a head-on collision of its own.
+        const double v1x = b1.Vx, v1y = b1.Vy;
+        Store(b1.Vx, (2 * m2 * b2.Vx + (m1 - m2) * b1.Vx) / (m1 + m2));
+        Store(b1.Vy, (2 * m2 * b2.Vy + (m1 - m2) * b1.Vy) / (m1 + m2));
+        Store(b2.Vx, v1x - b2.Vx + b1.Vx);
+        Store(b2.Vy, v1y - b2.Vy + b1.Vy);
+        return;
+    }
+
+    // Turn into the frame whose first axis runs from b1's centre to b2's,
+    // exchange along it, keep across it, and turn back.
+    const double cosA = dx / d;
+    const double sinA = dy / d;
+    const double along1 = b1.Vx * cosA + b1.Vy * sinA;
+    const double across1 = -b1.Vx * sinA + b1.Vy * cosA;
+    const double along2 = b2.Vx * cosA + b2.Vy * sinA;
+    const double across2 = -b2.Vx * sinA + b2.Vy * cosA;
+    const double after2 = (2 * m1 * along1 + (m2 - m1) * along2) / (m1 + m2);
+    const double after1 = after2 + along2 - along1;
+    Store(b1.Vx, after1 * cosA - across1 * sinA);
+    Store(b1.Vy, after1 * sinA + across1 * cosA);
+    Store(b2.Vx, after2 * cosA - across2 * sinA);
+    Store(b2.Vy, after2 * sinA + across2 * cosA);
+}
+
+void CEnvEng::sRewind() {
+    {
+        StepGuard guard(m_Stepping);
+        for (auto& b : m_Bowls) {
+            b->x = b->Xo();
+            b->y = b->Yo();
+            b->Vx = b->Vxo();
+            b->Vy = b->Vyo();
+            // A replay after a rewind must meet the same collisions as the
+            // first run, so no contact may survive from before.
+            b->ClearCollision();
+            RaiseStep(*b);
+        }
+        t = 0;
+    }
+    RaiseAdvanceCompleted();
+}
+
+void CEnvEng::Reset() {
+    sStop();
+    sRewind();
+    ClearBowls();
+    sInterval(50);
+}
+
+void CEnvEng::Terminate() {
+    if (m_pHistory) {
+        m_pHistory->Terminate();
+        m_pHistory.reset();
+    }
+    m_Bowls.clear();
+}
+
+void CEnvEng::ShowHistory(IOwnerWindow* pOwnerForm) {
+    if (IHistoryLog* history = History()) history->Show(pOwnerForm);
+}
+
+void CEnvEng::HideHistory() {
+    if (m_pHistory) m_pHistory->Hide();
+}
+
+// ------------------------------------------------------------ scenario file
+
+bool CEnvEng::SerializeOut(std::ostream& fd) const {
+    try {
+        fd << FormatG9(Clock().Interval()) << "\r\n";
+        fd << std::to_string(m_CentralCollision) << "\r\n";
+        fd << std::to_string(m_KeepHistory) << "\r\n";
+        fd << std::to_string(m_Bowls.size()) << "\r\n";
+        if (!fd) return false;
+        for (const auto& b : m_Bowls)
+            if (!b->SerializeOut(fd)) return false;
+        return static_cast<bool>(fd);
+    } catch (const VintropError&) {
+        return false;
+    }
+}
+
+bool CEnvEng::SerializeIn(std::istream& fd) {
+    m_LastReadError.reset();
+    ScenarioReader in(fd);
+    try {
+        sInterval(ToInt16(in.Number()));
+        CentralCollision(in.Number() != 0 ? kTrueValue : 0);
+        KeepHistory(in.Number() != 0 ? kTrueValue : 0);
+        const int16_t n = ToInt16(in.Number());
+        for (int k = 1; k <= n; ++k) {
+            auto bowl = std::make_unique<CBowl>();
+            bowl->ReadFrom(in);
+            AddBowl(0, 0, 0, 0, 0, std::move(bowl));
+        }
+        return true;
+    } catch (const VintropError& e) {
+        m_LastReadError = e;
+        m_LastReadError->SetLine(in.LinesRead());
+        return false;
+    }
+}
+
+} // namespace vintrop

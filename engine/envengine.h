@@ -1,0 +1,104 @@
+#pragma once
+// The simulation environment: owns the ordered bowls, the box size, the step
+// counter and the two options, and drives time from a bound clock. It draws
+// nothing; listeners learn what happens through IEngineListener.
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "bowl.h"
+#include "clock.h"
+#include "enginelistener.h"
+#include "historylog.h"
+#include "vintroperror.h"
+
+namespace vintrop {
+
+class CEnvEng {
+public:
+    CEnvEng();
+    ~CEnvEng();
+    CEnvEng(const CEnvEng&) = delete;
+    CEnvEng& operator=(const CEnvEng&) = delete;
+
+    float MaxX = 0;   // box width in twips; set by the window showing the scene
+    float MaxY = 0;   // box height in twips
+    int32_t t = 0;    // step counter
+
+    // Listeners receive events in the order they were attached.
+    void Attach(IEngineListener* listener);
+    void Detach(IEngineListener* listener);
+    // How the history window is made on first need; none in tests and the runner.
+    void SetHistoryFactory(HistoryFactory factory) { m_HistoryFactory = std::move(factory); }
+
+    // --- properties ---
+    bool IsExecuting() const;
+    int16_t sInterval() const;          // the clock's interval; Overflow if out of 16 bits
+    void sInterval(int16_t vIntrvl);    // applies to a running clock at once
+    int16_t KeepHistory() const { return m_KeepHistory; }
+    void KeepHistory(int16_t vBool);    // -1 starts the history log, anything else ends it
+    int16_t CentralCollision() const { return m_CentralCollision; }
+    void CentralCollision(int16_t vOpt) { m_CentralCollision = vOpt ? kTrueValue : 0; }
+    double EnCinTot() const;            // total kinetic energy
+    static double RelDist(const CBowl& b1, const CBowl& b2); // floor(distance) + 1
+
+    // --- bowls, positions 1..N ---
+    // Adds vItem if given, else a new bowl from the values; assigns Id and Color.
+    CBowl& AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
+                   std::unique_ptr<CBowl> vItem = nullptr);
+    int16_t BowlCount() const { return static_cast<int16_t>(m_Bowls.size()); }
+    CBowl& GetBowl(int vItem);          // SubscriptRange outside 1..N
+    const CBowl& GetBowl(int vItem) const;
+    void RemoveBowl(int IdxKey);        // SubscriptRange outside 1..N
+    void ClearBowls();
+
+    // --- run control ---
+    void init(IClock& sTimer);
+    void sPlay();
+    void sStop();
+    void Advance();   // one step forward
+    void Reverse();   // one step back
+    void sRewind();   // initial state, t = 0
+    void Reset();     // stop, rewind, no bowls, interval 50
+    void Terminate(); // end the history window, release the bowls
+    void ShowHistory(IOwnerWindow* pOwnerForm);
+    void HideHistory();
+
+    // --- scenario file (the caller opens and closes the stream) ---
+    bool SerializeOut(std::ostream& fd) const;
+    // Reads a scenario onto the engine; on failure what was read before the
+    // error stays applied and LastReadError() says which line and why.
+    bool SerializeIn(std::istream& fd);
+    const std::optional<VintropError>& LastReadError() const { return m_LastReadError; }
+
+private:
+    static constexpr int16_t kTrueValue = -1;
+
+    IClock& Clock() const;
+    IHistoryLog* History();
+    void StepAll(bool forward);
+    void MoveAndReflect(CBowl& b, bool forward) const;
+    void CheckPair(int16_t i, int16_t j, bool forward);
+    void ResolveCollision(CBowl& b1, CBowl& b2) const;
+    void RaiseBeforeCollision(const CBowl& b1, const CBowl& b2);
+    void RaiseAfterCollision(const CBowl& b1, const CBowl& b2);
+    void RaiseStep(const CBowl& b);
+    void RaiseAdvanceCompleted();
+    int32_t NextColor();
+
+    IClock* m_Timer = nullptr;                  // bound by init, not owned
+    std::unique_ptr<IHistoryLog> m_pHistory;    // owned; created on first need
+    HistoryFactory m_HistoryFactory;
+    int16_t m_KeepHistory = 0;
+    int16_t m_CentralCollision = 0;
+    std::vector<std::unique_ptr<CBowl>> m_Bowls;
+    std::vector<IEngineListener*> m_Listeners;
+    int m_Dispatching = 0;                      // > 0 while events are delivered
+    bool m_Stepping = false;                    // a step or rewind is running
+    uint32_t m_RndState = 0x50000;              // colour generator, fixed start
+    std::optional<VintropError> m_LastReadError;
+};
+
+} // namespace vintrop

@@ -1,0 +1,15 @@
+#pragma once
+// The program's number formats, in the user's locale.
+#include <QString>
+
+namespace vintrop::fmt {
+
+// "###,###,###,##0.00": grouped thousands, exactly two decimals.
+QString Fixed(double v);
+// Shortest text of a 32-bit float, up to 7 significant digits, no grouping;
+// exponent form ("1.234568E+07") when more than 7 integer digits are needed.
+QString General(float v);
+// Plain decimal, leading minus when negative.
+QString Integer(long long v);
+
+} // namespace vintrop::fmt

@@ -1,0 +1,54 @@
+#pragma once
+// The one seam through which every window shows message boxes and file
+// dialogs. Tests script the answers ("next answer is Yes", "next file name
+// is ...") and read back what was shown, so no test waits on a modal window.
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+class QWidget;
+
+namespace vintrop {
+
+class Prompt {
+public:
+    enum class Icon { None, Question, Exclamation, Information };
+
+    // A message box titled "Vintrop". Returns the button pressed; closing
+    // the box counts as Cancel when offered, else No, else Ok.
+    static QMessageBox::StandardButton Message(QWidget* parent, const QString& text, Icon icon,
+                                               QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // Shows an error's "Errore <n>: <description> <source>" with the exclamation icon.
+    static void Error(QWidget* parent, const QString& userText);
+
+    // File dialogs with the program's options; an empty string means cancelled.
+    static QString OpenFileName(QWidget* parent, const QString& current);
+    static QString SaveFileName(QWidget* parent, const QString& current);
+    static QString ExportFileName(QWidget* parent, const QString& suggested);
+
+    // --- scripting for tests ---
+    struct Shown {
+        QString text;
+        Icon icon;
+        QMessageBox::StandardButtons buttons;
+    };
+    // Turns scripting on: from now on nothing modal is ever shown. Answers
+    // come from the queues; an empty queue answers Ok/Yes-less defaults
+    // (the first of Ok, Cancel, No offered) and an empty file name.
+    static void StartScripting();
+    static void StopScripting();
+    static bool Scripting();
+    static void ScriptAnswer(QMessageBox::StandardButton answer);
+    static void ScriptFileName(const QString& path);  // "" scripts a cancel
+    static const std::deque<Shown>& ShownMessages();
+    static QStringList ShownTexts();
+    static int FileDialogsShown();
+    static void ClearLog();
+    // Called with the box just before a scripted answer is given (a test can
+    // look at the screen while a message is "up").
+    static void SetOnMessage(std::function<void(const Shown&)> hook);
+};
+
+} // namespace vintrop

@@ -1,0 +1,34 @@
+#pragma once
+// The scenario as a document: New, Open, Save, Save As, loading a path given
+// on the command line, the unsaved-changes question and the window title.
+#include <QString>
+
+namespace vintrop {
+
+class IDocumentHost;
+
+class ScenarioDocument {
+public:
+    explicit ScenarioDocument(IDocumentHost& host);
+
+    void New();
+    void Open();
+    void Save();
+    void SaveAs();
+    // Loads a scenario file; surrounding double quotes are removed from path.
+    void LoadScenario(QString& path);
+    // True when the pending command (New, Open, close) may go on.
+    bool QuerySaveChanges();
+
+    // The document name: empty while untitled.
+    const QString& FileName() const { return m_FileName; }
+
+private:
+    IDocumentHost& m_Host;
+    QString m_FileName;
+};
+
+// The program's arguments joined with single spaces: the one scenario path.
+QString CommandLinePath(const QStringList& arguments);
+
+} // namespace vintrop
