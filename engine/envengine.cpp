@@ -191,12 +191,19 @@ void CEnvEng::Reverse() { StepAll(false); }
 void CEnvEng::StepAll(bool forward) {
     StepGuard guard(m_Stepping);
     const int n = BowlCount();
+    // Positions may have been changed since the last step (editing, rewind,
+    // a resized box), so the index starts afresh each step.
+    if (!m_PlainLoop) m_Index.Rebuild(m_Bowls, MaxX, MaxY);
     for (int i = 1; i <= n; ++i) {
         CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
         MoveAndReflect(b, forward);
         const int count = BowlCount();
-        for (int j = 1; j <= count; ++j)
-            if (j != i) CheckPair(static_cast<int16_t>(i), static_cast<int16_t>(j), forward);
+        if (m_PlainLoop) {
+            for (int j = 1; j <= count; ++j)
+                if (j != i) CheckPair(static_cast<int16_t>(i), static_cast<int16_t>(j), forward);
+        } else {
+            CheckCandidates(static_cast<int16_t>(i), forward);
+        }
         // The 16-bit counter of the inner loop cannot step past 32767.
         if (count == kMaxPosition) err::Raise(err::Overflow);
         RaiseStep(b);
@@ -234,7 +241,34 @@ void CEnvEng::MoveAndReflect(CBowl& b, bool forward) const {
     }
 }
 
-void CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
+void CEnvEng::CheckCandidates(int16_t i, bool forward) {
+    // The same pairs in the same ascending order as the plain loop, minus
+    // those that can neither collide (too far apart) nor be released (not in
+    // contact): for them the plain loop's check does nothing.
+    CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
+    m_Index.Update(i, b);
+    int16_t lastJ = 0;
+    for (bool again = true; again;) {
+        again = false;
+        m_Candidates.clear();
+        m_Index.Query(i, b, m_Candidates);
+        m_Candidates.insert(m_Candidates.end(), b.Contacts().begin(), b.Contacts().end());
+        std::sort(m_Candidates.begin(), m_Candidates.end());
+        m_Candidates.erase(std::unique(m_Candidates.begin(), m_Candidates.end()), m_Candidates.end());
+        for (int16_t j : m_Candidates) {
+            if (j <= lastJ) continue;
+            lastJ = j;
+            if (CheckPair(i, j, forward)) {
+                // B was pushed back: look again from where it is now.
+                m_Index.Update(i, b);
+                again = true;
+                break;
+            }
+        }
+    }
+}
+
+bool CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
     CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
     CBowl& c = *m_Bowls[static_cast<std::size_t>(j - 1)];
     if (b.ExistCollision(j)) {
@@ -246,11 +280,11 @@ void CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
             b.RemoveCollision(j);
             c.RemoveCollision(i);
         }
-        return;
+        return false;
     }
     const double d = RelDist(b, c);
     const float s = ToSingle(static_cast<double>(c.r()) + b.r());
-    if (!(s >= ToSingle(d))) return;
+    if (!(s >= ToSingle(d))) return false;
 
     // Push B back along its own path by the overlap (the sum is not rounded).
     const double radii = static_cast<double>(c.r()) + b.r();
@@ -260,6 +294,7 @@ void CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
     RaiseAfterCollision(b, c);
     b.AddCollision(j);
     c.AddCollision(i);
+    return true;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bowl.h"
+#include "broadphase.h"
 #include "clock.h"
 #include "enginelistener.h"
 #include "historylog.h"
@@ -61,6 +62,11 @@ public:
     void Advance();   // one step forward
     void Reverse();   // one step back
     void sRewind();   // initial state, t = 0
+    // The plain loop checks every ordered pair; the default indexed loop
+    // checks only the pairs within reach and gives bit for bit the same
+    // results. The plain loop stays as the reference.
+    void SetPlainLoop(bool on) { m_PlainLoop = on; }
+    bool PlainLoop() const { return m_PlainLoop; }
     void Reset();     // stop, rewind, no bowls, interval 50
     void Terminate(); // end the history window, release the bowls
     void ShowHistory(IOwnerWindow* pOwnerForm);
@@ -80,7 +86,8 @@ private:
     IHistoryLog* History();
     void StepAll(bool forward);
     void MoveAndReflect(CBowl& b, bool forward) const;
-    void CheckPair(int16_t i, int16_t j, bool forward);
+    void CheckCandidates(int16_t i, bool forward);
+    bool CheckPair(int16_t i, int16_t j, bool forward); // true when B was pushed back
     void ResolveCollision(CBowl& b1, CBowl& b2) const;
     void RaiseBeforeCollision(const CBowl& b1, const CBowl& b2);
     void RaiseAfterCollision(const CBowl& b1, const CBowl& b2);
@@ -99,6 +106,9 @@ private:
     bool m_Stepping = false;                    // a step or rewind is running
     uint32_t m_RndState = 0x50000;              // colour generator, fixed start
     std::optional<VintropError> m_LastReadError;
+    bool m_PlainLoop = false;
+    BroadPhase m_Index;
+    std::vector<int16_t> m_Candidates;          // reused by every step
 };
 
 } // namespace vintrop
