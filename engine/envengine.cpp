@@ -18,6 +18,14 @@ namespace {
 // the overflow error.
 constexpr int kMaxPosition = std::numeric_limits<int16_t>::max();
 
+// The distance test compares in 32-bit floats. Two bowls farther apart than
+// the largest float are simply far apart: the distance counts as infinite
+// instead of failing the step.
+float DistanceAsFloat(double d) {
+    return d > std::numeric_limits<float>::max() ? std::numeric_limits<float>::infinity()
+                                                 : static_cast<float>(d);
+}
+
 // A listener may not add or remove bowls while a step delivers events.
 struct StepGuard {
     explicit StepGuard(bool& flag) : m_Flag(flag) { m_Flag = true; }
@@ -274,7 +282,7 @@ bool CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
     if (b.ExistCollision(j)) {
         // Still touching from an earlier collision: release the pair once the
         // centres are at least the radius sum, rounded down, apart.
-        const float d = ToSingle(RelDist(b, c));
+        const float d = DistanceAsFloat(RelDist(b, c));
         const float s = ToSingle(static_cast<double>(b.r()) + c.r());
         if (s < d) {
             b.RemoveCollision(j);
@@ -284,7 +292,7 @@ bool CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
     }
     const double d = RelDist(b, c);
     const float s = ToSingle(static_cast<double>(c.r()) + b.r());
-    if (!(s >= ToSingle(d))) return false;
+    if (!(s >= DistanceAsFloat(d))) return false;
 
     // Push B back along its own path by the overlap (the sum is not rounded).
     const double radii = static_cast<double>(c.r()) + b.r();
@@ -402,6 +410,8 @@ bool CEnvEng::SerializeIn(std::istream& fd) {
     m_LastReadError.reset();
     ScenarioReader in(fd);
     try {
+        // A file that could not be opened arrives as a failed stream.
+        if (!fd) err::Raise(err::FileNotFound);
         sInterval(ToInt16(in.Number()));
         CentralCollision(in.Number() != 0 ? kTrueValue : 0);
         KeepHistory(in.Number() != 0 ? kTrueValue : 0);

@@ -180,3 +180,24 @@ TEST(IndexedLoop, SeesBowlsEditedBetweenSteps) {
 }
 
 } // namespace
+
+namespace {
+
+// Two bowls at opposite ends of the float range: their distance does not fit
+// a float, which must read as "far apart", not fail the step, in both loops.
+TEST(IndexedLoop, BowlsFartherApartThanTheFloatRangeDoNotFailAStep) {
+    for (bool plain : {true, false}) {
+        CEnvEng engine;
+        ManualClock clock;
+        engine.init(clock);
+        engine.SetPlainLoop(plain);
+        engine.MaxX = 3.4e38f;
+        engine.MaxY = 4230;
+        engine.AddBowl(1, 3e38f, 100, 0, 0);
+        engine.AddBowl(1, -3e38f, 100, 0, 0);
+        EXPECT_NO_THROW(engine.Advance()) << (plain ? "plain" : "indexed");
+        EXPECT_EQ(engine.t, 1);
+    }
+}
+
+} // namespace

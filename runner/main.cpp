@@ -1,0 +1,219 @@
+// vintrop-run: runs a scenario file without any window and prints what
+// happens as CSV lines, for scripts and for checking the engine from outside.
+//
+//   vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] SCENARIO
+//
+// Output (standard output, "." as decimal point, floats with 9 significant
+// digits so that each reads back to the same 32-bit float):
+//   collision,T,ID1,ID2,M1,M2,X1,Y1,X2,Y2,V1X,V1Y,V2X,V2Y   at each BeforeCollision
+//   resolved,T,ID1,ID2,V1X,V1Y,V2X,V2Y                       at each AfterCollision
+//   bowl,ID,X,Y,VX,VY                                        per bowl after the last step
+//   end,T,COLLISIONS,ENERGY                                  last line
+// Exit status: 0 done, 2 scenario unreadable, 3 a step failed, 64 bad arguments.
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "clock.h"
+#include "envengine.h"
+#include "numeric.h"
+#include "vintroperror.h"
+
+namespace {
+
+using namespace vintrop;
+
+enum ExitStatus : int { kExitOk = 0, kExitBadScenario = 2, kExitStepFailed = 3, kExitUsage = 64 };
+
+const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] SCENARIO";
+
+struct Options {
+    float width = 8085;   // twips, the main window's initial drawing area
+    float height = 4230;
+    uint64_t steps = 0;   // forward steps
+    uint64_t back = 0;    // back steps, after the forward ones
+    bool plain = false;   // check every ordered pair instead of the indexed loop
+    std::string scenario;
+};
+
+std::string F(double v) { return FormatG9(v); }
+
+// Prints the collision events as they happen and counts them.
+class CsvListener : public IEngineListener {
+public:
+    CsvListener(const CEnvEng& engine, std::ostream& out) : m_Engine(engine), m_Out(out) {}
+
+    void BeforeCollision(const CBowl& b1, const CBowl& b2) override {
+        ++m_Collisions;
+        m_Out << "collision," << m_Engine.t << ',' << b1.Id << ',' << b2.Id << ',' << F(b1.M()) << ','
+              << F(b2.M()) << ',' << F(b1.x) << ',' << F(b1.y) << ',' << F(b2.x) << ',' << F(b2.y) << ','
+              << F(b1.Vx) << ',' << F(b1.Vy) << ',' << F(b2.Vx) << ',' << F(b2.Vy) << '\n';
+    }
+
+    void AfterCollision(const CBowl& b1, const CBowl& b2) override {
+        m_Out << "resolved," << m_Engine.t << ',' << b1.Id << ',' << b2.Id << ',' << F(b1.Vx) << ',' << F(b1.Vy)
+              << ',' << F(b2.Vx) << ',' << F(b2.Vy) << '\n';
+    }
+
+    uint64_t Collisions() const { return m_Collisions; }
+
+private:
+    const CEnvEng& m_Engine;
+    std::ostream& m_Out;
+    uint64_t m_Collisions = 0;
+};
+
+// A whole number of steps: decimal digits only.
+std::optional<uint64_t> ParseCount(const char* text) {
+    uint64_t v = 0;
+    const char* end = text + std::strlen(text);
+    const auto res = std::from_chars(text, end, v);
+    if (res.ec != std::errc() || res.ptr != end || end == text) return std::nullopt;
+    return v;
+}
+
+// A box size in twips: a finite, non-negative number that fits a float.
+std::optional<float> ParseSize(const char* text) {
+    double v = 0;
+    const char* end = text + std::strlen(text);
+    const auto res = std::from_chars(text, end, v);
+    if (res.ec != std::errc() || res.ptr != end || end == text) return std::nullopt;
+    if (!std::isfinite(v) || v < 0 || v > 3.4028234663852886e38) return std::nullopt;
+    return static_cast<float>(v);
+}
+
+// Fills `opt` from the arguments; returns an error text for a usage failure.
+std::optional<std::string> ParseArgs(int argc, char** argv, Options& opt, bool& help) {
+    bool haveScenario = false;
+    bool optionsEnded = false;
+    for (int k = 1; k < argc; ++k) {
+        const std::string arg = argv[k];
+        const auto needValues = [&](int n) { return k + n < argc; };
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            help = true;
+        } else if (!optionsEnded && arg == "--box") {
+            if (!needValues(2)) return "--box needs WIDTH and HEIGHT";
+            const auto w = ParseSize(argv[k + 1]);
+            const auto h = ParseSize(argv[k + 2]);
+            if (!w || !h) return "--box needs two non-negative numbers";
+            opt.width = *w;
+            opt.height = *h;
+            k += 2;
+        } else if (!optionsEnded && (arg == "--steps" || arg == "--back")) {
+            if (!needValues(1)) return arg + " needs a number";
+            const auto n = ParseCount(argv[k + 1]);
+            if (!n) return arg + " needs a whole number of steps, 0 or more";
+            (arg == "--steps" ? opt.steps : opt.back) = *n;
+            ++k;
+        } else if (!optionsEnded && arg == "--plain") {
+            opt.plain = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + arg;
+        } else {
+            if (haveScenario) return "only one SCENARIO may be given";
+            opt.scenario = arg;
+            haveScenario = true;
+        }
+    }
+    if (!haveScenario && !help) return "no SCENARIO given";
+    return std::nullopt;
+}
+
+std::string Describe(const VintropError& e) {
+    return e.Description() + " (error " + std::to_string(e.Number()) + ")";
+}
+
+int Run(const Options& opt) {
+    ManualClock clock;
+    CEnvEng engine;
+    engine.init(clock);
+    engine.Reset();
+    engine.SetPlainLoop(opt.plain);
+
+    // Reading: nothing reaches standard output unless the whole file is good.
+    try {
+        std::error_code ec;
+        if (std::filesystem::is_directory(opt.scenario, ec)) {
+            std::cerr << "vintrop-run: " << opt.scenario << ": is a directory, not a scenario file\n";
+            return kExitBadScenario;
+        }
+        std::ifstream in(opt.scenario, std::ios::binary);
+        if (!in.is_open()) {
+            std::cerr << "vintrop-run: " << opt.scenario << ": " << Describe(err::Make(err::FileNotFound)) << '\n';
+            return kExitBadScenario;
+        }
+        if (!engine.SerializeIn(in)) {
+            const auto& e = engine.LastReadError();
+            std::cerr << "vintrop-run: " << opt.scenario;
+            if (e && e->Line() > 0) std::cerr << ": line " << e->Line();
+            std::cerr << ": " << (e ? Describe(*e) : std::string("unreadable")) << '\n';
+            return kExitBadScenario;
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "vintrop-run: " << opt.scenario << ": " << e.what() << '\n';
+        return kExitBadScenario;
+    }
+
+    engine.MaxX = opt.width;
+    engine.MaxY = opt.height;
+    CsvListener csv(engine, std::cout);
+    engine.Attach(&csv);
+
+    // Stepping: a failing step keeps the lines printed so far.
+    const char* direction = "forward";
+    try {
+        for (uint64_t k = 0; k < opt.steps; ++k) engine.Advance();
+        direction = "back";
+        for (uint64_t k = 0; k < opt.back; ++k) engine.Reverse();
+
+        for (int i = 1; i <= engine.BowlCount(); ++i) {
+            const CBowl& b = engine.GetBowl(i);
+            std::cout << "bowl," << b.Id << ',' << F(b.x) << ',' << F(b.y) << ',' << F(b.Vx) << ',' << F(b.Vy)
+                      << '\n';
+        }
+        std::cout << "end," << engine.t << ',' << csv.Collisions() << ',' << F(engine.EnCinTot()) << '\n';
+    } catch (const VintropError& e) {
+        std::cout.flush();
+        std::cerr << "vintrop-run: " << opt.scenario << ": " << direction << " step at t=" << engine.t
+                  << " failed: " << Describe(e) << '\n';
+        return kExitStepFailed;
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::cerr << "vintrop-run: " << opt.scenario << ": " << direction << " step at t=" << engine.t
+                  << " failed: " << e.what() << '\n';
+        return kExitStepFailed;
+    }
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "vintrop-run: could not write the output\n";
+        return kExitStepFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    Options opt;
+    bool help = false;
+    if (const auto problem = ParseArgs(argc, argv, opt, help)) {
+        std::cerr << "vintrop-run: " << *problem << '\n' << kUsage << '\n';
+        return kExitUsage;
+    }
+    if (help) {
+        std::cout << kUsage << '\n';
+        return kExitOk;
+    }
+    return Run(opt);
+}

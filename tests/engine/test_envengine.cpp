@@ -1,0 +1,378 @@
+// The engine as a container and a run controller: numbering and colours,
+// removal with contact sets, the options, the history log calls, the clock,
+// rewind and reset.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine_support.h"
+
+namespace vintrop {
+namespace {
+
+using testing::EngineTest;
+using testing::Event;
+
+std::vector<int16_t> Ids(const CEnvEng& e) {
+    std::vector<int16_t> ids;
+    for (int i = 1; i <= e.BowlCount(); ++i) ids.push_back(e.GetBowl(i).Id);
+    return ids;
+}
+
+TEST_F(EngineTest, AddBowlSetsMassInitialAndCurrentState) {
+    CBowl& b = Add(10, 500, 400, 3, -2);
+    EXPECT_EQ(b.M(), 10.0f);
+    EXPECT_FLOAT_EQ(b.r(), 133.04451f);
+    EXPECT_EQ(b.Xo(), 500.0f);
+    EXPECT_EQ(b.x, 500.0f);
+    EXPECT_EQ(b.Vyo(), -2.0f);
+    EXPECT_EQ(b.Vy, -2.0f);
+    EXPECT_EQ(&eng.GetBowl(1), &b);
+}
+
+TEST_F(EngineTest, AddBowlTakesAGivenBowlAsItIs) {
+    auto item = std::make_unique<CBowl>();
+    item->SetM(4);
+    item->SetXo(1500);
+    item->Id = 99;
+    CBowl& b = eng.AddBowl(1, 7, 7, 7, 7, std::move(item));
+    EXPECT_EQ(b.M(), 4.0f);
+    EXPECT_EQ(b.Xo(), 1500.0f);
+    EXPECT_EQ(b.Vx, 0.0f);
+    EXPECT_EQ(b.Id, 1); // numbered again
+}
+
+TEST_F(EngineTest, IdsCountBowlsBeforeAddingAndAreNeverRenumbered) {
+    Add(1, 500, 500);
+    Add(1, 1500, 500);
+    Add(1, 2500, 500);
+    EXPECT_EQ(Ids(eng), (std::vector<int16_t>{1, 2, 3}));
+    const int32_t colour2 = eng.GetBowl(2).Color;
+    eng.RemoveBowl(1);
+    EXPECT_EQ(Ids(eng), (std::vector<int16_t>{2, 3}));
+    EXPECT_EQ(eng.GetBowl(1).Color, colour2);
+    Add(1, 3500, 500);
+    EXPECT_EQ(Ids(eng), (std::vector<int16_t>{2, 3, 3}));
+}
+
+TEST(EngineColours, AreValidDeterministicAndVaried) {
+    auto colours = [] {
+        ManualClock clock;
+        CEnvEng e;
+        e.init(clock);
+        std::vector<int32_t> c;
+        for (int i = 0; i < 30; ++i) c.push_back(e.AddBowl(1, 100.0f * i, 100, 0, 0).Color);
+        return c;
+    };
+    const std::vector<int32_t> first = colours();
+    EXPECT_EQ(colours(), first); // fixed generator start: every run the same colours
+    for (int32_t c : first) {
+        EXPECT_GE(c, 0);
+        EXPECT_LE(c, 0xFFFFFF);
+    }
+    EXPECT_GT(std::set<int32_t>(first.begin(), first.end()).size(), 25u);
+}
+
+TEST_F(EngineTest, PositionsOutsideTheCollectionAreSubscriptErrors) {
+    Add(1, 500, 500);
+    Add(2, 1500, 500);
+    for (int bad : {0, -1, 3}) {
+        EXPECT_VINTROP_ERROR(eng.GetBowl(bad), err::SubscriptRange);
+        EXPECT_VINTROP_ERROR(eng.RemoveBowl(bad), err::SubscriptRange);
+    }
+    EXPECT_EQ(eng.BowlCount(), 2);
+}
+
+// Four bowls with contacts 1-2, 1-4, 3-4; removing position 2 must leave
+// the sets naming the same bowls at their new positions.
+TEST_F(EngineTest, RemoveBowlKeepsContactSetsPointingAtTheSameBowls) {
+    for (int i = 0; i < 4; ++i) Add(1, 500.0f + 1000 * i, 500);
+    auto link = [&](int16_t i, int16_t j) {
+        eng.GetBowl(i).AddCollision(j);
+        eng.GetBowl(j).AddCollision(i);
+    };
+    link(1, 2);
+    link(1, 4);
+    link(3, 4);
+    eng.RemoveBowl(2);
+    ASSERT_EQ(Ids(eng), (std::vector<int16_t>{1, 3, 4}));
+    EXPECT_EQ(eng.GetBowl(1).Contacts(), (std::vector<int16_t>{3}));
+    EXPECT_EQ(eng.GetBowl(2).Contacts(), (std::vector<int16_t>{3}));
+    EXPECT_EQ(eng.GetBowl(3).Contacts(), (std::vector<int16_t>{1, 2}));
+}
+
+// Positions are 16-bit: 32767 bowls fit, a 32768th has no number, and a step
+// over 32767 bowls overflows its inner position counter after the first bowl.
+TEST_F(EngineTest, SixteenBitPositionLimits) {
+    for (int k = 0; k < 32767; ++k) Add(0, static_cast<float>(k % 8000), 100);
+    EXPECT_EQ(eng.GetBowl(32767).Id, 32767);
+    EXPECT_VINTROP_ERROR(Add(0, 1, 1), err::Overflow);
+    EXPECT_EQ(eng.BowlCount(), 32767);
+
+    EXPECT_VINTROP_ERROR(eng.Advance(), err::Overflow);
+    EXPECT_EQ(eng.t, 0);
+    EXPECT_EQ(rec.Count(Event::Completed), 0);
+
+    eng.RemoveBowl(32767);
+    rec.Clear();
+    EXPECT_NO_THROW(eng.Advance());
+    EXPECT_EQ(rec.Count(Event::Step), 32766);
+}
+
+TEST_F(EngineTest, ClearBowlsEmptiesSilently) {
+    Add(1, 500, 500);
+    Add(1, 1500, 500);
+    eng.ClearBowls();
+    EXPECT_EQ(eng.BowlCount(), 0);
+    EXPECT_TRUE(rec.events.empty());
+    EXPECT_EQ(Add(1, 500, 500).Id, 1);
+}
+
+TEST_F(EngineTest, CentralCollisionIsNormalised) {
+    EXPECT_EQ(eng.CentralCollision(), 0);
+    eng.CentralCollision(5);
+    EXPECT_EQ(eng.CentralCollision(), -1);
+    eng.CentralCollision(0);
+    EXPECT_EQ(eng.CentralCollision(), 0);
+    eng.CentralCollision(1);
+    EXPECT_EQ(eng.CentralCollision(), -1);
+}
+
+TEST_F(EngineTest, KineticEnergyTotal) {
+    EXPECT_EQ(eng.EnCinTot(), 0.0);
+    Add(2, 500, 500, 3, 4);
+    EXPECT_EQ(eng.EnCinTot(), 25.0);
+    Add(1, 1500, 500, -1, 0);
+    EXPECT_EQ(eng.EnCinTot(), 25.5);
+}
+
+// ---------------------------------------------------------------- history
+
+struct HistoryCalls {
+    int created = 0;
+    int destroyed = 0;
+    std::vector<std::string> calls;
+    CEnvEng* boundTo = nullptr;
+    IOwnerWindow* owner = nullptr;
+};
+
+class FakeHistory : public IHistoryLog {
+public:
+    explicit FakeHistory(HistoryCalls& c) : m_C(c) { ++m_C.created; }
+    ~FakeHistory() override { ++m_C.destroyed; }
+    void init(CEnvEng& e) override {
+        m_C.calls.push_back("init");
+        m_C.boundTo = &e;
+    }
+    void Terminate() override { m_C.calls.push_back("Terminate"); }
+    void Reset() override { m_C.calls.push_back("Reset"); }
+    void Show(IOwnerWindow* o) override {
+        m_C.calls.push_back(o ? "Show owned" : "Show modal");
+        m_C.owner = o;
+    }
+    void Hide() override { m_C.calls.push_back("Hide"); }
+
+private:
+    HistoryCalls& m_C;
+};
+
+class HistoryTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        eng.SetHistoryFactory([this] { return std::make_unique<FakeHistory>(h); });
+    }
+    // The fake writes into h, which goes before the engine: end it here.
+    void TearDown() override { eng.Terminate(); }
+    HistoryCalls h;
+};
+
+TEST_F(HistoryTest, KeepHistoryMinusOneStartsTheLogAnythingElseEndsIt) {
+    eng.KeepHistory(-1);
+    EXPECT_EQ(eng.KeepHistory(), -1);
+    EXPECT_EQ(h.boundTo, &eng);
+    eng.KeepHistory(0);
+    eng.KeepHistory(5);
+    EXPECT_EQ(eng.KeepHistory(), 5); // stored as given
+    eng.KeepHistory(1);
+    eng.KeepHistory(-1);
+    EXPECT_EQ(h.calls, (std::vector<std::string>{"init", "Terminate", "Terminate", "Terminate", "init"}));
+    EXPECT_EQ(h.created, 1); // made on first need, then kept
+}
+
+TEST_F(HistoryTest, KeepHistoryOffAlsoCreatesTheWindowFirst) {
+    eng.KeepHistory(0);
+    EXPECT_EQ(h.created, 1);
+    EXPECT_EQ(h.calls, (std::vector<std::string>{"Terminate"}));
+}
+
+TEST_F(HistoryTest, ShowAndHideReachTheWindow) {
+    struct Owner : IOwnerWindow {} owner;
+    eng.ShowHistory(&owner);
+    eng.ShowHistory(nullptr);
+    eng.HideHistory();
+    EXPECT_EQ(h.calls, (std::vector<std::string>{"Show owned", "Show modal", "Hide"}));
+}
+
+TEST_F(HistoryTest, TerminateEndsAndReleasesTheWindowAndTheBowls) {
+    eng.KeepHistory(-1);
+    Add(1, 500, 500);
+    Add(1, 1500, 500);
+    eng.Terminate();
+    EXPECT_EQ(h.calls.back(), "Terminate");
+    EXPECT_EQ(h.destroyed, 1);
+    EXPECT_EQ(eng.BowlCount(), 0);
+
+    // A later use starts afresh.
+    eng.KeepHistory(-1);
+    EXPECT_EQ(h.created, 2);
+    EXPECT_EQ(Add(1, 500, 500).Id, 1);
+}
+
+TEST_F(EngineTest, HistoryWithoutAFactoryIsNoError) {
+    EXPECT_NO_THROW(eng.KeepHistory(-1));
+    EXPECT_EQ(eng.KeepHistory(), -1);
+    EXPECT_NO_THROW(eng.ShowHistory(nullptr));
+    EXPECT_NO_THROW(eng.HideHistory());
+    EXPECT_NO_THROW(eng.Terminate());
+}
+
+// ------------------------------------------------------------ run control
+
+TEST_F(EngineTest, InitBindsTheClockAndZeroesTheCounter) {
+    eng.t = 12;
+    ManualClock other;
+    eng.init(other);
+    EXPECT_EQ(eng.t, 0);
+    eng.sPlay();
+    EXPECT_TRUE(other.Enabled());
+    EXPECT_FALSE(clock.Enabled());
+}
+
+TEST_F(EngineTest, ClockTicksStepOnlyWhilePlaying) {
+    Add(1, 500, 500, 10, 0);
+    clock.Tick();
+    EXPECT_EQ(eng.t, 0);
+    EXPECT_FALSE(eng.IsExecuting());
+    eng.sPlay();
+    EXPECT_TRUE(eng.IsExecuting());
+    clock.Tick();
+    clock.Tick();
+    EXPECT_EQ(eng.t, 2);
+    EXPECT_EQ(eng.GetBowl(1).x, 520.0f);
+    eng.sStop();
+    EXPECT_FALSE(eng.IsExecuting());
+    clock.Tick();
+    EXPECT_EQ(eng.t, 2);
+}
+
+TEST_F(EngineTest, IntervalGoesToTheClockAndNegativeIsRefused) {
+    EXPECT_EQ(eng.sInterval(), 50);
+    eng.sInterval(30);
+    EXPECT_EQ(clock.Interval(), 30);
+    EXPECT_EQ(eng.sInterval(), 30);
+    EXPECT_VINTROP_ERROR(eng.sInterval(-1), err::InvalidProperty);
+    EXPECT_EQ(eng.sInterval(), 30);
+    eng.sInterval(0);
+    EXPECT_EQ(eng.sInterval(), 0);
+}
+
+TEST_F(EngineTest, IntervalBeyondSixteenBitsReadsAsOverflow) {
+    clock.SetInterval(40000);
+    EXPECT_VINTROP_ERROR(eng.sInterval(), err::Overflow);
+}
+
+TEST(EngineWithoutClock, RunControlReportsTheMissingClock) {
+    CEnvEng e;
+    EXPECT_FALSE(e.IsExecuting());
+    EXPECT_VINTROP_ERROR(e.sPlay(), err::ObjectNotSet);
+    EXPECT_VINTROP_ERROR(e.sInterval(), err::ObjectNotSet);
+}
+
+TEST_F(EngineTest, RewindRestoresInitialStateWithEventsAndKeepsTheClockRunning) {
+    CBowl& a = Add(1, 1000, 1000, 0, 1);
+    CBowl& b = Add(1, 1050, 1000); // they collide and stay in contact for a while
+    Add(3, 4000, 2000, -20, 30);
+    eng.sPlay();
+    for (int i = 0; i < 3; ++i) eng.Advance();
+    ASSERT_TRUE(a.ExistCollision(2));
+    rec.Clear();
+
+    eng.sRewind();
+    EXPECT_EQ(rec.Trace(), "S1 S2 S3 C");
+    EXPECT_EQ(rec.events[0].b1.x, 1000.0f); // each bowl already reset when reported
+    EXPECT_EQ(rec.events[0].b1.Vy, 1.0f);
+    EXPECT_EQ(rec.events[2].b1.y, 2000.0f);
+    EXPECT_EQ(rec.events[3].t, 0);
+    EXPECT_EQ(eng.t, 0);
+    EXPECT_TRUE(eng.IsExecuting());
+    EXPECT_TRUE(a.Contacts().empty());
+    EXPECT_TRUE(b.Contacts().empty());
+    EXPECT_EQ(b.Vx, 0.0f);
+    EXPECT_EQ(b.Vy, 0.0f);
+}
+
+// Rewinding empties the contact sets, so a second run from the start repeats
+// the first one bit for bit, collisions included.
+TEST_F(EngineTest, ReplayAfterRewindIsIdentical) {
+    CBowl& a = Add(1, 1000, 1000, 0, 1);
+    Add(1, 1050, 1000);
+    Add(5, 3000, 1000, -40, 3);
+    Add(2, 2000, 1030, 25, 0);
+    auto run = [&] {
+        rec.Clear();
+        for (int i = 0; i < 16; ++i) eng.Advance();
+        std::vector<uint32_t> bits;
+        for (const auto& e : rec.events) bits.push_back(testing::Bits(e.b1.x) ^ testing::Bits(e.b1.Vy));
+        return std::make_pair(rec.Trace(), bits);
+    };
+    const auto first = run();
+    ASSERT_GE(rec.Count(Event::Before), 2);
+    ASSERT_FALSE(a.Contacts().empty()) << "the test needs a contact left over at the rewind";
+    eng.sRewind();
+    EXPECT_EQ(run(), first);
+}
+
+TEST_F(EngineTest, ResetRewindsStopsEmptiesAndRestoresTheInterval) {
+    eng.CentralCollision(-1);
+    Add(1, 1000, 1000, 5, 0);
+    Add(2, 3000, 1000, 0, 5);
+    eng.sInterval(120);
+    eng.sPlay();
+    eng.Advance();
+    rec.Clear();
+
+    eng.Reset();
+    EXPECT_EQ(rec.Trace(), "S1 S2 C");
+    EXPECT_EQ(rec.events[0].b1.x, 1000.0f);
+    EXPECT_EQ(eng.BowlCount(), 0);
+    EXPECT_FALSE(eng.IsExecuting());
+    EXPECT_EQ(eng.sInterval(), 50);
+    EXPECT_EQ(eng.t, 0);
+    EXPECT_EQ(eng.CentralCollision(), -1); // options survive
+}
+
+TEST_F(EngineTest, ListenersHearEventsInAttachOrderUntilDetached) {
+    struct Tagged : IEngineListener {
+        std::string tag;
+        std::string* log = nullptr;
+        void AdvanceCompleted() override { *log += tag; }
+    };
+    std::string log;
+    Tagged first, second;
+    first.tag = "1";
+    second.tag = "2";
+    first.log = second.log = &log;
+    eng.Attach(&first);
+    eng.Attach(&second);
+    eng.Advance();
+    eng.Detach(&first);
+    eng.Advance();
+    EXPECT_EQ(log, "122");
+}
+
+} // namespace
+} // namespace vintrop

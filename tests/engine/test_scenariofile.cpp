@@ -1,0 +1,329 @@
+// The scenario file: exact text written, bit-exact round trips, and every
+// kind of bad file with the line that failed and what stays applied.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <locale>
+#include <random>
+#include <sstream>
+#include <streambuf>
+
+#include "engine_support.h"
+#include "numeric.h"
+
+namespace vintrop {
+namespace {
+
+using testing::Bits;
+using testing::EngineTest;
+
+const char* const kExample =
+    "50\r\n0\r\n0\r\n2\r\n1\r\n500\r\n400\r\n3\r\n-2\r\n4\r\n1500\r\n400\r\n0\r\n0\r\n";
+
+class ScenarioFile : public EngineTest {
+protected:
+    bool Load(const std::string& text) {
+        eng.Reset();
+        std::istringstream in(text, std::ios::binary);
+        return eng.SerializeIn(in);
+    }
+    std::string Save() const {
+        std::ostringstream out(std::ios::binary);
+        EXPECT_TRUE(eng.SerializeOut(out));
+        return out.str();
+    }
+};
+
+TEST_F(ScenarioFile, WritesTheExampleAsFourteenCrLfLines) {
+    Add(1, 500, 400, 3, -2);
+    Add(4, 1500, 400, 0, 0);
+    EXPECT_EQ(Save(), kExample);
+}
+
+TEST_F(ScenarioFile, ReadsTheExample) {
+    ASSERT_TRUE(Load(kExample));
+    EXPECT_FALSE(eng.LastReadError().has_value());
+    EXPECT_EQ(eng.sInterval(), 50);
+    EXPECT_EQ(eng.CentralCollision(), 0);
+    EXPECT_EQ(eng.KeepHistory(), 0);
+    ASSERT_EQ(eng.BowlCount(), 2);
+    const CBowl& a = eng.GetBowl(1);
+    const CBowl& b = eng.GetBowl(2);
+    EXPECT_EQ(a.Id, 1);
+    EXPECT_EQ(b.Id, 2);
+    EXPECT_EQ(a.M(), 1.0f);
+    EXPECT_FLOAT_EQ(a.r(), 61.75379f);
+    EXPECT_EQ(a.x, 500.0f);
+    EXPECT_EQ(a.Vyo(), -2.0f);
+    EXPECT_EQ(a.Vy, -2.0f);
+    EXPECT_EQ(b.M(), 4.0f);
+    EXPECT_EQ(b.Xo(), 1500.0f);
+    EXPECT_NE(a.Color, b.Color);
+}
+
+TEST_F(ScenarioFile, EmptyScenarioIsFourLinesEndingInZeroAndReadsBack) {
+    eng.sInterval(30);
+    eng.CentralCollision(-1);
+    EXPECT_EQ(Save(), "30\r\n-1\r\n0\r\n0\r\n");
+    ASSERT_TRUE(Load("30\r\n-1\r\n0\r\n0\r\n"));
+    EXPECT_EQ(eng.BowlCount(), 0);
+    EXPECT_EQ(eng.sInterval(), 30);
+}
+
+// Any finite float (subnormals, the largest ones, -0) must come back with the
+// same bits, and the options and order with it.
+TEST_F(ScenarioFile, RoundTripIsBitExact) {
+    std::mt19937 gen(77);
+    auto randomFloat = [&] {
+        for (;;) {
+            const uint32_t u = gen();
+            float f;
+            std::memcpy(&f, &u, sizeof f);
+            if (std::isfinite(f)) return f;
+        }
+    };
+    std::vector<float> special = {-0.0f, FLT_TRUE_MIN, FLT_MAX, -FLT_MAX, 0.1f, 8084.99951f};
+    for (int i = 0; i < 40; ++i) {
+        const float a = i < 6 ? special[i] : randomFloat();
+        Add(static_cast<int16_t>((i * 997) % 32768), a, randomFloat(), randomFloat(), randomFloat());
+    }
+    eng.sInterval(17);
+    eng.CentralCollision(-1);
+    eng.KeepHistory(-1);
+    const std::string text = Save();
+
+    ManualClock clock2;
+    CEnvEng other;
+    other.init(clock2);
+    std::istringstream in(text, std::ios::binary);
+    ASSERT_TRUE(other.SerializeIn(in));
+    EXPECT_EQ(other.sInterval(), 17);
+    EXPECT_EQ(other.CentralCollision(), -1);
+    EXPECT_EQ(other.KeepHistory(), -1);
+    ASSERT_EQ(other.BowlCount(), eng.BowlCount());
+    for (int i = 1; i <= eng.BowlCount(); ++i) {
+        const CBowl& want = eng.GetBowl(i);
+        const CBowl& got = other.GetBowl(i);
+        EXPECT_EQ(got.Id, i);
+        EXPECT_EQ(Bits(got.M()), Bits(want.M())) << i;
+        EXPECT_EQ(Bits(got.Xo()), Bits(want.Xo())) << i;
+        EXPECT_EQ(Bits(got.Yo()), Bits(want.Yo())) << i;
+        EXPECT_EQ(Bits(got.Vxo()), Bits(want.Vxo())) << i;
+        EXPECT_EQ(Bits(got.Vyo()), Bits(want.Vyo())) << i;
+        EXPECT_EQ(Bits(got.x), Bits(want.Xo())) << i;
+        EXPECT_EQ(Bits(got.Vy), Bits(want.Vyo())) << i;
+    }
+    std::ostringstream again(std::ios::binary);
+    ASSERT_TRUE(other.SerializeOut(again));
+    EXPECT_EQ(again.str(), text);
+}
+
+// A locale with a decimal comma and thousands grouping must not leak into
+// the file: it is always written in the C locale.
+TEST_F(ScenarioFile, IgnoresTheStreamLocale) {
+    struct Italian : std::numpunct<char> {
+        char do_decimal_point() const override { return ','; }
+        char do_thousands_sep() const override { return '.'; }
+        std::string do_grouping() const override { return "\3"; }
+    };
+    Add(1, 1500.5f, 400, 3, -2);
+    std::ostringstream out(std::ios::binary);
+    out.imbue(std::locale(std::locale::classic(), new Italian));
+    eng.sInterval(1000);
+    ASSERT_TRUE(eng.SerializeOut(out));
+    EXPECT_EQ(out.str(), "1000\r\n0\r\n0\r\n1\r\n1\r\n1500.5\r\n400\r\n3\r\n-2\r\n");
+}
+
+struct GoodRow {
+    const char* situation;
+    std::string text;
+    int16_t count;
+    float mass1; // mass of the first bowl, if any
+    float x1;
+};
+
+class ScenarioAccepts : public ScenarioFile, public ::testing::WithParamInterface<GoodRow> {};
+
+TEST_P(ScenarioAccepts, ReadsTheWholeScenario) {
+    const GoodRow& row = GetParam();
+    ASSERT_TRUE(Load(row.text)) << (eng.LastReadError() ? eng.LastReadError()->Description() : "");
+    ASSERT_EQ(eng.BowlCount(), row.count);
+    if (row.count > 0) {
+        EXPECT_EQ(eng.GetBowl(1).M(), row.mass1);
+        EXPECT_EQ(eng.GetBowl(1).x, row.x1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ScenarioAccepts,
+    ::testing::Values(
+        GoodRow{"lf_only", "50\n0\n0\n1\n2\n300\n400\n1\n1\n", 1, 2, 300},
+        GoodRow{"last_line_without_line_end", "50\r\n0\r\n0\r\n1\r\n2\r\n300\r\n400\r\n1\r\n1", 1, 2, 300},
+        GoodRow{"blanks_signs_and_exponents", " 50 \r\n+0\r\n-0\r\n 1\r\n\t2\r\n3e2\r\n.4e3\r\n+1.\r\n-1E0 \r\n", 1,
+                2, 300},
+        GoodRow{"mass_half_rounds_down_to_even", "50\r\n0\r\n0\r\n1\r\n2.5\r\n300\r\n400\r\n0\r\n0\r\n", 1, 2, 300},
+        GoodRow{"mass_half_rounds_up_to_even", "50\r\n0\r\n0\r\n1\r\n3.5\r\n300\r\n400\r\n0\r\n0\r\n", 1, 4, 300},
+        GoodRow{"mass_fraction_rounds_to_nearest", "50\r\n0\r\n0\r\n1\r\n32766.6\r\n300\r\n400\r\n0\r\n0\r\n", 1,
+                32767, 300},
+        GoodRow{"count_zero", "50\r\n0\r\n0\r\n0\r\n", 0, 0, 0},
+        GoodRow{"negative_count_reads_no_bowl", "50\r\n0\r\n0\r\n-3\r\n1\r\n", 0, 0, 0},
+        GoodRow{"lines_after_the_last_bowl_ignored", "50\r\n0\r\n0\r\n1\r\n2\r\n300\r\n400\r\n0\r\n0\r\nrubbish\r\n",
+                1, 2, 300},
+        GoodRow{"zero_mass", "50\r\n0\r\n0\r\n1\r\n0\r\n300\r\n400\r\n0\r\n0\r\n", 1, 0, 300}),
+    [](const auto& info) { return std::string(info.param.situation); });
+
+struct BadRow {
+    const char* situation;
+    std::string text;
+    int number;        // error number in LastReadError
+    int line;          // 1-based line that failed
+    int16_t kept;      // bowls added before the failure
+    int16_t interval;  // interval in force afterwards
+    int16_t central;   // CentralCollision afterwards
+};
+
+const std::string kHead = "70\r\n-1\r\n0\r\n";
+const std::string kBowl = "2\r\n300\r\n400\r\n1\r\n1\r\n";
+
+class ScenarioRejects : public ScenarioFile, public ::testing::WithParamInterface<BadRow> {};
+
+TEST_P(ScenarioRejects, ReportsTheLineAndKeepsWhatWasApplied) {
+    const BadRow& row = GetParam();
+    EXPECT_FALSE(Load(row.text));
+    ASSERT_TRUE(eng.LastReadError().has_value());
+    const VintropError& e = *eng.LastReadError();
+    EXPECT_EQ(e.Number(), row.number) << e.Description();
+    EXPECT_EQ(e.Line(), row.line);
+    EXPECT_EQ(e.Source(), "Vintrop");
+    EXPECT_EQ(eng.BowlCount(), row.kept);
+    EXPECT_EQ(eng.sInterval(), row.interval);
+    EXPECT_EQ(eng.CentralCollision(), row.central);
+    for (int i = 1; i <= eng.BowlCount(); ++i) {
+        EXPECT_EQ(eng.GetBowl(i).Id, i);
+        EXPECT_TRUE(std::isfinite(eng.GetBowl(i).r()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ScenarioRejects,
+    ::testing::Values(
+        BadRow{"empty_file", "", 62, 1, 0, 50, 0},
+        BadRow{"ends_after_line_2", "70\r\n-1\r\n", 62, 3, 0, 70, -1},
+        BadRow{"interval_not_a_number", "fifty\r\n0\r\n0\r\n0\r\n", 13, 1, 0, 50, 0},
+        BadRow{"flag_not_a_number", "70\r\nyes\r\n0\r\n0\r\n", 13, 2, 0, 70, 0},
+        BadRow{"blank_flag_line", "70\r\n\r\n0\r\n0\r\n", 13, 2, 0, 70, 0},
+        BadRow{"interval_beyond_16_bits", "40000\r\n0\r\n0\r\n0\r\n", 6, 1, 0, 50, 0},
+        BadRow{"negative_interval", "-5\r\n0\r\n0\r\n0\r\n", 380, 1, 0, 50, 0},
+        BadRow{"count_beyond_16_bits", kHead + "70000\r\n", 6, 4, 0, 70, -1},
+        BadRow{"mass_beyond_16_bits", kHead + "1\r\n40000\r\n300\r\n400\r\n0\r\n0\r\n", 6, 5, 0, 70, -1},
+        BadRow{"negative_mass_in_second_bowl", kHead + "2\r\n" + kBowl + "-3\r\n300\r\n400\r\n0\r\n0\r\n", 5, 10, 1,
+               70, -1},
+        BadRow{"count_3_with_two_bowls", kHead + "3\r\n" + kBowl + kBowl, 62, 15, 2, 70, -1},
+        BadRow{"bowl_cut_short", kHead + "1\r\n2\r\n300\r\n", 62, 7, 0, 70, -1},
+        BadRow{"position_beyond_float", kHead + "1\r\n2\r\n1e39\r\n400\r\n0\r\n0\r\n", 6, 6, 0, 70, -1},
+        BadRow{"number_beyond_double", kHead + "1\r\n2\r\n300\r\n1e999\r\n0\r\n0\r\n", 6, 7, 0, 70, -1},
+        BadRow{"decimal_comma", kHead + "1\r\n2\r\n300\r\n400\r\n3,5\r\n0\r\n", 13, 8, 0, 70, -1},
+        BadRow{"binary_garbage", std::string("\x00\xff\x7f\r\n", 5), 13, 1, 0, 50, 0},
+        BadRow{"lone_cr_line_ends", "50\r0\r0\r0\r", 13, 1, 0, 50, 0}),
+    [](const auto& info) { return std::string(info.param.situation); });
+
+TEST_F(ScenarioFile, HistoryFlagSwitchesTheLogOnDuringTheLoadAndStaysOnAfterAFailure) {
+    struct Log : IHistoryLog {
+        int* inits;
+        explicit Log(int* n) : inits(n) {}
+        void init(CEnvEng&) override { ++*inits; }
+        void Terminate() override {}
+        void Reset() override {}
+        void Show(IOwnerWindow*) override {}
+        void Hide() override {}
+    };
+    int inits = 0;
+    eng.SetHistoryFactory([&inits] { return std::make_unique<Log>(&inits); });
+    EXPECT_FALSE(Load("50\r\n0\r\n-1\r\n1\r\n2\r\n"));
+    EXPECT_EQ(inits, 1);
+    EXPECT_EQ(eng.KeepHistory(), -1);
+    eng.Terminate();
+}
+
+TEST_F(ScenarioFile, SuccessfulReadClearsTheLastError) {
+    EXPECT_FALSE(Load("50\r\n"));
+    ASSERT_TRUE(eng.LastReadError().has_value());
+    EXPECT_TRUE(Load(kExample));
+    EXPECT_FALSE(eng.LastReadError().has_value());
+}
+
+TEST_F(ScenarioFile, FileThatCannotBeOpenedIsFileNotFound) {
+    std::ifstream in("/nonexistent-dir/missing.vintrop", std::ios::binary);
+    eng.Reset();
+    EXPECT_FALSE(eng.SerializeIn(in));
+    ASSERT_TRUE(eng.LastReadError().has_value());
+    EXPECT_EQ(eng.LastReadError()->Number(), err::FileNotFound);
+    EXPECT_EQ(eng.BowlCount(), 0);
+}
+
+// A stream buffer that takes only the first `room` characters.
+class ShortBuf : public std::streambuf {
+public:
+    explicit ShortBuf(std::size_t room) : m_Room(room) {}
+    std::string text;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        if (text.size() >= m_Room) return traits_type::eof();
+        text.push_back(traits_type::to_char_type(c));
+        return c;
+    }
+
+private:
+    std::size_t m_Room;
+};
+
+TEST_F(ScenarioFile, WriteFailureAnywhereReportsFalse) {
+    Add(1, 500, 400, 3, -2);
+    Add(4, 1500, 400, 0, 0);
+    const std::size_t full = std::strlen(kExample);
+    for (std::size_t room = 0; room < full; room += 3) {
+        ShortBuf buf(room);
+        std::ostream out(&buf);
+        EXPECT_FALSE(eng.SerializeOut(out)) << "room " << room;
+        EXPECT_EQ(buf.text, std::string(kExample, room)); // what fitted stays written
+    }
+    ShortBuf buf(full);
+    std::ostream out(&buf);
+    EXPECT_TRUE(eng.SerializeOut(out));
+    EXPECT_EQ(buf.text, kExample);
+}
+
+TEST(BowlFile, WritesAndReadsItsFiveLines) {
+    CBowl b;
+    b.SetM(7);
+    b.SetXo(0.1f);
+    b.SetYo(-250.25f);
+    b.SetVxo(1e-3f);
+    b.SetVyo(40);
+    std::ostringstream out(std::ios::binary);
+    ASSERT_TRUE(b.SerializeOut(out));
+    EXPECT_EQ(out.str(), "7\r\n0.100000001\r\n-250.25\r\n0.00100000005\r\n40\r\n");
+
+    CBowl c;
+    std::istringstream in(out.str(), std::ios::binary);
+    ASSERT_TRUE(c.SerializeIn(in));
+    EXPECT_EQ(c.M(), 7.0f);
+    EXPECT_EQ(c.r(), b.r());
+    EXPECT_EQ(c.x, 0.1f);
+    EXPECT_EQ(c.Vxo(), 1e-3f);
+
+    std::istringstream shortIn("7\r\n0.1\r\n", std::ios::binary);
+    EXPECT_FALSE(CBowl().SerializeIn(shortIn));
+
+    ShortBuf buf(4);
+    std::ostream failing(&buf);
+    EXPECT_FALSE(b.SerializeOut(failing));
+}
+
+} // namespace
+} // namespace vintrop

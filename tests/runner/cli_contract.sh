@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The runner's command-line contract: exit status 0/2/3/64, nothing on
+# standard output for an unreadable scenario, one explaining line on standard
+# error, the lines printed so far kept when a step fails.
+# Usage: bash cli_contract.sh PATH-TO-vintrop-run PATH-TO-examples
+set -u
+RUN=${1:?path to vintrop-run}
+EXAMPLES=${2:?path to the examples directory}
+RUN=$(cd "$(dirname "$RUN")" && pwd)/$(basename "$RUN")
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# scenario NAME LINE... : writes the lines with CR LF endings.
+scenario() {
+    local name=$1
+    shift
+    printf '%s\r\n' "$@" >"$TMP/$name"
+}
+
+# run NAME ARGS... : runs the runner, keeps stdout, stderr and the status.
+run() {
+    local name=$1
+    shift
+    "$RUN" "$@" >"$TMP/$name.out" 2>"$TMP/$name.err"
+    echo $? >"$TMP/$name.status"
+}
+
+status_of() { cat "$TMP/$1.status"; }
+
+expect_status() {
+    local name=$1 want=$2 got
+    got=$(status_of "$name")
+    [ "$got" = "$want" ] || fail "$name: exit status $got, expected $want (stderr: $(head -c 300 "$TMP/$name.err"))"
+}
+
+expect_stdout_empty() {
+    [ -s "$TMP/$1.out" ] && fail "$1: standard output should be empty, has: $(head -c 200 "$TMP/$1.out")"
+    return 0
+}
+
+expect_one_stderr_line_with() {
+    local name=$1 text=$2 lines
+    lines=$(wc -l <"$TMP/$name.err")
+    [ "$lines" = 1 ] || fail "$name: expected one line on standard error, got $lines"
+    grep -qF -- "$text" "$TMP/$name.err" || fail "$name: standard error lacks '$text': $(cat "$TMP/$name.err")"
+}
+
+# --- a good run ---------------------------------------------------------------
+scenario good.vintrop 50 0 0 2 1 500 400 3 -2 4 1500 400 0 0
+run good --steps 10 "$TMP/good.vintrop"
+expect_status good 0
+[ -s "$TMP/good.err" ] && fail "good: unexpected standard error: $(cat "$TMP/good.err")"
+tail -n 1 "$TMP/good.out" | grep -q '^end,10,' || fail "good: last line should be end,10,...: $(tail -n 1 "$TMP/good.out")"
+
+run options_anywhere "$TMP/good.vintrop" --plain --back 2 --box 9000 5000 --steps 3
+expect_status options_anywhere 0
+tail -n 1 "$TMP/options_anywhere.out" | grep -q '^end,1,' || fail "options_anywhere: expected t=1 after 3 forward and 2 back steps"
+
+run help --help
+expect_status help 0
+grep -q '^usage: vintrop-run' "$TMP/help.out" || fail "help: usage not on standard output"
+
+# --- scenarios that cannot be read: status 2, stdout empty --------------------
+scenario non_number.vintrop 50 0 0 1 1 500 abc 3 -2
+scenario too_few_lines.vintrop 50 0 0 2 1 500 400 3 -2
+scenario out_of_range.vintrop 50 0 0 1 40000 500 400 3 -2
+scenario negative_mass.vintrop 50 0 0 1 -4 500 400 3 -2
+scenario negative_interval.vintrop -50 0 0 0
+printf '\x00\xff\xfe garbage \x01\r\n' >"$TMP/binary.vintrop"
+: >"$TMP/empty.vintrop"
+mkdir "$TMP/folder.vintrop"
+
+check_unreadable() { # name file expected-text-on-stderr
+    run "$1" --steps 5 "$2"
+    expect_status "$1" 2
+    expect_stdout_empty "$1"
+    expect_one_stderr_line_with "$1" "$3"
+    grep -qF -- "$2" "$TMP/$1.err" || fail "$1: standard error does not name the file"
+}
+check_unreadable missing "$TMP/no-such-file.vintrop" "File not found"
+check_unreadable non_number "$TMP/non_number.vintrop" "line 7: Type mismatch"
+check_unreadable too_few_lines "$TMP/too_few_lines.vintrop" "line 10: Input past end of file"
+check_unreadable out_of_range "$TMP/out_of_range.vintrop" "line 5: Overflow"
+check_unreadable negative_mass "$TMP/negative_mass.vintrop" "line 5: Invalid procedure call or argument"
+check_unreadable negative_interval "$TMP/negative_interval.vintrop" "line 1: Invalid property value"
+check_unreadable binary "$TMP/binary.vintrop" "line 1: Type mismatch"
+check_unreadable empty "$TMP/empty.vintrop" "line 1: Input past end of file"
+check_unreadable folder "$TMP/folder.vintrop" "directory"
+
+# --- a step that fails: status 3, earlier lines kept --------------------------
+# Bowls 1 and 2 overlap and collide in the first step; bowl 3 then overflows.
+scenario overflow.vintrop 50 0 0 3 1 1000 1000 5 0 1 1100 1000 0 0 1 3e38 2000 3e38 0
+run overflow --box 3.4e38 3.4e38 --steps 4 "$TMP/overflow.vintrop"
+expect_status overflow 3
+grep -q '^collision,0,1,2,' "$TMP/overflow.out" || fail "overflow: the collision before the failure was not kept"
+grep -q '^resolved,0,1,2,' "$TMP/overflow.out" || fail "overflow: the resolution before the failure was not kept"
+grep -q '^end,' "$TMP/overflow.out" && fail "overflow: no end line may follow a failed step"
+expect_one_stderr_line_with overflow "Overflow"
+
+scenario back_overflow.vintrop 50 0 0 1 1 -3e38 2000 3e38 0
+run back_overflow --box 3.4e38 3.4e38 --back 1 "$TMP/back_overflow.vintrop"
+expect_status back_overflow 3
+expect_stdout_empty back_overflow
+
+# --- wrong arguments: status 64, usage on stderr, nothing on stdout -----------
+check_usage() { # name args...
+    local name=$1
+    shift
+    run "$name" "$@"
+    expect_status "$name" 64
+    expect_stdout_empty "$name"
+    grep -q '^usage: vintrop-run' "$TMP/$name.err" || fail "$name: no usage line on standard error"
+}
+G="$TMP/good.vintrop"
+check_usage no_arguments
+check_usage no_scenario --steps 3
+check_usage two_scenarios "$G" "$G"
+check_usage unknown_option --fast "$G"
+check_usage short_unknown_option -x "$G"
+check_usage steps_without_value "$G" --steps
+check_usage steps_not_a_number --steps ten "$G"
+check_usage steps_negative --steps -1 "$G"
+check_usage steps_fraction --steps 2.5 "$G"
+check_usage back_negative --back -3 "$G"
+check_usage box_one_value "$G" --box 100
+check_usage box_negative --box -1 500 "$G"
+check_usage box_not_a_number --box wide 500 "$G"
+check_usage box_infinite --box inf 500 "$G"
+check_usage box_beyond_float --box 1e39 500 "$G"
+
+# A scenario whose name starts with a dash is reachable after "--".
+cp "$G" "$TMP/-dash.vintrop"
+(cd "$TMP" && "$RUN" --steps 1 -- -dash.vintrop >/dev/null 2>&1) || fail "dash_name: '--' should end the options"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "cli_contract: all checks passed"
