@@ -24,6 +24,12 @@ public:
     const QString& FileName() const { return m_FileName; }
 
 private:
+    // Writes the engine's scenario to path, replacing the old file only once
+    // the whole scenario has been written. False when anything failed.
+    bool WriteScenario(const QString& path);
+    // After a failed load: picture and slider show the empty engine again.
+    void ShowResetEngine();
+
     IDocumentHost& m_Host;
     QString m_FileName;
 };

@@ -1,0 +1,199 @@
+// The options dialog: what it shows on opening, what OK and Cancel write.
+#include <QCheckBox>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "appstate.h"
+#include "envengine.h"
+#include "editing/f_options.h"
+#include "numeric.h"
+#include "prompt.h"
+
+using namespace vintrop;
+
+namespace {
+// Counts what the engine asks of its history window.
+struct HistoryCalls {
+    int inits = 0;
+    int terminates = 0;
+};
+class FakeHistory : public IHistoryLog {
+public:
+    explicit FakeHistory(HistoryCalls& calls) : m_Calls(calls) {}
+    void init(CEnvEng&) override { ++m_Calls.inits; }
+    void Terminate() override { ++m_Calls.terminates; }
+    void Reset() override {}
+    void Show(IOwnerWindow*) override {}
+    void Hide() override {}
+
+private:
+    HistoryCalls& m_Calls;
+};
+} // namespace
+
+class TestOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void opensWithTheCurrentOptions_data();
+    void opensWithTheCurrentOptions();
+    void okWritesAllFour();
+    void okWritesHistoryEvenWhenUnchanged_data();
+    void okWritesHistoryEvenWhenUnchanged();
+    void cancelWritesNothing();
+    void layoutAndTabOrder();
+
+private:
+    QCheckBox* Box(F_OPTIONS& dialog, const char* name) {
+        auto* box = dialog.findChild<QCheckBox*>(QLatin1String(name));
+        if (!box) qFatal("no check box %s", name);
+        return box;
+    }
+    std::unique_ptr<CEnvEng> m_Engine;
+    ManualClock m_Clock;
+    HistoryCalls m_History;
+};
+
+void TestOptions::init() {
+    Prompt::StartScripting();
+    m_Engine = std::make_unique<CEnvEng>();
+    m_Engine->SetHistoryFactory([this] { return std::make_unique<FakeHistory>(m_History); });
+    m_Engine->init(m_Clock);
+    g_pEnvEng = m_Engine.get();
+    FlgShowNumber = kFalse;
+    FlgShowVect = kFalse;
+    m_History = {};
+}
+
+void TestOptions::cleanup() {
+    g_pEnvEng = nullptr;
+    m_Engine.reset();
+}
+
+void TestOptions::opensWithTheCurrentOptions_data() {
+    QTest::addColumn<bool>("central");
+    QTest::addColumn<bool>("history");
+    QTest::addColumn<bool>("number");
+    QTest::addColumn<bool>("vect");
+    QTest::newRow("all off") << false << false << false << false;
+    QTest::newRow("all on") << true << true << true << true;
+    QTest::newRow("engine options on, display off") << true << true << false << false;
+    QTest::newRow("display on, engine options off") << false << false << true << true;
+    QTest::newRow("mixed") << true << false << false << true;
+}
+
+void TestOptions::opensWithTheCurrentOptions() {
+    QFETCH(bool, central);
+    QFETCH(bool, history);
+    QFETCH(bool, number);
+    QFETCH(bool, vect);
+    m_Engine->CentralCollision(ToBool16(central));
+    m_Engine->KeepHistory(ToBool16(history));
+    FlgShowNumber = ToBool16(number);
+    FlgShowVect = ToBool16(vect);
+
+    F_OPTIONS dialog;
+    QCOMPARE(Box(dialog, "ck_CollCentral")->isChecked(), central);
+    QCOMPARE(Box(dialog, "ck_History")->isChecked(), history);
+    QCOMPARE(Box(dialog, "ck_ShowNumber")->isChecked(), number);
+    QCOMPARE(Box(dialog, "ck_ShowVect")->isChecked(), vect);
+}
+
+void TestOptions::okWritesAllFour() {
+    F_OPTIONS dialog;
+    Box(dialog, "ck_CollCentral")->setChecked(true);
+    Box(dialog, "ck_History")->setChecked(true);
+    Box(dialog, "ck_ShowNumber")->setChecked(true);
+    Box(dialog, "ck_ShowVect")->setChecked(true);
+    dialog.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(m_Engine->CentralCollision(), kTrue);
+    QCOMPARE(m_Engine->KeepHistory(), kTrue);
+    QCOMPARE(m_History.inits, 1);
+    QCOMPARE(FlgShowNumber, kTrue);
+    QCOMPARE(FlgShowVect, kTrue);
+
+    // And back off again.
+    F_OPTIONS second;
+    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect"})
+        Box(second, name)->setChecked(false);
+    second.OKButton_Click();
+    QCOMPARE(m_Engine->CentralCollision(), kFalse);
+    QCOMPARE(m_Engine->KeepHistory(), kFalse);
+    QCOMPARE(FlgShowNumber, kFalse);
+    QCOMPARE(FlgShowVect, kFalse);
+}
+
+void TestOptions::okWritesHistoryEvenWhenUnchanged_data() {
+    QTest::addColumn<bool>("history");
+    QTest::newRow("history on stays on and is started again") << true;
+    QTest::newRow("history off stays off and is ended again") << false;
+}
+
+void TestOptions::okWritesHistoryEvenWhenUnchanged() {
+    QFETCH(bool, history);
+    m_Engine->KeepHistory(ToBool16(history));
+    m_History = {};
+    F_OPTIONS dialog;
+    dialog.OKButton_Click();
+    QCOMPARE(m_Engine->KeepHistory(), ToBool16(history));
+    QCOMPARE(m_History.inits, history ? 1 : 0);
+    QCOMPARE(m_History.terminates, history ? 0 : 1);
+}
+
+void TestOptions::cancelWritesNothing() {
+    m_Engine->KeepHistory(kTrue);
+    m_History = {};
+    F_OPTIONS dialog;
+    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect"}) {
+        auto* box = Box(dialog, name);
+        box->setChecked(!box->isChecked());
+    }
+    dialog.findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(m_Engine->CentralCollision(), kFalse);
+    QCOMPARE(m_Engine->KeepHistory(), kTrue);
+    QCOMPARE(m_History.inits + m_History.terminates, 0);
+    QCOMPARE(FlgShowNumber, kFalse);
+    QCOMPARE(FlgShowVect, kFalse);
+
+    // The close box and Esc are a cancel too.
+    F_OPTIONS escaped;
+    Box(escaped, "ck_ShowVect")->setChecked(true);
+    escaped.reject();
+    QCOMPARE(FlgShowVect, kFalse);
+}
+
+void TestOptions::layoutAndTabOrder() {
+    F_OPTIONS dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Options"));
+    auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("OKButton"));
+    auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("CancelButton"));
+    QVERIFY(ok->isDefault());
+    QCOMPARE(ok->text(), QStringLiteral("OK"));
+    QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+    QCOMPARE(Box(dialog, "ck_CollCentral")->parentWidget()->objectName(), QStringLiteral("Frame1"));
+    QCOMPARE(Box(dialog, "ck_History")->parentWidget()->objectName(), QStringLiteral("Frame1"));
+
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(QApplication::focusWidget(), Box(dialog, "ck_CollCentral"));
+    const QStringList expected = {"OKButton", "CancelButton", "ck_History", "ck_ShowNumber",
+                                  "ck_ShowVect", "ck_CollCentral"};
+    for (const QString& name : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), name);
+    }
+    // Esc closes without writing.
+    Box(dialog, "ck_ShowNumber")->setChecked(true);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(FlgShowNumber, kFalse);
+}
+
+QTEST_MAIN(TestOptions)
+#include "test_options.moc"

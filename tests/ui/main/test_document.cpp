@@ -1,0 +1,533 @@
+// The document commands against a recording host: New, Open, Save, Save As,
+// the unsaved-changes question, loading from the command line, the window
+// title, the modified flag, and saves that fail without harming the old file.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+
+#include "appstate.h"
+#include "envengine.h"
+#include "main/documenthost.h"
+#include "main/scenariodocument.h"
+#include "numeric.h"
+#include "prompt.h"
+
+using namespace vintrop;
+
+namespace {
+class FakeHost : public IDocumentHost {
+public:
+    QWidget widget;
+    QString title = QStringLiteral("Vintrop");   // the design caption
+    int manualRefreshes = 0;
+    int refreshCommands = 0;
+    int sliderSets = 0;
+
+    QWidget* HostWidget() override { return &widget; }
+    void ManualRefresh() override { ++manualRefreshes; }
+    void RefreshCommands() override { ++refreshCommands; }
+    void SetSliderFromEngine() override { ++sliderSets; }
+    void SetTitle(const QString& t) override { title = t; }
+};
+
+// The example scenario: interval 50, non-central, history off, two bowls.
+const QByteArray kTwoBowls = "50\r\n0\r\n0\r\n2\r\n1\r\n500\r\n400\r\n3\r\n-2\r\n4\r\n1500\r\n400\r\n0\r\n0\r\n";
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+using Button = QMessageBox::StandardButton;
+const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+} // namespace
+
+class TestDocument : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void newOnACleanDocumentAsksNothing();
+    void newOnAModifiedDocument_data();
+    void newOnAModifiedDocument();
+    void questionNamesTheDocument();
+    void openCancelledChangesNothing();
+    void openRefusedByTheQuestionStillRefreshes();
+    void openLoadsAndTitlesTheDocument();
+    void openAfterAnsweringNoGivesACleanScenario();
+    void openUnreadableContents();
+    void openMissingFile();
+    void saveNamedConfirms();
+    void saveUntitledRunsSaveAs();
+    void saveAsCancelledChangesNothing();
+    void saveAsReplacesAnOldFileWhole();
+    void saveThatCannotOpenItsFileReports_data();
+    void saveThatCannotOpenItsFileReports();
+    void saveFailingHalfWayKeepsTheOldFile();
+    void savedScenarioLoadsBackTheSame();
+    void commandLinePath_data();
+    void commandLinePath();
+    void loadStripsQuotes_data();
+    void loadStripsQuotes();
+    void commandLineScenarioStaysUntitled();
+    void loadFromCommandLineWithAMissingFile();
+    void loadADirectory();
+    void intervalOutsideTheSliderIsKept();
+
+private:
+    QString Path(const QString& name) const { return m_Dir->filePath(name); }
+    void AddBowls(int n) {
+        for (int i = 0; i < n; ++i) m_Engine->AddBowl(int16_t(i + 1), 300.0f + 300 * i, 400, 2, -1);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_Dir;
+    std::unique_ptr<CEnvEng> m_Engine;
+    ManualClock m_Clock;
+    std::unique_ptr<FakeHost> m_Host;
+    std::unique_ptr<ScenarioDocument> m_Doc;
+};
+
+void TestDocument::init() {
+    Prompt::StartScripting();
+    m_Dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_Dir->isValid());
+    m_Engine = std::make_unique<CEnvEng>();
+    m_Engine->init(m_Clock);
+    g_pEnvEng = m_Engine.get();
+    FlgModified = kFalse;
+    m_Host = std::make_unique<FakeHost>();
+    m_Doc = std::make_unique<ScenarioDocument>(*m_Host);
+}
+
+void TestDocument::cleanup() {
+    m_Doc.reset();
+    m_Host.reset();
+    g_pEnvEng = nullptr;
+    m_Engine.reset();
+    m_Dir.reset();
+}
+
+void TestDocument::newOnACleanDocumentAsksNothing() {
+    AddBowls(2);
+    m_Engine->sInterval(20);
+    m_Doc->New();
+    QVERIFY(Prompt::ShownMessages().empty());
+    QCOMPARE(m_Engine->BowlCount(), int16_t(0));
+    QCOMPARE(m_Engine->sInterval(), int16_t(50));
+    QCOMPARE(m_Host->title, QStringLiteral("Untitled - Vintrop"));
+    QCOMPARE(m_Host->sliderSets, 1);
+    QCOMPARE(m_Host->manualRefreshes, 1);
+    QCOMPARE(m_Host->refreshCommands, 1);
+    QVERIFY(m_Doc->FileName().isEmpty());
+    QCOMPARE(FlgModified, kFalse);
+}
+
+// A modified untitled document: each answer to the question, and whether
+// the Save As that Yes opens is cancelled.
+void TestDocument::newOnAModifiedDocument_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveAsName");   // "" cancels the dialog
+    QTest::addColumn<bool>("goesOn");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("Cancel: nothing happens") << int(QMessageBox::Cancel) << "" << false << false;
+    QTest::newRow("No: a new scenario, nothing saved") << int(QMessageBox::No) << "" << true << false;
+    QTest::newRow("Yes, Save As cancelled: nothing happens") << int(QMessageBox::Yes) << "" << false << false;
+    QTest::newRow("Yes, Save As to a file: saved, then new")
+        << int(QMessageBox::Yes) << "saved.txt" << true << true;
+}
+
+void TestDocument::newOnAModifiedDocument() {
+    QFETCH(int, answer);
+    QFETCH(QString, saveAsName);
+    QFETCH(bool, goesOn);
+    QFETCH(bool, written);
+    AddBowls(2);
+    FlgModified = kTrue;
+    Prompt::ScriptAnswer(static_cast<Button>(answer));
+    Prompt::ScriptFileName(saveAsName.isEmpty() ? QString() : Path(saveAsName));
+
+    m_Doc->New();
+    QCOMPARE(Prompt::ShownMessages().size(), size_t(1));
+    QCOMPARE(Prompt::ShownMessages()[0].text, QStringLiteral("Save Changes to Untitled?"));
+    QCOMPARE(Prompt::ShownMessages()[0].icon, Prompt::Icon::Question);
+    QCOMPARE(Prompt::ShownMessages()[0].buttons, kYesNoCancel);
+    QCOMPARE(Prompt::FileDialogsShown(), answer == QMessageBox::Yes ? 1 : 0);
+    QCOMPARE(m_Engine->BowlCount(), int16_t(goesOn ? 0 : 2));
+    QCOMPARE(FlgModified, goesOn ? kFalse : kTrue);
+    QCOMPARE(m_Host->title, goesOn ? QStringLiteral("Untitled - Vintrop") : QStringLiteral("Vintrop"));
+    if (!saveAsName.isEmpty()) QCOMPARE(QFile::exists(Path(saveAsName)), written);
+    if (written) QCOMPARE(ReadAll(Path(saveAsName)).count("\r\n"), 4 + 5 * 2);
+}
+
+void TestDocument::questionNamesTheDocument() {
+    WriteAll(Path("named scenario.txt"), kTwoBowls);
+    Prompt::ScriptFileName(Path("named scenario.txt"));
+    m_Doc->Open();
+    FlgModified = kTrue;
+
+    // The question ends at the full path, without a question mark.
+    Prompt::ClearLog();
+    Prompt::ScriptAnswer(QMessageBox::No);
+    QVERIFY(m_Doc->QuerySaveChanges());
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Save Changes to ") + Path("named scenario.txt")});
+    QCOMPARE(FlgModified, kTrue);   // No saves nothing
+
+    // Cancel (or closing the box) refuses.
+    Prompt::ScriptAnswer(QMessageBox::Cancel);
+    QVERIFY(!m_Doc->QuerySaveChanges());
+
+    // Yes saves under the name, with the confirmation.
+    Prompt::ClearLog();
+    m_Engine->AddBowl(9, 3000, 400, 0, 0);
+    Prompt::ScriptAnswer(QMessageBox::Yes);
+    QVERIFY(m_Doc->QuerySaveChanges());
+    QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Configurazione Salvata"));
+    QCOMPARE(ReadAll(Path("named scenario.txt")).count("\r\n"), 4 + 5 * 3);
+    QCOMPARE(FlgModified, kFalse);
+
+    // A clean document is not asked about.
+    Prompt::ClearLog();
+    QVERIFY(m_Doc->QuerySaveChanges());
+    QVERIFY(Prompt::ShownMessages().empty());
+}
+
+void TestDocument::openCancelledChangesNothing() {
+    AddBowls(1);
+    m_Doc->Open();
+    QCOMPARE(Prompt::FileDialogsShown(), 1);
+    QCOMPARE(m_Engine->BowlCount(), int16_t(1));
+    QCOMPARE(m_Host->refreshCommands, 0);   // a cancelled dialog ends the command at once
+    QCOMPARE(m_Host->title, QStringLiteral("Vintrop"));
+}
+
+void TestDocument::openRefusedByTheQuestionStillRefreshes() {
+    AddBowls(1);
+    FlgModified = kTrue;
+    Prompt::ScriptAnswer(QMessageBox::Cancel);
+    m_Doc->Open();
+    QCOMPARE(Prompt::FileDialogsShown(), 0);
+    QCOMPARE(m_Host->refreshCommands, 1);
+    QCOMPARE(m_Engine->BowlCount(), int16_t(1));
+    QCOMPARE(FlgModified, kTrue);
+}
+
+void TestDocument::openLoadsAndTitlesTheDocument() {
+    WriteAll(Path("two.txt"), kTwoBowls);
+    AddBowls(3);   // replaced, not added to
+    m_Engine->sInterval(7);
+    Prompt::ScriptFileName(Path("two.txt"));
+    m_Doc->Open();
+
+    QCOMPARE(m_Engine->BowlCount(), int16_t(2));
+    QCOMPARE(m_Engine->GetBowl(1).Id, int16_t(1));
+    QCOMPARE(m_Engine->GetBowl(2).M(), 4.0f);
+    QCOMPARE(m_Engine->GetBowl(1).Vyo(), -2.0f);
+    QCOMPARE(m_Engine->sInterval(), int16_t(50));
+    QCOMPARE(m_Host->title, Path("two.txt") + QStringLiteral(" - Vintrop"));
+    QCOMPARE(m_Doc->FileName(), Path("two.txt"));
+    QCOMPARE(m_Host->sliderSets, 1);
+    QVERIFY(m_Host->manualRefreshes >= 1);
+    QCOMPARE(m_Host->refreshCommands, 2);   // the load's own, then Open's
+    QVERIFY(Prompt::ShownMessages().empty());
+}
+
+void TestDocument::openAfterAnsweringNoGivesACleanScenario() {
+    WriteAll(Path("two.txt"), kTwoBowls);
+    AddBowls(1);
+    FlgModified = kTrue;
+    Prompt::ScriptAnswer(QMessageBox::No);
+    Prompt::ScriptFileName(Path("two.txt"));
+    m_Doc->Open();
+    QCOMPARE(FlgModified, kFalse);
+    Prompt::ClearLog();
+    QVERIFY(m_Doc->QuerySaveChanges());   // closing asks nothing
+    QVERIFY(Prompt::ShownMessages().empty());
+}
+
+void TestDocument::openUnreadableContents() {
+    // Two bowls announced, one present: the first is read, then it fails.
+    WriteAll(Path("short.txt"), "50\r\n0\r\n0\r\n2\r\n1\r\n500\r\n400\r\n3\r\n-2\r\n");
+    WriteAll(Path("two.txt"), kTwoBowls);
+    Prompt::ScriptFileName(Path("two.txt"));
+    m_Doc->Open();
+    const QString titleBefore = m_Host->title;
+    m_Host->manualRefreshes = m_Host->sliderSets = m_Host->refreshCommands = 0;
+    m_Engine->sInterval(30);
+
+    Prompt::ScriptFileName(Path("short.txt"));
+    m_Doc->Open();
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore lettura Dati")});
+    QCOMPARE(Prompt::ShownMessages()[0].icon, Prompt::Icon::Exclamation);
+    QCOMPARE(m_Engine->BowlCount(), int16_t(0));
+    QCOMPARE(m_Engine->sInterval(), int16_t(50));
+    QCOMPARE(m_Host->title, titleBefore);
+    QCOMPARE(m_Doc->FileName(), Path("short.txt"));
+    // Picture and slider show the emptied engine.
+    QVERIFY(m_Host->manualRefreshes >= 1);
+    QCOMPARE(m_Host->sliderSets, 1);
+    QVERIFY(m_Host->refreshCommands >= 1);
+    QCOMPARE(FlgModified, kFalse);
+}
+
+void TestDocument::openMissingFile() {
+    AddBowls(2);
+    FlgModified = kTrue;
+    Prompt::ScriptAnswer(QMessageBox::No);
+    Prompt::ScriptFileName(Path("gone.txt"));
+    m_Doc->Open();
+    QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Errore 53: File not found Vintrop"));
+    QCOMPARE(Prompt::ShownMessages().back().icon, Prompt::Icon::Exclamation);
+    QCOMPARE(m_Engine->BowlCount(), int16_t(0));
+    QCOMPARE(m_Host->title, QStringLiteral("Vintrop"));
+    QCOMPARE(m_Doc->FileName(), Path("gone.txt"));
+    QCOMPARE(FlgModified, kTrue);   // a failed load does not touch the flag
+    QCOMPARE(m_Host->sliderSets, 1);
+    QCOMPARE(m_Host->refreshCommands, 1);   // Open's own refresh
+}
+
+void TestDocument::saveNamedConfirms() {
+    WriteAll(Path("two.txt"), kTwoBowls);
+    Prompt::ScriptFileName(Path("two.txt"));
+    m_Doc->Open();
+    const QString title = m_Host->title;
+    m_Engine->AddBowl(2, 3000, 400, 1, 1);
+    FlgModified = kTrue;
+    m_Host->refreshCommands = 0;
+
+    m_Doc->Save();
+    QCOMPARE(Prompt::FileDialogsShown(), 1);   // only the Open's
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Configurazione Salvata")});
+    QCOMPARE(Prompt::ShownMessages()[0].icon, Prompt::Icon::Information);
+    QCOMPARE(Prompt::ShownMessages()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(FlgModified, kFalse);
+    QCOMPARE(m_Host->title, title);
+    QCOMPARE(m_Host->refreshCommands, 1);
+    const QByteArray saved = ReadAll(Path("two.txt"));
+    QVERIFY(saved.startsWith("50\r\n0\r\n0\r\n3\r\n"));
+    QVERIFY(saved.endsWith("2\r\n3000\r\n400\r\n1\r\n1\r\n"));
+}
+
+void TestDocument::saveUntitledRunsSaveAs() {
+    AddBowls(2);
+    FlgModified = kTrue;
+    Prompt::ScriptFileName(Path("new.txt"));
+    m_Doc->Save();
+    QCOMPARE(Prompt::FileDialogsShown(), 1);
+    QVERIFY(Prompt::ShownMessages().empty());   // Save As never confirms
+    QCOMPARE(m_Host->title, Path("new.txt") + QStringLiteral(" - Vintrop"));
+    QCOMPARE(m_Doc->FileName(), Path("new.txt"));
+    QCOMPARE(FlgModified, kFalse);
+    QCOMPARE(m_Host->refreshCommands, 1);   // from Save, not from Save As
+    QCOMPARE(ReadAll(Path("new.txt")).count("\r\n"), 14);
+
+    // Now named: Save writes without a dialog.
+    m_Doc->Save();
+    QCOMPARE(Prompt::FileDialogsShown(), 1);
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Configurazione Salvata")});
+}
+
+void TestDocument::saveAsCancelledChangesNothing() {
+    AddBowls(1);
+    FlgModified = kTrue;
+    m_Doc->SaveAs();
+    QCOMPARE(Prompt::FileDialogsShown(), 1);
+    QVERIFY(Prompt::ShownMessages().empty());
+    QCOMPARE(FlgModified, kTrue);
+    QCOMPARE(m_Host->title, QStringLiteral("Vintrop"));
+    QVERIFY(m_Doc->FileName().isEmpty());
+    QCOMPARE(m_Host->refreshCommands, 0);
+}
+
+void TestDocument::saveAsReplacesAnOldFileWhole() {
+    const QByteArray longer = QByteArray("99\r\n").repeated(200);
+    WriteAll(Path("old.txt"), longer);
+    FlgModified = kTrue;
+    Prompt::ScriptFileName(Path("old.txt"));
+    m_Doc->SaveAs();
+    QCOMPARE(ReadAll(Path("old.txt")), QByteArray("50\r\n0\r\n0\r\n0\r\n"));
+    QCOMPARE(FlgModified, kFalse);
+}
+
+void TestDocument::saveThatCannotOpenItsFileReports_data() {
+    QTest::addColumn<bool>("viaSaveAs");
+    QTest::newRow("Save on a name in a missing folder") << false;
+    QTest::newRow("Save As to a name in a missing folder") << true;
+}
+
+void TestDocument::saveThatCannotOpenItsFileReports() {
+    QFETCH(bool, viaSaveAs);
+    const QString bad = Path("no such folder/scenario.txt");
+    AddBowls(1);
+    if (viaSaveAs) {
+        FlgModified = kTrue;
+        Prompt::ScriptFileName(bad);
+        m_Doc->SaveAs();
+    } else {
+        // Give the document that name through a Save As that fails.
+        Prompt::ScriptFileName(bad);
+        m_Doc->SaveAs();
+        Prompt::ClearLog();
+        FlgModified = kTrue;
+        m_Doc->Save();
+    }
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore scrittura File")});
+    QCOMPARE(Prompt::ShownMessages()[0].icon, Prompt::Icon::Exclamation);
+    QCOMPARE(FlgModified, kTrue);
+    QCOMPARE(m_Host->title, QStringLiteral("Vintrop"));
+    QCOMPARE(m_Doc->FileName(), bad);
+    QVERIFY(!QFile::exists(bad));
+
+    // So the question after it still asks, and a failed save refuses to go on.
+    Prompt::ClearLog();
+    Prompt::ScriptAnswer(QMessageBox::Yes);
+    QVERIFY(!m_Doc->QuerySaveChanges());
+    QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Errore scrittura File"));
+}
+
+void TestDocument::saveFailingHalfWayKeepsTheOldFile() {
+    // The old scenario on disk, then a larger one to be saved over it.
+    WriteAll(Path("keep.txt"), kTwoBowls);
+    Prompt::ScriptFileName(Path("keep.txt"));
+    m_Doc->Open();
+    AddBowls(40);
+    FlgModified = kTrue;
+
+    // Let the file system refuse every byte past the 64th, as a full disk
+    // would: the write stops part of the way through the scenario.
+    struct rlimit old {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    m_Doc->Save();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Errore scrittura File"));
+    QCOMPARE(ReadAll(Path("keep.txt")), kTwoBowls);
+    QCOMPARE(FlgModified, kTrue);
+    // Nothing left behind beside it.
+    QCOMPARE(QDir(m_Dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.txt")});
+}
+
+void TestDocument::savedScenarioLoadsBackTheSame() {
+    m_Engine->sInterval(35);
+    m_Engine->CentralCollision(kTrue);
+    m_Engine->AddBowl(3, 123.25f, 4567.5f, -7.125f, 0.1f);
+    m_Engine->AddBowl(100, 5000, 2000, 0, 0);
+    Prompt::ScriptFileName(Path("round.txt"));
+    m_Doc->SaveAs();
+    m_Doc->New();
+    Prompt::ScriptFileName(Path("round.txt"));
+    m_Doc->Open();
+    QCOMPARE(m_Engine->sInterval(), int16_t(35));
+    QCOMPARE(m_Engine->CentralCollision(), kTrue);
+    QCOMPARE(m_Engine->BowlCount(), int16_t(2));
+    const CBowl& b = m_Engine->GetBowl(1);
+    QCOMPARE(b.M(), 3.0f);
+    QCOMPARE(b.Xo(), 123.25f);
+    QCOMPARE(b.Yo(), 4567.5f);
+    QCOMPARE(b.Vxo(), -7.125f);
+    QCOMPARE(b.Vyo(), 0.1f);
+    QCOMPARE(m_Engine->GetBowl(2).M(), 100.0f);
+}
+
+void TestDocument::commandLinePath_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("no argument") << QStringList{"vintrop"} << "";
+    QTest::newRow("one argument") << QStringList{"vintrop", "/tmp/a.txt"} << "/tmp/a.txt";
+    QTest::newRow("a path with blanks typed without quotes")
+        << QStringList{"vintrop", "/tmp/my", "two", "bowls.txt"} << "/tmp/my two bowls.txt";
+    QTest::newRow("quoted argument passes as it is") << QStringList{"vintrop", "\"/tmp/a b.txt\""}
+                                                     << "\"/tmp/a b.txt\"";
+}
+
+void TestDocument::commandLinePath() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, path);
+    QCOMPARE(CommandLinePath(arguments), path);
+}
+
+void TestDocument::loadStripsQuotes_data() {
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("no quotes") << "" << "";
+    QTest::newRow("surrounding quotes") << "\"" << "\"";
+    QTest::newRow("a quote only at the end") << "" << "\"";
+    QTest::newRow("a quote only at the start") << "\"" << "";
+}
+
+void TestDocument::loadStripsQuotes() {
+    QFETCH(QString, prefix);
+    QFETCH(QString, suffix);
+    QVERIFY(QDir(m_Dir->path()).mkpath(QStringLiteral("with blanks")));
+    const QString file = Path("with blanks/two bowls.txt");
+    WriteAll(file, kTwoBowls);
+    const QStringList args = QStringList{"vintrop"} + (prefix + file + suffix).split(QLatin1Char(' '));
+    QString path = CommandLinePath(args);
+    m_Doc->LoadScenario(path);
+    QCOMPARE(path, file);
+    QVERIFY(Prompt::ShownMessages().empty());
+    QCOMPARE(m_Engine->BowlCount(), int16_t(2));
+    QCOMPARE(m_Host->title, file + QStringLiteral(" - Vintrop"));
+    QCOMPARE(m_Host->refreshCommands, 1);
+}
+
+void TestDocument::commandLineScenarioStaysUntitled() {
+    WriteAll(Path("cmd.txt"), kTwoBowls);
+    QString path = Path("cmd.txt");
+    m_Doc->LoadScenario(path);
+    QVERIFY(m_Doc->FileName().isEmpty());
+    QCOMPARE(FlgModified, kFalse);
+    FlgModified = kTrue;
+    Prompt::ScriptAnswer(QMessageBox::Yes);
+    QVERIFY(!m_Doc->QuerySaveChanges());   // Save runs Save As, which is cancelled
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Save Changes to Untitled?")});
+    QCOMPARE(Prompt::FileDialogsShown(), 1);
+}
+
+void TestDocument::loadFromCommandLineWithAMissingFile() {
+    QString path = QStringLiteral("\"") + Path("missing one.txt") + QStringLiteral("\"");
+    m_Engine->sInterval(80);
+    m_Doc->LoadScenario(path);
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore 53: File not found Vintrop")});
+    QCOMPARE(m_Host->title, QStringLiteral("Vintrop"));   // the design caption stays
+    QCOMPARE(m_Engine->BowlCount(), int16_t(0));
+    QCOMPARE(m_Engine->sInterval(), int16_t(50));
+    QCOMPARE(m_Host->sliderSets, 1);
+    QCOMPARE(m_Host->refreshCommands, 0);   // the error report ends the load
+}
+
+void TestDocument::loadADirectory() {
+    QString path = m_Dir->path();
+    m_Doc->LoadScenario(path);
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore 75: Path/File access error Vintrop")});
+    QCOMPARE(m_Engine->BowlCount(), int16_t(0));
+}
+
+void TestDocument::intervalOutsideTheSliderIsKept() {
+    WriteAll(Path("slow.txt"), "250\r\n0\r\n0\r\n0\r\n");
+    Prompt::ScriptFileName(Path("slow.txt"));
+    m_Doc->Open();
+    QCOMPARE(m_Engine->sInterval(), int16_t(250));
+    FlgModified = kTrue;
+    m_Doc->Save();
+    QCOMPARE(ReadAll(Path("slow.txt")), QByteArray("250\r\n0\r\n0\r\n0\r\n"));
+}
+
+QTEST_MAIN(TestDocument)
+#include "test_document.moc"

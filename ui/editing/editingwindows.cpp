@@ -1,0 +1,19 @@
+// The entry points through which the main window opens the editing windows.
+#include "f_bowl_editor.h"
+#include "f_edit_bowl.h"
+#include "f_options.h"
+#include "windows.h"
+
+namespace vintrop {
+
+void ShowBowlEditor(QWidget* owner, IDrawDevice* drawDevice) {
+    F_BOWL_EDITOR editor(owner, drawDevice, EditBowlDialog());
+    editor.exec();
+}
+
+void ShowOptions(QWidget* owner) {
+    F_OPTIONS options(owner);
+    options.exec();
+}
+
+} // namespace vintrop

@@ -1,0 +1,372 @@
+#include "f_edit_bowl.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <cmath>
+#include <exception>
+
+#include "appstate.h"
+#include "drawdevice.h"
+#include "envengine.h"
+#include "numeric.h"
+#include "prompt.h"
+#include "twips.h"
+#include "vintroperror.h"
+
+namespace vintrop {
+
+namespace {
+constexpr double kClientWidthTwips = 4995;
+constexpr double kClientHeightTwips = 2085;
+constexpr int kPictureSize = 32;   // pixels, drawn in the top-left corner
+
+// Longest text the user may type into each field.
+constexpr int kMassLength = 4;
+constexpr int kPositionLength = 4;
+constexpr int kVelocityLength = 3;
+
+const char* const kTypingLimit = "typingLimit";
+
+// The window itself: a plain dialog whose background picture (the mode's
+// 32 x 32 image) sits in its top-left corner.
+class EditBowlWindow : public QDialog {
+public:
+    explicit EditBowlWindow(QWidget* owner) : QDialog(owner) {}
+    void SetPicture(const QString& resource) {
+        m_Picture.load(resource);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QDialog::paintEvent(event);
+        if (!m_Picture.isValid()) return;
+        QPainter painter(this);
+        m_Picture.render(&painter, QRectF(0, 0, kPictureSize, kPictureSize));
+    }
+
+private:
+    QSvgRenderer m_Picture;
+};
+
+QString PictureResource(const QString& key) {
+    if (key == QLatin1String("PC_ADD")) return QStringLiteral(":/editing/resources/pc_add.svg");
+    if (key == QLatin1String("PC_PROPERTY")) return QStringLiteral(":/editing/resources/pc_property.svg");
+    return QStringLiteral(":/editing/resources/pc_remove.svg");
+}
+
+// Writes a text into a field without cutting it: a value shown from a
+// scenario file may be longer than what the user may type. Once the user
+// has shortened it, the typing limit applies again.
+void SetFieldText(QLineEdit* field, const QString& text) {
+    const int limit = field->property(kTypingLimit).toInt();
+    field->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    field->setText(text);
+}
+
+QLineEdit* MakeField(QWidget* parent, const char* name, int limit) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setProperty(kTypingLimit, limit);
+    field->setMaxLength(limit);
+    field->setAlignment(Qt::AlignRight);
+    // Wide enough for a few more characters than may be typed.
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-00000000")) + 12);
+    QObject::connect(field, &QLineEdit::textEdited, field, [field, limit](const QString& text) {
+        if (text.size() <= limit) field->setMaxLength(limit);
+    });
+    return field;
+}
+
+// A field's text as a number, read the same way whatever the user's locale
+// (optional sign, digits, decimal point). Throws TypeMismatch otherwise.
+double FieldValue(const QLineEdit* field) { return ParseNumber(field->text().toStdString()); }
+
+// Plain decimal text of a stored 32-bit value: shortest form, at most 7
+// significant digits, "." as decimal point so that it reads back as typed.
+QString PlainText(float v) { return QString::number(static_cast<double>(v), 'g', 7); }
+
+QColor ColorOf(int32_t packed) {
+    return QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
+}
+} // namespace
+
+F_EDIT_BOWL::F_EDIT_BOWL(QObject* parent) : QObject(parent) {}
+
+F_EDIT_BOWL::~F_EDIT_BOWL() { delete m_Window; }
+
+F_EDIT_BOWL& EditBowlDialog() {
+    static F_EDIT_BOWL dialog;
+    return dialog;
+}
+
+bool F_EDIT_BOWL::Display(int32_t EditType, int16_t vIndex, IDrawDevice* pDrawDevice, QWidget* owner) {
+    if (!Load(EditType, vIndex, pDrawDevice, owner)) return false;
+    m_Window->exec();
+    delete m_Window;
+    return m_Result;
+}
+
+bool F_EDIT_BOWL::Load(int32_t EditType, int16_t vIndex, IDrawDevice* pDrawDevice, QWidget* owner) {
+    m_Result = false;
+    m_EditType = EditType;
+    m_pDrawDevice = pDrawDevice;
+    m_pBowl = nullptr;
+    m_Index = 0;
+    delete m_Window;   // the previous opening's window, before choosing an owner
+    if (!owner) owner = QApplication::activeWindow();
+    BuildWindow(owner);
+
+    const QString number = QString::number(vIndex);
+    try {
+        switch (EditType) {
+        case kProperty:
+        case kRemove:
+            if (!g_pEnvEng) err::Raise(err::ObjectNotSet);
+            m_pBowl = &g_pEnvEng->GetBowl(vIndex);
+            m_Index = vIndex;
+            ShowBowl(*m_pBowl);
+            if (EditType == kProperty) {
+                m_Window->setWindowTitle(QStringLiteral("Bowl nr. ") + number + QStringLiteral(" property"));
+                m_PictureKey = QStringLiteral("PC_PROPERTY");
+            } else {
+                m_Window->setWindowTitle(QStringLiteral("Elimina palla ") + number);
+                m_PictureKey = QStringLiteral("PC_REMOVE");
+                for (QLineEdit* f : {m_txM, m_txX0, m_txY0, m_txVx0, m_txVy0}) f->setEnabled(false);
+                m_btOK->setFocus();
+            }
+            break;
+        default:
+            m_EditType = kAdd;
+            m_Window->setWindowTitle(QStringLiteral("Insert Bowl nr. ") + number);
+            m_PictureKey = QStringLiteral("PC_ADD");
+            break;
+        }
+    } catch (const VintropError& e) {
+        m_pBowl = nullptr;
+        Prompt::Error(owner, QString::fromStdString(e.UserText()));
+        delete m_Window;
+        return false;
+    }
+    static_cast<EditBowlWindow*>(m_Window.data())->SetPicture(PictureResource(m_PictureKey));
+    return true;
+}
+
+void F_EDIT_BOWL::BuildWindow(QWidget* owner) {
+    delete m_Window;
+    auto* window = new EditBowlWindow(owner);
+    m_Window = window;
+    window->setObjectName(QStringLiteral("F_EDIT_BOWL"));
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    window->setModal(true);
+
+    m_txM = MakeField(window, "tx_M", kMassLength);
+    m_txX0 = MakeField(window, "tx_X0", kPositionLength);
+    m_txY0 = MakeField(window, "tx_Y0", kPositionLength);
+    m_txVx0 = MakeField(window, "tx_Vx0", kVelocityLength);
+    m_txVy0 = MakeField(window, "tx_Vy0", kVelocityLength);
+    m_btOK = new QPushButton(QStringLiteral("OK"), window);
+    m_btOK->setObjectName(QStringLiteral("bt_OK"));
+    m_btOK->setDefault(true);
+    m_btCancel = new QPushButton(QStringLiteral("Annulla"), window);
+    m_btCancel->setObjectName(QStringLiteral("bt_Cancel"));
+
+    const auto label = [window](const char* text, QLineEdit* buddy) {
+        auto* l = new QLabel(QString::fromUtf8(text), window);
+        l->setBuddy(buddy);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return l;
+    };
+
+    // Left column: the picture's corner, "M =" and its field, then OK above
+    // Annulla. Right column: the initial position and velocity.
+    auto* grid = new QGridLayout(window);
+    grid->addItem(new QSpacerItem(kPictureSize - grid->contentsMargins().left() + 2, kPictureSize,
+                                  QSizePolicy::Fixed, QSizePolicy::Fixed),
+                  0, 0);
+    grid->addWidget(label("M =", m_txM), 0, 1);
+    grid->addWidget(m_txM, 0, 2);
+    grid->addWidget(m_btOK, 2, 0, 1, 3);
+    grid->addWidget(m_btCancel, 3, 0, 1, 3);
+    grid->setColumnMinimumWidth(3, 16);
+    grid->addWidget(label("Xo =", m_txX0), 0, 4);
+    grid->addWidget(m_txX0, 0, 5);
+    grid->addWidget(label("Yo =", m_txY0), 1, 4);
+    grid->addWidget(m_txY0, 1, 5);
+    grid->addWidget(label("Vxo =", m_txVx0), 2, 4);
+    grid->addWidget(m_txVx0, 2, 5);
+    grid->addWidget(label("Vyo =", m_txVy0), 3, 4);
+    grid->addWidget(m_txVy0, 3, 5);
+
+    QWidget::setTabOrder(m_txM, m_txX0);
+    QWidget::setTabOrder(m_txX0, m_txY0);
+    QWidget::setTabOrder(m_txY0, m_txVx0);
+    QWidget::setTabOrder(m_txVx0, m_txVy0);
+    QWidget::setTabOrder(m_txVy0, m_btOK);
+    QWidget::setTabOrder(m_btOK, m_btCancel);
+    m_txM->setFocus();
+
+    connect(m_btOK, &QPushButton::clicked, this, &F_EDIT_BOWL::bt_OK_Click);
+    connect(m_btCancel, &QPushButton::clicked, this, &F_EDIT_BOWL::bt_Cancel_Click);
+
+    const QSize design(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips));
+    window->setFixedSize(design.expandedTo(window->sizeHint()));
+}
+
+void F_EDIT_BOWL::ShowBowl(const CBowl& bowl) {
+    SetFieldText(m_txM, PlainText(bowl.M()));
+    SetFieldText(m_txX0, PlainText(bowl.Xo()));
+    SetFieldText(m_txY0, PlainText(bowl.Yo()));
+    SetFieldText(m_txVx0, PlainText(bowl.Vxo()));
+    SetFieldText(m_txVy0, PlainText(bowl.Vyo()));
+
+    // The bowl's own colour as background; the labels stay readable on it.
+    const QColor back = ColorOf(bowl.Color);
+    QPalette palette = m_Window->palette();
+    palette.setColor(QPalette::Window, back);
+    palette.setColor(QPalette::WindowText, back.lightnessF() < 0.5 ? Qt::white : Qt::black);
+    m_Window->setPalette(palette);
+    m_Window->setAutoFillBackground(true);
+}
+
+void F_EDIT_BOWL::Refuse(const QString& text, QLineEdit* field) {
+    Prompt::Message(m_Window, text, Prompt::Icon::Exclamation);
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
+bool F_EDIT_BOWL::Validate() {
+    if (m_EditType == kRemove) return true;
+    bool valid = true;
+    QLineEdit* converting = nullptr;
+    try {
+        if (!g_pEnvEng) err::Raise(err::ObjectNotSet);
+        // Every field becomes a 16-bit whole number (halves to even), and the
+        // field shows it from now on, whatever the later checks find.
+        for (QLineEdit* field : {m_txM, m_txX0, m_txY0, m_txVx0, m_txVy0}) {
+            converting = field;
+            SetFieldText(field, QString::number(ToInt16(FieldValue(field))));
+        }
+        converting = nullptr;
+        const double mass = FieldValue(m_txM);
+        const double xo = FieldValue(m_txX0);
+        const double yo = FieldValue(m_txY0);
+
+        if (!(mass > 0)) {
+            Refuse(QStringLiteral("La Massa deve essere > 0!!!"), m_txM);
+            valid = false;
+        }
+
+        // Where the bowl would lie, with its radius; a negative mass has no
+        // radius and ends here as invalid data.
+        CBowl scratch;
+        scratch.SetM(ToSingle(mass));
+        scratch.x = ToSingle(xo);
+        scratch.y = ToSingle(yo);
+        scratch.Vx = ToSingle(FieldValue(m_txVx0));
+        scratch.Vy = ToSingle(FieldValue(m_txVy0));
+        if (m_pDrawDevice) m_pDrawDevice->DrawProvisionalCircle(scratch.x, scratch.y, scratch.r());
+
+        // The radius as a whole number, for the wall checks.
+        const int16_t rI = ToInt16(std::pow(mass * 0.75 * 100000.0 * 3.14, 1.0 / 3.0));
+        const CEnvEng& engine = *g_pEnvEng;
+        if (valid && ToSingle(xo + rI) > engine.MaxX) {
+            Refuse(QStringLiteral("Xo troppo grande!"), m_txX0);
+            valid = false;
+        }
+        if (valid && xo - rI < 0) {
+            Refuse(QString::fromUtf8("Xo è troppo piccola!"), m_txX0);
+            valid = false;
+        }
+        if (valid && ToSingle(yo + rI) > engine.MaxY) {
+            Refuse(QStringLiteral("Yo troppo grande!"), m_txY0);
+            valid = false;
+        }
+        if (valid && yo - rI < 0) {
+            Refuse(QStringLiteral("Yo troppo piccola!"), m_txY0);
+            valid = false;
+        }
+        if (valid) {
+            // Touching counts as overlapping: RelDist is the whole number
+            // just above the true distance of the centres.
+            const int16_t count = engine.BowlCount();
+            for (int16_t i = 1; i <= count; ++i) {
+                if (m_EditType == kProperty && i == m_Index) continue;
+                const CBowl& other = engine.GetBowl(i);
+                const float s = ToSingle(static_cast<double>(scratch.r()) + other.r());
+                const float d = ToSingle(CEnvEng::RelDist(scratch, other));
+                if (s >= d) {
+                    Refuse(QString::fromUtf8("Posizione Xo, Yo già occupata dalla palla ") +
+                               QString::number(i) + QLatin1Char('!'),
+                           m_txX0);
+                    valid = false;
+                    break;
+                }
+            }
+        }
+    } catch (const std::exception&) {
+        Prompt::Message(m_Window, QStringLiteral("Dati non validi"), Prompt::Icon::Exclamation);
+        if (converting) {
+            converting->setFocus(Qt::OtherFocusReason);
+            converting->selectAll();
+        }
+        return false;
+    }
+
+    // The redraw takes the provisional circle away again.
+    if (m_pDrawDevice) {
+        try {
+            m_pDrawDevice->ManualRefresh();
+        } catch (...) {
+        }
+    }
+    return valid;
+}
+
+void F_EDIT_BOWL::Commit() {
+    switch (m_EditType) {
+    case kAdd:
+        g_pEnvEng->AddBowl(ToInt16(FieldValue(m_txM)), ToSingle(FieldValue(m_txX0)),
+                           ToSingle(FieldValue(m_txY0)), ToSingle(FieldValue(m_txVx0)),
+                           ToSingle(FieldValue(m_txVy0)));
+        break;
+    case kProperty:
+        // Mass first (it sets the radius), then the initial values, each of
+        // which also resets the current one.
+        m_pBowl->SetM(ToSingle(FieldValue(m_txM)));
+        m_pBowl->SetXo(ToSingle(FieldValue(m_txX0)));
+        m_pBowl->SetYo(ToSingle(FieldValue(m_txY0)));
+        m_pBowl->SetVxo(ToSingle(FieldValue(m_txVx0)));
+        m_pBowl->SetVyo(ToSingle(FieldValue(m_txVy0)));
+        break;
+    case kRemove:
+        g_pEnvEng->RemoveBowl(m_Index);
+        m_pBowl = nullptr;
+        break;
+    }
+}
+
+void F_EDIT_BOWL::bt_OK_Click() {
+    if (!m_Window || !Validate()) return;
+    try {
+        Commit();
+    } catch (const VintropError& e) {
+        Prompt::Error(m_Window, QString::fromStdString(e.UserText()));
+        return;
+    }
+    m_Result = true;
+    m_Window->accept();
+}
+
+void F_EDIT_BOWL::bt_Cancel_Click() {
+    if (m_Window) m_Window->reject();
+}
+
+} // namespace vintrop

@@ -1,0 +1,102 @@
+#include "f_options.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "appstate.h"
+#include "envengine.h"
+#include "numeric.h"
+#include "twips.h"
+#include "windows.h"
+
+namespace vintrop {
+
+namespace {
+constexpr double kClientWidthTwips = 5025;
+constexpr double kClientHeightTwips = 2190;
+
+bool IsOn(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
+} // namespace
+
+F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("F_OPTIONS"));
+    setWindowTitle(QStringLiteral("Options"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+
+    m_Frame1 = new QGroupBox(QStringLiteral("Collisions"), this);
+    m_Frame1->setObjectName(QStringLiteral("Frame1"));
+    m_ckCollCentral = new QCheckBox(QStringLiteral("Central (Point-like Bowls)"), m_Frame1);
+    m_ckCollCentral->setObjectName(QStringLiteral("ck_CollCentral"));
+    m_ckHistory = new QCheckBox(QStringLiteral("Trace History"), m_Frame1);
+    m_ckHistory->setObjectName(QStringLiteral("ck_History"));
+    auto* frameLayout = new QVBoxLayout(m_Frame1);
+    frameLayout->addWidget(m_ckCollCentral);
+    frameLayout->addWidget(m_ckHistory);
+
+    m_OKButton = new QPushButton(QStringLiteral("OK"), this);
+    m_OKButton->setObjectName(QStringLiteral("OKButton"));
+    m_OKButton->setDefault(true);
+    m_CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_CancelButton->setObjectName(QStringLiteral("CancelButton"));
+
+    m_ckShowNumber = new QCheckBox(QStringLiteral("Show Bowl Number"), this);
+    m_ckShowNumber->setObjectName(QStringLiteral("ck_ShowNumber"));
+    m_ckShowVect = new QCheckBox(QStringLiteral("Show Momentum Vectors"), this);
+    m_ckShowVect->setObjectName(QStringLiteral("ck_ShowVect"));
+
+    // Group box at the top left, OK above Cancel at the top right, the two
+    // display options side by side below the group box.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(m_Frame1, 0, 0, 2, 2);
+    grid->addWidget(m_OKButton, 0, 2, Qt::AlignTop);
+    grid->addWidget(m_CancelButton, 1, 2, Qt::AlignTop);
+    grid->addWidget(m_ckShowNumber, 2, 0);
+    grid->addWidget(m_ckShowVect, 2, 1, 1, 2);
+
+    // The program's tab order: the central-collision box first (it has the
+    // focus on opening), then OK, Cancel, history and the display options.
+    setTabOrder(m_ckCollCentral, m_OKButton);
+    setTabOrder(m_OKButton, m_CancelButton);
+    setTabOrder(m_CancelButton, m_ckHistory);
+    setTabOrder(m_ckHistory, m_ckShowNumber);
+    setTabOrder(m_ckShowNumber, m_ckShowVect);
+    m_ckCollCentral->setFocus();
+
+    connect(m_OKButton, &QPushButton::clicked, this, &F_OPTIONS::OKButton_Click);
+    connect(m_CancelButton, &QPushButton::clicked, this, &F_OPTIONS::CancelButton_Click);
+
+    const QSize design(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips));
+    setFixedSize(design.expandedTo(sizeHint()));
+
+    LoadOptions();
+}
+
+void F_OPTIONS::LoadOptions() {
+    const bool central = g_pEnvEng && g_pEnvEng->CentralCollision() != kFalse;
+    const bool history = g_pEnvEng && g_pEnvEng->KeepHistory() != kFalse;
+    m_ckCollCentral->setChecked(central);
+    m_ckHistory->setChecked(history);
+    m_ckShowNumber->setChecked(FlgShowNumber != kFalse);
+    m_ckShowVect->setChecked(FlgShowVect != kFalse);
+}
+
+void F_OPTIONS::OKButton_Click() {
+    if (g_pEnvEng) {
+        g_pEnvEng->CentralCollision(ToBool16(IsOn(m_ckCollCentral)));
+        // Written on every OK: the engine starts or ends the history log on
+        // each write, also when the box was left as it was.
+        g_pEnvEng->KeepHistory(ToBool16(IsOn(m_ckHistory)));
+    }
+    FlgShowNumber = ToBool16(IsOn(m_ckShowNumber));
+    FlgShowVect = ToBool16(IsOn(m_ckShowVect));
+    accept();
+}
+
+void F_OPTIONS::CancelButton_Click() { reject(); }
+
+} // namespace vintrop

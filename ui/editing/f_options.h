@@ -1,0 +1,34 @@
+#pragma once
+// The options dialog: collision mode, collision history, bowl numbers and
+// momentum vectors. Reads the four options when it opens; "OK" writes all
+// four back, "Cancel" and the close box write nothing.
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+
+namespace vintrop {
+
+class F_OPTIONS : public QDialog {
+    Q_OBJECT
+public:
+    explicit F_OPTIONS(QWidget* owner = nullptr);
+
+public slots:
+    void OKButton_Click();
+    void CancelButton_Click();
+
+private:
+    void LoadOptions();
+
+    QPushButton* m_OKButton = nullptr;
+    QPushButton* m_CancelButton = nullptr;
+    QGroupBox* m_Frame1 = nullptr;
+    QCheckBox* m_ckCollCentral = nullptr;
+    QCheckBox* m_ckHistory = nullptr;
+    QCheckBox* m_ckShowNumber = nullptr;
+    QCheckBox* m_ckShowVect = nullptr;
+};
+
+} // namespace vintrop
