@@ -1,0 +1,24 @@
+// Vintrop: the program starts into its main window, which owns everything else.
+#include <QApplication>
+#include <QIcon>
+
+#include "main/f_main.h"
+#include "main/scenariodocument.h"
+#include "version.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(vintrop::version::Title);
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(vintrop::version::Major)
+                                            .arg(vintrop::version::Minor)
+                                            .arg(vintrop::version::Revision));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/main/resources/vintrop.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vintrop"));
+
+    // The main window shows the splash first, then itself; its closing ends
+    // the program even while a modeless window (the explanation) is open.
+    vintrop::F_MAIN window(vintrop::CommandLinePath(QApplication::arguments()), true);
+    QObject::connect(&window, &vintrop::F_MAIN::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    return QApplication::exec();
+}

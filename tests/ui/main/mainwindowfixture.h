@@ -1,0 +1,109 @@
+#pragma once
+// The main window shared by the tests of one program: built once without the
+// splash; before each test the engine is reset, the window restored and the
+// message boxes scripted.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QSlider>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "appstate.h"
+#include "envengine.h"
+#include "main/f_main.h"
+#include "numeric.h"
+#include "prompt.h"
+#include "scenerenderer.h"
+#include "twips.h"
+
+namespace vintrop::testing {
+
+class MainWindowFixture {
+public:
+    void Build() {   // from initTestCase
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));   // "8,085.00"
+        Prompt::StartScripting();
+        m_Window = std::make_unique<F_MAIN>();
+        if (!QTest::qWaitForWindowExposed(m_Window.get())) qFatal("main window not exposed");
+        m_InitialSize = m_Window->size();
+    }
+
+    void Reset() {   // from init: a stopped, empty engine at t = 0 in the designed window
+        Prompt::StartScripting();
+        FlgModified = FlgShowVect = FlgShowNumber = kFalse;
+        Engine().Reset();
+        Engine().CentralCollision(kFalse);
+        Engine().KeepHistory(kFalse);
+        if (!Action("MN_VIEW_CONDUCTOR_TOOLBAR")->isChecked()) Action("MN_VIEW_CONDUCTOR_TOOLBAR")->trigger();
+        m_Window->resize(m_InitialSize);
+        QCoreApplication::processEvents();
+        m_Window->SetSliderFromEngine();
+        m_Window->ManualRefresh();
+        m_Window->RefreshCommands();
+        Prompt::ClearLog();
+    }
+
+    void Destroy() { m_Window.reset(); }   // from cleanupTestCase
+
+    F_MAIN& Window() { return *m_Window; }
+    CEnvEng& Engine() { return *g_pEnvEng; }
+
+    template <typename T = QWidget>
+    T* Find(const char* name) {
+        auto* found = m_Window->findChild<T*>(QLatin1String(name));
+        if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), name);
+        return found;
+    }
+    QAction* Action(const char* name) { return Find<QAction>(name); }
+    void Trigger(const char* name) { Action(name)->trigger(); }
+    QString Panel(const char* name) { return Find<QLabel>(name)->text(); }
+    QSlider* Slider() { return Find<QSlider>("sldr_Interval"); }
+
+    // A bowl added as the bowl editor adds one: redrawn, commands refreshed.
+    CBowl& AddBowl(int16_t mass, float x, float y, float vx = 0, float vy = 0) {
+        CBowl& b = Engine().AddBowl(mass, x, y, vx, vy);
+        m_Window->ManualRefresh();
+        m_Window->RefreshCommands();
+        return b;
+    }
+
+    // The colour the window shows at a point given in twips.
+    QColor ShownAt(double xTwips, double yTwips) {
+        const QImage& picture = m_Window->Picture();
+        const double scale = picture.devicePixelRatio() / twips::PerPixel(m_Window.get());
+        return picture.pixelColor(qFloor(xTwips * scale), qFloor(yTwips * scale));
+    }
+    static QColor ColorOf(const CBowl& b) { return SceneRenderer::ColorOf(b.Color); }
+
+private:
+    std::unique_ptr<F_MAIN> m_Window;
+    QSize m_InitialSize;
+};
+
+// Closes the first modal window that comes up while it lives (a window
+// opened with exec() would wait for a user), after `whileOpen` has looked.
+class ModalCloser {
+public:
+    explicit ModalCloser(std::function<void()> whileOpen = {}) : m_WhileOpen(std::move(whileOpen)) {
+        QObject::connect(&m_Timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            m_Timer.stop();
+            m_Seen = QString::fromLatin1(modal->metaObject()->className());
+            if (m_WhileOpen) m_WhileOpen();
+            modal->close();
+        });
+        m_Timer.start(10);
+    }
+    const QString& Seen() const { return m_Seen; }   // class of the window closed, or empty
+
+private:
+    QTimer m_Timer;
+    std::function<void()> m_WhileOpen;
+    QString m_Seen;
+};
+
+} // namespace vintrop::testing

@@ -1,0 +1,256 @@
+// The pictures: what the main window presents from the engine's events, and
+// the scene renderer's drawing rules on a buffer of its own.
+#include "main/drawingarea.h"
+#include "mainwindowfixture.h"
+
+using namespace vintrop;
+
+namespace {
+// Sees the engine's events after the main window has drawn them.
+class Recorder : public IEngineListener {
+public:
+    std::function<void(const CBowl&)> onStep;
+    std::vector<std::pair<QPointF, QPointF>> pairs;   // after each collision: midpoint, momentum / 10
+    int32_t color2 = 0;
+    void Step(const CBowl& b) override {
+        if (onStep) onStep(b);
+    }
+    void AfterCollision(const CBowl& b1, const CBowl& b2) override {
+        pairs.emplace_back(QPointF((b1.x + double(b2.x)) / 2, (b1.y + double(b2.y)) / 2),
+                           QPointF(b2.M() / 10.0 * b2.Vx + b1.M() / 10.0 * b1.Vx,
+                                   b2.M() / 10.0 * b2.Vy + b1.M() / 10.0 * b1.Vy));
+        color2 = b2.Color;
+    }
+};
+
+CBowl MakeBowl(int16_t id, float mass, float x, float y, float vx, float vy, int32_t color) {
+    CBowl b;
+    b.Id = id;
+    b.SetM(mass);
+    b.SetXo(x);
+    b.SetYo(y);
+    b.SetVxo(vx);
+    b.SetVyo(vy);
+    b.Color = color;
+    return b;
+}
+const QColor kRed(200, 0, 0), kBlue(0, 40, 220), kYellow(255, 255, 60);
+int32_t Packed(const QColor& c) { return c.red() + 256 * c.green() + 65536 * c.blue(); }
+} // namespace
+
+class TestSceneRendering : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_F.Build(); }
+    void init() {
+        m_F.Reset();
+        m_R.Resize(QSize(539, 282), 1.0, 15.0);
+    }
+    void cleanup() {
+        m_F.Engine().Detach(&m_Recorder);
+        m_Recorder = Recorder();
+    }
+    void cleanupTestCase() { m_F.Destroy(); }
+
+    // The main window.
+    void disksVectorsAndBlack();
+    void numberAtTheCentre();
+    void collisionLineLastsOneFrame();
+    void nothingReachesTheScreenBeforeTheStepEnds();
+    void emptySceneAndProvisionalCircle();
+    // The renderer alone.
+    void pairLineDashedBeforeSolidAfter();
+    void diskHasABlackOutline();
+    void currentPositionFollowsTheDrawing();
+    void unreachableDrawingsAreSkipped();
+    void bufferInDevicePixels();
+
+private:
+    QColor At(const QImage& image, double xTwips, double yTwips) {
+        const double scale = image.devicePixelRatio() / 15.0;
+        return image.pixelColor(qFloor(xTwips * scale), qFloor(yTwips * scale));
+    }
+    vintrop::testing::MainWindowFixture m_F;
+    Recorder m_Recorder;
+    SceneRenderer m_R;
+};
+
+void TestSceneRendering::disksVectorsAndBlack() {
+    const CBowl& moving = m_F.AddBowl(100, 1500, 1500, 60, 0);   // radius 287, vector 600 twips
+    const CBowl& resting = m_F.AddBowl(100, 4500, 1500);
+    QCOMPARE(m_F.ShownAt(1500, 1500), m_F.ColorOf(moving));
+    QCOMPARE(m_F.ShownAt(4500, 1500), m_F.ColorOf(resting));
+    QCOMPARE(m_F.ShownAt(1950, 1500), QColor(Qt::black));   // vectors off
+    QCOMPARE(m_F.ShownAt(7000, 3500), QColor(Qt::black));
+    // The window paints the presented picture.
+    QCOMPARE(m_F.Find<DrawingArea>("pc_Picture")->grab().toImage().pixelColor(100, 100), m_F.ColorOf(moving));
+
+    FlgShowVect = kTrue;   // shows at the next redraw, not before
+    QCOMPARE(m_F.ShownAt(1950, 1500), QColor(Qt::black));
+    m_F.Window().ManualRefresh();
+    QCOMPARE(m_F.ShownAt(1950, 1500), QColor(Qt::white));        // beyond the disk
+    QCOMPARE(m_F.ShownAt(4500 + 30, 1500), m_F.ColorOf(resting));   // at rest: no vector
+}
+
+void TestSceneRendering::numberAtTheCentre() {
+    const CBowl& b = m_F.AddBowl(3000, 2500, 2000);   // radius about 59 pixels
+    const QImage& picture = m_F.Window().Picture();
+    const auto marked = [&](const QRect& r) {
+        int n = 0;
+        for (int x = r.left(); x <= r.right(); ++x)
+            for (int y = r.top(); y <= r.bottom(); ++y) n += picture.pixelColor(x, y) != m_F.ColorOf(b);
+        return n;
+    };
+    const QPoint centre(2500 / 15, 2000 / 15);
+    const QRect belowRight(centre, QSize(14, 18)), aboveLeft(centre - QPoint(14, 18), QSize(12, 16));
+    QCOMPARE(marked(belowRight), 0);
+    FlgShowNumber = kTrue;
+    m_F.Window().ManualRefresh();
+    QVERIFY(marked(belowRight) > 3);   // "1" from the centre down and to the right
+    QCOMPARE(marked(aboveLeft), 0);
+}
+
+void TestSceneRendering::collisionLineLastsOneFrame() {
+    FlgShowVect = kTrue;
+    // Bowl 1 runs diagonally into bowl 2 in the first step, meeting it along
+    // the x axis: the pair's momentum points down and right from the contact.
+    const CBowl& b1 = m_F.AddBowl(100, 1000, 1500, 100, 100);
+    const CBowl& b2 = m_F.AddBowl(100, 1660, 1600);
+    m_F.Engine().Attach(&m_Recorder);
+    m_F.Trigger("MN_COND_STEP");
+    QCOMPARE(m_Recorder.pairs.size(), std::size_t(1));
+    const QPointF probe = m_Recorder.pairs[0].first + 0.85 * m_Recorder.pairs[0].second;
+    const auto clear = [&] {   // the probe lies on neither disk nor either bowl's vector
+        return std::hypot(probe.x() - b1.x, probe.y() - b1.y) > b1.r() + 60 &&
+               std::hypot(probe.x() - b2.x, probe.y() - b2.y) > b2.r() + 60 && std::abs(probe.y() - b2.y) > 60 &&
+               std::abs(probe.x() - b1.x) > 60;
+    };
+    const auto near = [&](const QColor& c) {
+        for (int dx : {-15, 0, 15})
+            for (int dy : {-15, 0, 15})
+                if (m_F.ShownAt(probe.x() + dx, probe.y() + dy) == c) return true;
+        return false;
+    };
+    const QColor color2 = SceneRenderer::ColorOf(m_Recorder.color2);
+    QVERIFY(clear());
+    QVERIFY(near(color2));   // solid, in the second bowl's colour
+
+    m_F.Trigger("MN_COND_STEP");
+    QCOMPARE(m_Recorder.pairs.size(), std::size_t(1));
+    QVERIFY(clear());
+    QVERIFY(!near(color2));   // gone with the next frame
+}
+
+void TestSceneRendering::nothingReachesTheScreenBeforeTheStepEnds() {
+    const CBowl& b = m_F.AddBowl(100, 1500, 1500, 600, 0);
+    QColor seenDuringStep;
+    m_Recorder.onStep = [&](const CBowl& stepped) { seenDuringStep = m_F.ShownAt(stepped.x, stepped.y); };
+    m_F.Engine().Attach(&m_Recorder);
+    m_F.Trigger("MN_COND_STEP");
+    QCOMPARE(seenDuringStep, QColor(Qt::black));   // the old frame was still up
+    QCOMPARE(m_F.ShownAt(b.x, b.y), m_F.ColorOf(b));
+    QCOMPARE(m_F.ShownAt(1500 - 200, 1500), QColor(Qt::black));
+}
+
+void TestSceneRendering::emptySceneAndProvisionalCircle() {
+    m_F.Engine().t = -7;
+    m_F.Window().ManualRefresh();
+    const QImage& picture = m_F.Window().Picture();
+    QCOMPARE(picture.size(), QSize(539, 282));
+    QImage black(picture.size(), picture.format());
+    black.fill(Qt::black);
+    QVERIFY(picture == black);
+    QCOMPARE(m_F.Panel("PNL_TIP"), QStringLiteral("t=-7"));
+
+    m_F.Window().DrawProvisionalCircle(4000, 2000, 300);   // over the picture on screen
+    QCOMPARE(m_F.ShownAt(4000, 2000), QColor(Qt::white));
+    QCOMPARE(m_F.ShownAt(4000 + 400, 2000), QColor(Qt::black));
+    m_F.Window().ManualRefresh();
+    QCOMPARE(m_F.ShownAt(4000, 2000), QColor(Qt::black));
+}
+
+void TestSceneRendering::pairLineDashedBeforeSolidAfter() {
+    // Momentum (300 * 100 + 0) / 10 = 3000 twips right of the midpoint
+    // (1500, 1500): pixels 100 to 300 of row 100.
+    const CBowl b1 = MakeBowl(1, 100, 1200, 1500, 300, 0, Packed(kRed));
+    const CBowl b2 = MakeBowl(2, 100, 1800, 1500, 0, 0, Packed(kBlue));
+    const auto count = [](const QImage& image, const QColor& c) {
+        int n = 0;
+        for (int x = 110; x < 290; ++x) n += image.pixelColor(x, 100) == c;
+        return n;
+    };
+    m_R.DrawPairMomentum(b1, b2, false);
+    QCOMPARE(count(m_R.Snapshot(), kBlue), 0);   // only with vectors on
+
+    FlgShowVect = kTrue;
+    m_R.DrawPairMomentum(b1, b2, true);
+    const QImage before = m_R.Snapshot();
+    QVERIFY(count(before, kRed) > 40);   // dashes in b1's colour
+    QVERIFY(count(before, Qt::black) > 40);
+    QCOMPARE(count(before, kRed) + count(before, Qt::black), 180);
+    QCOMPARE(m_R.CurrentPosition(), QPointF(4500, 1500));
+    m_R.Clear();
+    m_R.DrawPairMomentum(b1, b2, false);
+    QCOMPARE(count(m_R.Snapshot(), kBlue), 180);   // solid in b2's colour
+}
+
+void TestSceneRendering::diskHasABlackOutline() {
+    // Walking down from a small disk's centre drawn over a large disk: its
+    // colour, its black outline, the large disk.
+    m_R.DrawBowl(MakeBowl(1, 3000, 1500, 1500, 0, 0, Packed(kYellow)));
+    m_R.DrawBowl(MakeBowl(2, 100, 1500, 1500, 0, 0, Packed(kRed)));
+    const QImage image = m_R.Snapshot();
+    QList<QColor> runs;
+    for (int y = 100; y < 130; ++y)
+        if (runs.isEmpty() || runs.last() != image.pixelColor(100, y)) runs << image.pixelColor(100, y);
+    QCOMPARE(runs, QList<QColor>({kRed, Qt::black, kYellow}));
+}
+
+void TestSceneRendering::currentPositionFollowsTheDrawing() {
+    const CBowl b = MakeBowl(1, 100, 1500, 1200, 30, 40, Packed(kRed));
+    const double line = m_R.LineHeightTwips();
+    QVERIFY(line > 100);
+    m_R.DrawBowl(b);
+    QCOMPARE(m_R.CurrentPosition(), QPointF(1500, 1200));   // the centre
+    FlgShowNumber = kTrue;
+    m_R.DrawBowl(b);
+    QCOMPARE(m_R.CurrentPosition(), QPointF(0, 1200 + line));   // a line end after the number
+    FlgShowVect = kTrue;
+    m_R.DrawBowl(b);
+    QCOMPARE(m_R.CurrentPosition(), QPointF(1500, 1200));   // back to the centre after the vector
+    m_R.PrintText(QStringLiteral("1"));
+    QCOMPARE(m_R.CurrentPosition(), QPointF(0, 1200 + line));
+    m_R.Clear();
+    QCOMPARE(m_R.CurrentPosition(), QPointF(0, 0));
+    QCOMPARE(At(m_R.Snapshot(), 1500, 1200), QColor(Qt::black));
+}
+
+void TestSceneRendering::unreachableDrawingsAreSkipped() {
+    FlgShowVect = kTrue;
+    FlgShowNumber = kTrue;
+    const CBowl far = MakeBowl(1, 100, 3.0e38f, 3.0e38f, 3.0e38f, -3.0e38f, Packed(kRed));
+    m_R.DrawBowl(far);                      // off the buffer, vector beyond float range
+    m_R.DrawPairMomentum(far, far, true);
+    m_R.DrawBowl(MakeBowl(2, 100, 1500, 1500, 1.0e30f, 0, Packed(kBlue)));   // vector cut at the edge
+    m_R.DrawBowl(MakeBowl(3, 100, 4500, 3000, 0, 0, Packed(kYellow)));
+    const QImage image = m_R.Snapshot();
+    QCOMPARE(At(image, 1350, 1350), kBlue);
+    QCOMPARE(At(image, 8050, 1500), QColor(Qt::white));
+    QCOMPARE(At(image, 4350, 2850), kYellow);
+}
+
+void TestSceneRendering::bufferInDevicePixels() {
+    m_R.Resize(QSize(100, 50), 2.0, 15.0);
+    QCOMPARE(m_R.Snapshot().size(), QSize(200, 100));
+    QCOMPARE(m_R.Snapshot().devicePixelRatio(), 2.0);
+    QCOMPARE(QSizeF(m_R.InnerWidthTwips(), m_R.InnerHeightTwips()), QSizeF(1500, 750));
+    m_R.DrawBowl(MakeBowl(1, 100, 300, 300, 0, 0, Packed(kRed)));
+    QCOMPARE(At(m_R.Snapshot(), 300, 300), kRed);
+    m_R.Resize(QSize(0, 40), 1.0, 12.0);   // no room: nothing to draw on, nothing fails
+    m_R.DrawBowl(MakeBowl(1, 100, 300, 300, 0, 0, Packed(kRed)));
+    QVERIFY(m_R.Snapshot().isNull());
+    QCOMPARE(m_R.InnerHeightTwips(), 480.0);
+}
+
+QTEST_MAIN(TestSceneRendering)
+#include "test_scenerendering.moc"

@@ -1,0 +1,154 @@
+#include "f_full_screen.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <cmath>
+
+#include "appstate.h"
+#include "envengine.h"
+#include "info/characterkey.h"
+#include "numeric.h"
+#include "twips.h"
+
+namespace vintrop {
+
+namespace {
+// Two successive mouse positions this far apart (twips, about 7 pixels)
+// close the view.
+constexpr float kMouseExitTwips = 100.0f;
+} // namespace
+
+F_FULL_SCREEN::F_FULL_SCREEN(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("F_FULL_SCREEN"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAccessibleName(QStringLiteral("Vintrop"));
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);   // the picture covers every pixel
+    setMouseTracking(true);
+}
+
+F_FULL_SCREEN::~F_FULL_SCREEN() { Unbind(); }
+
+void F_FULL_SCREEN::Display(bool FlgScrSv) {
+    Open(FlgScrSv);
+    exec();
+}
+
+void F_FULL_SCREEN::Open(bool FlgScrSv) {
+    Unbind();
+    m_pEnvEng = g_pEnvEng;
+    if (m_pEnvEng) m_pEnvEng->Attach(this);
+    m_FlgScrSv = ToBool16(FlgScrSv);
+    // The buffer keeps its drawing and the window its picture by design.
+    if (m_pEnvEng && !m_pEnvEng->IsExecuting()) RedrawAll();
+    m_LastX = 0;
+    m_LastY = 0;
+    if (QScreen* s = screen()) setGeometry(s->geometry());
+    setWindowState(windowState() | Qt::WindowFullScreen);
+}
+
+void F_FULL_SCREEN::done(int result) {
+    // Closing in any way ends the binding: no engine event reaches a closed view.
+    Unbind();
+    QDialog::done(result);
+}
+
+void F_FULL_SCREEN::Unbind() {
+    if (m_pEnvEng) m_pEnvEng->Detach(this);
+    m_pEnvEng = nullptr;
+}
+
+void F_FULL_SCREEN::SetBoxSize() {
+    if (!m_pEnvEng) return;
+    m_pEnvEng->MaxX = ToSingle(m_DrawBuffer.InnerWidthTwips());
+    m_pEnvEng->MaxY = ToSingle(m_DrawBuffer.InnerHeightTwips());
+}
+
+// ------------------------------------------------------------------ drawing
+
+void F_FULL_SCREEN::ShowBuffer() {
+    m_DrawBuffer.CopyTo(m_Picture);
+    update();
+}
+
+void F_FULL_SCREEN::RedrawAll() {
+    m_DrawBuffer.Clear();
+    const QSize screenPixels = screen() ? screen()->geometry().size() : size();
+    m_DrawBuffer.Resize(screenPixels, devicePixelRatioF(), twips::PerPixel(this));
+    SetBoxSize();
+    // Every bowl with its position number, whatever FlgShowNumber says.
+    const int16_t count = m_pEnvEng->BowlCount();
+    for (int16_t i = 1; i <= count; ++i) {
+        m_DrawBuffer.DrawBowl(m_pEnvEng->GetBowl(i));
+        m_DrawBuffer.PrintText(QString::number(i));
+    }
+    ShowBuffer();
+}
+
+void F_FULL_SCREEN::Step(const CBowl& b) { m_DrawBuffer.DrawBowl(b); }
+
+void F_FULL_SCREEN::BeforeCollision(const CBowl& b1, const CBowl& b2) {
+    m_DrawBuffer.DrawPairMomentum(b1, b2, true);
+}
+
+void F_FULL_SCREEN::AfterCollision(const CBowl& b1, const CBowl& b2) {
+    m_DrawBuffer.DrawPairMomentum(b1, b2, false);
+}
+
+void F_FULL_SCREEN::AdvanceCompleted() {
+    ShowBuffer();
+    m_DrawBuffer.Clear();
+}
+
+void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (!m_Picture.isNull()) painter.drawImage(QPointF(0, 0), m_Picture);
+}
+
+// ------------------------------------------------------------- window events
+
+void F_FULL_SCREEN::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    m_DrawBuffer.Resize(size(), devicePixelRatioF(), twips::PerPixel(this));
+    SetBoxSize();
+}
+
+void F_FULL_SCREEN::keyPressEvent(QKeyEvent* event) {
+    if (ProducesCharacter(event))
+        close();
+    else
+        event->ignore();   // arrows, function keys, modifiers alone
+}
+
+void F_FULL_SCREEN::mouseReleaseEvent(QMouseEvent* event) {
+    if (rect().contains(event->position().toPoint())) close();
+}
+
+void F_FULL_SCREEN::mouseMoveEvent(QMouseEvent* event) {
+    // Measured on the screen, not in the window: while the window grows to
+    // full screen the same pointer position changes its window coordinates,
+    // which must not count as a quick movement.
+    const double perPixel = twips::PerPixel(this);
+    QPointF p = event->globalPosition();
+    if (const QScreen* s = screen()) p -= s->geometry().topLeft();
+    MouseMovedTo(static_cast<float>(p.x() * perPixel), static_cast<float>(p.y() * perPixel));
+}
+
+void F_FULL_SCREEN::MouseMovedTo(float X, float Y) {
+    const float dx = static_cast<float>(std::fabs(static_cast<double>(m_LastX) - X));
+    const float dy = static_cast<float>(std::fabs(static_cast<double>(m_LastY) - Y));
+    if ((dx >= kMouseExitTwips || dy >= kMouseExitTwips) && (m_LastX != 0 || m_LastY != 0)) {
+        close();
+        return;
+    }
+    m_LastX = X;
+    m_LastY = Y;
+}
+
+} // namespace vintrop

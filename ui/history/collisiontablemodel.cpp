@@ -1,0 +1,116 @@
+#include "collisiontablemodel.h"
+
+#include <cmath>
+
+#include "numberformat.h"
+
+namespace vintrop {
+
+namespace {
+enum Column { ColT, ColB1, ColB2, ColM1, ColV1x, ColV1y, ColM2, ColV2x, ColV2y, ColSumX, ColSumY };
+
+// Two decimals without grouping; a value that rounds to zero is "0.00".
+QString PortableFixed(double v) {
+    if (std::fabs(v) < 0.005) v = 0.0;
+    return QString::number(v, 'f', 2);
+}
+} // namespace
+
+CollisionTableModel::CollisionTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void CollisionTableModel::SetHeaders(const QStringList& headers) {
+    m_Headers = headers;
+    emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+}
+
+void CollisionTableModel::Append(const CollisionRow& row) {
+    const int at = static_cast<int>(m_Rows.size());
+    beginInsertRows({}, at, at);
+    m_Rows.push_back(row);
+    endInsertRows();
+}
+
+void CollisionTableModel::RemoveFirst(int count) {
+    count = std::min(count, static_cast<int>(m_Rows.size()));
+    if (count <= 0) return;
+    beginRemoveRows({}, 0, count - 1);
+    m_Rows.erase(m_Rows.begin(), m_Rows.begin() + count);
+    endRemoveRows();
+}
+
+void CollisionTableModel::Clear() {
+    if (m_Rows.empty()) return;
+    beginResetModel();
+    m_Rows.clear();
+    endResetModel();
+}
+
+QString CollisionTableModel::DisplayText(const CollisionRow& row, int column) const {
+    if (column < 0 || column >= row.filled) return {};
+    if (row.after) {
+        switch (column) {
+        case ColT:
+        case ColB1:
+        case ColB2: return QStringLiteral("-");
+        case ColM1:
+        case ColM2: return QStringLiteral(" - ");
+        default: break;
+        }
+    }
+    switch (column) {
+    case ColT: return fmt::Integer(row.t);
+    case ColB1: return fmt::Integer(row.b1);
+    case ColB2: return fmt::Integer(row.b2);
+    case ColM1: return fmt::General(row.m1);
+    case ColV1x: return fmt::Fixed(row.v1x);
+    case ColV1y: return fmt::Fixed(row.v1y);
+    case ColM2: return fmt::General(row.m2);
+    case ColV2x: return fmt::Fixed(row.v2x);
+    case ColV2y: return fmt::Fixed(row.v2y);
+    case ColSumX: return fmt::Fixed(row.sumX);
+    case ColSumY: return fmt::Fixed(row.sumY);
+    default: return {};
+    }
+}
+
+QString CollisionTableModel::PortableText(const CollisionRow& row, int column) {
+    if (column < 0 || column >= row.filled) return {};
+    if (row.after && (column <= ColM1 || column == ColM2)) return QStringLiteral("-");
+    switch (column) {
+    case ColT: return QString::number(row.t);
+    case ColB1: return QString::number(row.b1);
+    case ColB2: return QString::number(row.b2);
+    case ColM1: return QString::number(static_cast<double>(row.m1), 'g', 7);
+    case ColV1x: return PortableFixed(row.v1x);
+    case ColV1y: return PortableFixed(row.v1y);
+    case ColM2: return QString::number(static_cast<double>(row.m2), 'g', 7);
+    case ColV2x: return PortableFixed(row.v2x);
+    case ColV2y: return PortableFixed(row.v2y);
+    case ColSumX: return PortableFixed(row.sumX);
+    case ColSumY: return PortableFixed(row.sumY);
+    default: return {};
+    }
+}
+
+int CollisionTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_Rows.size());
+}
+
+int CollisionTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant CollisionTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    // Every column is left-aligned, the view's default.
+    if (role == Qt::DisplayRole) return DisplayText(Row(index.row()), index.column());
+    return {};
+}
+
+QVariant CollisionTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    if (section < 0 || section >= m_Headers.size()) return QString();
+    return m_Headers.at(section);
+}
+
+} // namespace vintrop

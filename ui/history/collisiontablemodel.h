@@ -1,0 +1,63 @@
+#pragma once
+// The rows of the collision history: a before row and an after row per
+// collision, kept as raw numbers and formatted only when the view asks, so
+// appending a row and dropping the oldest pair stay cheap however long the
+// simulation runs.
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <cstdint>
+#include <deque>
+
+namespace vintrop {
+
+// One row of the log. A before row carries every value; an after row shows
+// "-" for t, B1, B2 and " - " for the masses. `filled` counts the columns
+// that hold a value (11 for a complete row; fewer when a momentum sum did
+// not fit a 32-bit float and the row was left as far as it had got).
+struct CollisionRow {
+    bool after = false;
+    int filled = 0;
+    int32_t t = 0;
+    int16_t b1 = 0, b2 = 0;
+    float m1 = 0, v1x = 0, v1y = 0;
+    float m2 = 0, v2x = 0, v2y = 0;
+    float sumX = 0, sumY = 0;   // m1v1x+m2v2x, m1v1y+m2v2y
+};
+
+class CollisionTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kColumnCount = 11;
+
+    explicit CollisionTableModel(QObject* parent = nullptr);
+
+    // The eleven headers; an empty list hides the header texts until the
+    // window builds its columns.
+    void SetHeaders(const QStringList& headers);
+    const QStringList& Headers() const { return m_Headers; }
+
+    void Append(const CollisionRow& row);
+    // Removes the first `count` rows (the oldest).
+    void RemoveFirst(int count);
+    void Clear();
+    const CollisionRow& Row(int index) const { return m_Rows[static_cast<std::size_t>(index)]; }
+
+    // A cell as the window shows it, in the user's locale; empty when the
+    // row was left unfinished before that column.
+    QString DisplayText(const CollisionRow& row, int column) const;
+    // A cell for a spreadsheet file: "." decimal point, no digit grouping,
+    // the placeholders of an after row as "-".
+    static QString PortableText(const CollisionRow& row, int column);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    std::deque<CollisionRow> m_Rows;
+    QStringList m_Headers;
+};
+
+} // namespace vintrop

@@ -1,0 +1,433 @@
+#include "f_history.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <algorithm>
+#include <limits>
+
+#include "bowl.h"
+#include "collisiontablemodel.h"
+#include "editing/utility.h"
+#include "envengine.h"
+#include "info/classicfonts.h"
+#include "numberformat.h"
+#include "numeric.h"
+#include "prompt.h"
+#include "vintroperror.h"
+#include "windows.h"
+
+namespace vintrop {
+
+namespace {
+// Window geometry is designed in twips at 15 twips per pixel.
+constexpr double kTwipsPerPixel = 15.0;
+int Px(double tw) { return qRound(tw / kTwipsPerPixel); }
+
+// The log keeps at most this many rows before a new pair comes in; the
+// oldest before/after pair then makes room, so the table tops out at 1002.
+constexpr int kRowLimit = 1000;
+
+struct ColumnSpec {
+    const char* header;
+    int widthTwips;
+};
+constexpr ColumnSpec kColumns[CollisionTableModel::kColumnCount] = {
+    {"t", 800},   {"B1", 400},  {"B2", 400},  {"m1", 800},
+    {"v1x", 800}, {"v1y", 800}, {"m2", 800},  {"v2x", 800},
+    {"v2y", 800}, {"m1v1x+m2v2x", 1200},      {"m1v1y+m2v2y", 1200},
+};
+
+const QString kBtExit = QStringLiteral("BT_EXIT");
+const QString kBtClear = QStringLiteral("BT_CLEAR");
+const QString kBtAbout = QStringLiteral("BT_ABOUT");
+
+// m1 * v1 + m2 * v2 in double, stored as a 32-bit float; a sum beyond the
+// float range is the overflow error.
+float MomentumSum(float m1, float v1, float m2, float v2) {
+    return ToSingle(static_cast<double>(m1) * v1 + static_cast<double>(m2) * v2);
+}
+
+QLabel* MakePanel(QWidget* parent, const QString& name, int widthTwips, const QString& text,
+                  bool withTip) {
+    auto* panel = new QLabel(text, parent);
+    panel->setObjectName(name);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setFixedWidth(Px(widthTwips));
+    if (withTip) panel->setToolTip(text);
+    return panel;
+}
+} // namespace
+
+F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("F_HISTORY"));
+    setWindowTitle(QStringLiteral("History"));
+    // Fixed single border with a close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Px(9030), Px(5340));
+    setSizeGripEnabled(false);
+    setFont(fonts::SansSerif(8.25));
+
+    m_Model = new CollisionTableModel(this);
+
+    m_lvwCollision = new QTreeView(this);
+    m_lvwCollision->setObjectName(QStringLiteral("lvw_Collision"));
+    m_lvwCollision->setGeometry(0, 0, Px(9015), Px(4905));
+    m_lvwCollision->setFont(fonts::Serif(8.25));
+    m_lvwCollision->setModel(m_Model);
+    m_lvwCollision->setRootIsDecorated(false);
+    m_lvwCollision->setItemsExpandable(false);
+    m_lvwCollision->setUniformRowHeights(true);   // keeps a long log cheap to lay out
+    m_lvwCollision->setSortingEnabled(false);
+    m_lvwCollision->setAllColumnsShowFocus(true);
+    m_lvwCollision->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_lvwCollision->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_lvwCollision->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lvwCollision->header()->setStretchLastSection(false);
+    m_lvwCollision->header()->setSectionsMovable(false);
+    m_lvwCollision->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_lvwCollision->setAccessibleName(QStringLiteral("Collisions"));
+
+    m_sbrStatistic = new QStatusBar(this);
+    m_sbrStatistic->setObjectName(QStringLiteral("sbr_Statistic"));
+    m_sbrStatistic->setSizeGripEnabled(false);
+    m_sbrStatistic->setGeometry(0, Px(4935), Px(9030), Px(405));
+    const QString enCaption = QStringLiteral("(1/2 MV^2)t = ");
+    const QString totCaption = QStringLiteral("Tot. Collisions = ");
+    m_sbrStatistic->addWidget(MakePanel(m_sbrStatistic, QStringLiteral("lbl_EnCinCaption"), 1200, enCaption, true));
+    m_PnlEnCinTot = MakePanel(m_sbrStatistic, QStringLiteral("PNL_EN_CIN_TOT"), 1800, QString(), false);
+    m_sbrStatistic->addWidget(m_PnlEnCinTot);
+    m_sbrStatistic->addWidget(MakePanel(m_sbrStatistic, QStringLiteral("lbl_TotCollisionsCaption"), 1300, totCaption, true));
+    m_PnlTotCollisioni = MakePanel(m_sbrStatistic, QStringLiteral("PNL_TOT_COLLISIONI"), 1300, QString(), false);
+    m_sbrStatistic->addWidget(m_PnlTotCollisioni);
+
+    // Three text buttons over the right end of the status bar row; the
+    // captions keep their trailing blanks, which widen the buttons' text.
+    m_tlbBottom = new QWidget(this);
+    m_tlbBottom->setObjectName(QStringLiteral("tlb_Bottom"));
+    m_tlbBottom->setGeometry(Px(5700), Px(4950), Px(3330), Px(390));
+    auto* row = new QHBoxLayout(m_tlbBottom);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    const struct {
+        QString key;
+        QString caption;
+    } buttons[] = {
+        {kBtExit, QStringLiteral("Close       ")},
+        {kBtClear, QStringLiteral("Clear       ")},
+        {kBtAbout, QStringLiteral("About     ")},
+    };
+    for (const auto& b : buttons) {
+        auto* button = new QToolButton(m_tlbBottom);
+        button->setObjectName(b.key);
+        button->setText(b.caption);
+        button->setAccessibleName(b.caption.trimmed());
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setFixedSize(Px(1110), Px(330));
+        row->addWidget(button);
+        const QString key = b.key;
+        connect(button, &QToolButton::clicked, this, [this, key] { tlb_Bottom_ButtonClick(key); });
+    }
+
+    // Copy and export for teachers, from a context menu on the table.
+    m_ActCopy = new QAction(QStringLiteral("&Copy"), this);
+    m_ActCopy->setObjectName(QStringLiteral("MN_COPY"));
+    m_ActCopy->setShortcut(QKeySequence::Copy);
+    m_ActCopy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_ActCopy, &QAction::triggered, this, &F_HISTORY::CopyRows);
+    m_ActExport = new QAction(QStringLiteral("Export CSV..."), this);
+    m_ActExport->setObjectName(QStringLiteral("MN_EXPORT_CSV"));
+    connect(m_ActExport, &QAction::triggered, this, &F_HISTORY::ExportRows);
+    m_lvwCollision->addAction(m_ActCopy);
+    m_ContextMenu = new QMenu(this);
+    m_ContextMenu->setObjectName(QStringLiteral("mnu_Collision"));
+    m_ContextMenu->addAction(m_ActCopy);
+    m_ContextMenu->addAction(m_ActExport);
+    m_lvwCollision->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_lvwCollision, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        m_ContextMenu->popup(m_lvwCollision->viewport()->mapToGlobal(pos));
+    });
+
+    // The window sees Esc, Enter and Ctrl+C before the focused control does
+    // (the context menu keeps its own keys).
+    for (QWidget* child : findChildren<QWidget*>())
+        if (!qobject_cast<QMenu*>(child)) child->installEventFilter(this);
+}
+
+F_HISTORY::~F_HISTORY() {
+    if (m_pEnvEng) m_pEnvEng->Detach(this);
+}
+
+// ------------------------------------------------------------- engine side
+
+void F_HISTORY::init(CEnvEng& pEnvEng) {
+    if (m_pEnvEng != &pEnvEng) {
+        if (m_pEnvEng) m_pEnvEng->Detach(this);
+        m_pEnvEng = &pEnvEng;
+        m_pEnvEng->Attach(this);
+    }
+    m_FlgActive = kTrue;
+    BuildColumns();
+    m_TotCollisions = 0;
+}
+
+void F_HISTORY::Terminate() {
+    if (m_pEnvEng) m_pEnvEng->Detach(this);
+    m_pEnvEng = nullptr;
+    m_FlgActive = kFalse;
+    if (isVisible()) done(QDialog::Rejected);
+    // Closed for good: a later init starts from an empty window.
+    m_Model->Clear();
+    m_Model->SetHeaders({});
+    m_TotCollisions = 0;
+    m_PnlEnCinTot->clear();
+    m_PnlTotCollisioni->clear();
+}
+
+void F_HISTORY::Reset() {
+    m_TotCollisions = 0;
+    m_Model->Clear();
+    RefreshStatistic();
+}
+
+void F_HISTORY::Show(IOwnerWindow* pOwnerForm) {
+    if (isVisible() && isModal()) {
+        // Already up as a modal window: bring it forward, nothing else.
+        raise();
+        activateWindow();
+        return;
+    }
+    if (!pOwnerForm && isVisible()) hide();
+    // Owned: modeless and kept above the owner; an owner that is no widget
+    // leaves the window without one. No owner: modal.
+    SetOwner(pOwnerForm ? dynamic_cast<QWidget*>(pOwnerForm) : nullptr);
+    if (!m_Placed) {
+        CenterForm(this);
+        m_Placed = true;
+    }
+    if (!pOwnerForm) {
+        exec();   // returns once the window has been hidden again
+        return;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void F_HISTORY::Hide() {
+    if (isVisible()) done(QDialog::Rejected);
+}
+
+void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
+    if (!m_pEnvEng) return;
+    if (m_Model->rowCount() > kRowLimit) m_Model->RemoveFirst(2);
+
+    CollisionRow row;
+    row.t = m_pEnvEng->t;
+    row.b1 = b1.Id;
+    row.b2 = b2.Id;
+    row.m1 = b1.M();
+    row.v1x = b1.Vx;
+    row.v1y = b1.Vy;
+    row.m2 = b2.M();
+    row.v2x = b2.Vx;
+    row.v2y = b2.Vy;
+    row.filled = 9;
+    try {
+        row.sumX = MomentumSum(b1.M(), b1.Vx, b2.M(), b2.Vx);
+        row.filled = 10;
+        row.sumY = MomentumSum(b1.M(), b1.Vy, b2.M(), b2.Vy);
+        row.filled = 11;
+    } catch (const VintropError&) {
+        // A sum beyond the float range: the row stays as far as it got and
+        // the collision is not counted. The simulation itself goes on.
+        m_Model->Append(row);
+        return;
+    }
+    m_Model->Append(row);
+
+    // The counter is 32-bit; at its limit it stays where it is.
+    if (m_TotCollisions < std::numeric_limits<int32_t>::max()) ++m_TotCollisions;
+    // Shows the energy as it is before the collision is resolved.
+    RefreshStatistic();
+}
+
+void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
+    if (!m_pEnvEng) return;
+    CollisionRow row;
+    row.after = true;
+    row.v1x = b1.Vx;
+    row.v1y = b1.Vy;
+    row.v2x = b2.Vx;
+    row.v2y = b2.Vy;
+    row.filled = 9;
+    try {
+        row.sumX = MomentumSum(b1.M(), b1.Vx, b2.M(), b2.Vx);
+        row.filled = 10;
+        row.sumY = MomentumSum(b1.M(), b1.Vy, b2.M(), b2.Vy);
+        row.filled = 11;
+    } catch (const VintropError&) {
+        m_Model->Append(row);
+        return;
+    }
+    m_Model->Append(row);
+    // Scrolling a hidden window is wasted work; showEvent catches up.
+    if (isVisible()) m_lvwCollision->scrollToBottom();
+}
+
+// ------------------------------------------------------------- window side
+
+void F_HISTORY::BuildColumns() {
+    QStringList headers;
+    for (const auto& c : kColumns) headers << QString::fromLatin1(c.header);
+    m_Model->SetHeaders(headers);
+    QHeaderView* header = m_lvwCollision->header();
+    header->setMinimumSectionSize(Px(300));   // the style's own minimum is wider than B1 and B2
+    for (int i = 0; i < CollisionTableModel::kColumnCount; ++i)
+        header->resizeSection(i, Px(kColumns[i].widthTwips));
+}
+
+void F_HISTORY::RefreshStatistic() {
+    m_PnlEnCinTot->setText(m_pEnvEng ? fmt::Fixed(m_pEnvEng->EnCinTot()) : QString());
+    m_PnlTotCollisioni->setText(fmt::Integer(m_TotCollisions));
+}
+
+void F_HISTORY::tlb_Bottom_ButtonClick(const QString& key) {
+    if (key == kBtExit)
+        close();
+    else if (key == kBtClear)
+        Reset();
+    else if (key == kBtAbout)
+        ShowAbout();
+}
+
+void F_HISTORY::closeEvent(QCloseEvent* event) {
+    // The engine owns this window, so a close request, whoever makes it,
+    // only hides it; while bound, rows and counter wait for the next showing.
+    event->ignore();
+    if (isVisible()) done(QDialog::Rejected);
+}
+
+bool F_HISTORY::HandlePreviewKey(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        tlb_Bottom_ButtonClick(kBtExit);
+        return true;
+    default:
+        break;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        CopyRows();
+        return true;
+    }
+    return false;
+}
+
+void F_HISTORY::keyPressEvent(QKeyEvent* event) {
+    if (HandlePreviewKey(event)) return;
+    event->ignore();   // other keys mean nothing to this window
+}
+
+bool F_HISTORY::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && HandlePreviewKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void F_HISTORY::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Rows logged while hidden: show the latest, as a visible window would.
+    if (m_Model->rowCount() > 0) m_lvwCollision->scrollToBottom();
+}
+
+void F_HISTORY::SetOwner(QWidget* owner) {
+    if (m_Owner == owner && parentWidget() == owner) return;
+    disconnect(m_OwnerConnection);
+    const bool wasVisible = isVisible();
+    setParent(owner, windowFlags());   // a parented dialog stays above its owner
+    m_Owner = owner;
+    if (owner) {
+        // Qt would delete a child with its owner, but the engine owns this
+        // window: step out before that happens.
+        m_OwnerConnection = connect(owner, &QObject::destroyed, this, [this] { OwnerDestroyed(); });
+    }
+    if (wasVisible) show();
+}
+
+void F_HISTORY::OwnerDestroyed() {
+    m_Owner = nullptr;
+    setParent(nullptr, windowFlags());
+}
+
+// ---------------------------------------------------------- copy and export
+
+QString F_HISTORY::RowsAsTabText(QList<int> rows) const {
+    if (rows.isEmpty())
+        for (int r = 0; r < m_Model->rowCount(); ++r) rows << r;
+    std::sort(rows.begin(), rows.end());
+    QStringList lines;
+    QStringList header;
+    for (const auto& c : kColumns) header << QString::fromLatin1(c.header);
+    lines << header.join(QLatin1Char('\t'));
+    for (int r : rows) {
+        if (r < 0 || r >= m_Model->rowCount()) continue;
+        QStringList cells;
+        for (int c = 0; c < CollisionTableModel::kColumnCount; ++c)
+            cells << m_Model->DisplayText(m_Model->Row(r), c).trimmed();
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+bool F_HISTORY::WriteCsv(const QString& path, QString* error) const {
+    QStringList header;
+    for (const auto& c : kColumns) header << QString::fromLatin1(c.header);
+    QByteArray out = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    for (int r = 0; r < m_Model->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < CollisionTableModel::kColumnCount; ++c)
+            cells << CollisionTableModel::PortableText(m_Model->Row(r), c);
+        out += cells.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void F_HISTORY::CopyRows() {
+    QList<int> rows;
+    for (const QModelIndex& index : m_lvwCollision->selectionModel()->selectedRows())
+        rows << index.row();
+    QApplication::clipboard()->setText(RowsAsTabText(rows));
+}
+
+void F_HISTORY::ExportRows() {
+    const QString path = Prompt::ExportFileName(this, QDir::home().filePath(QStringLiteral("history.csv")));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!WriteCsv(path, &error)) {
+        Prompt::Message(this,
+                        QStringLiteral("The history could not be written to \"%1\".\n%2")
+                            .arg(QDir::toNativeSeparators(path), error),
+                        Prompt::Icon::Exclamation);
+    }
+}
+
+} // namespace vintrop

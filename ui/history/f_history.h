@@ -1,0 +1,96 @@
+#pragma once
+// The collision history window. The engine owns it (through IHistoryLog),
+// binds it with init and ends it with Terminate; while bound it listens to
+// the engine and logs every collision as a before row and an after row,
+// whether it is shown or not. Every close request only hides it.
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+#include <cstdint>
+
+#include "enginelistener.h"
+#include "historylog.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QToolButton;
+class QTreeView;
+
+namespace vintrop {
+
+class CEnvEng;
+class CollisionTableModel;
+
+class F_HISTORY : public QDialog, public IHistoryLog, public IEngineListener {
+    Q_OBJECT
+public:
+    explicit F_HISTORY(QWidget* parent = nullptr);
+    ~F_HISTORY() override;
+
+    // --- IHistoryLog, called by the engine ---
+    void init(CEnvEng& pEnvEng) override;
+    void Terminate() override;
+    void Reset() override;
+    void Show(IOwnerWindow* pOwnerForm) override;
+    void Hide() override;
+
+    // --- IEngineListener ---
+    void BeforeCollision(const CBowl& b1, const CBowl& b2) override;
+    void AfterCollision(const CBowl& b1, const CBowl& b2) override;
+
+    bool Active() const { return m_FlgActive != 0; }
+    int32_t TotCollisions() const { return m_TotCollisions; }
+    // Lets a test start the counter near its limit.
+    void SetTotCollisionsForTest(int32_t value) { m_TotCollisions = value; }
+    const CollisionTableModel& Model() const { return *m_Model; }
+
+    // The given rows (all rows when empty) with the header row, one line
+    // per row, cells separated by tabs, as the window shows them.
+    QString RowsAsTabText(QList<int> rows) const;
+    // Every row with the header, comma separated, "." as decimal point and
+    // no digit grouping, lines ending in CR LF. False with `error` set when
+    // the file cannot be written; an existing file is then left untouched.
+    bool WriteCsv(const QString& path, QString* error) const;
+
+public slots:
+    // Toolbar clicks, dispatched on the button's key.
+    void tlb_Bottom_ButtonClick(const QString& key);
+    // Selected rows, or all rows when none are selected, to the clipboard.
+    void CopyRows();
+    // Asks for a file name and writes every row as CSV.
+    void ExportRows();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildColumns();
+    void RefreshStatistic();
+    void SetOwner(QWidget* owner);
+    void OwnerDestroyed();
+    bool HandlePreviewKey(QKeyEvent* event);
+
+    CEnvEng* m_pEnvEng = nullptr;   // the engine whose events arrive; not owned
+    int16_t m_FlgActive = 0;        // -1 while bound: close requests only hide
+    int32_t m_TotCollisions = 0;    // collisions since the last init or Reset
+    bool m_Placed = false;          // centred on the screen at the first showing
+
+    CollisionTableModel* m_Model = nullptr;
+    QTreeView* m_lvwCollision = nullptr;
+    QStatusBar* m_sbrStatistic = nullptr;
+    QLabel* m_PnlEnCinTot = nullptr;
+    QLabel* m_PnlTotCollisioni = nullptr;
+    QWidget* m_tlbBottom = nullptr;   // the three text buttons
+    QMenu* m_ContextMenu = nullptr;
+    QAction* m_ActCopy = nullptr;
+    QAction* m_ActExport = nullptr;
+    QPointer<QWidget> m_Owner;
+    QMetaObject::Connection m_OwnerConnection;
+};
+
+} // namespace vintrop

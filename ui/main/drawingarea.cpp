@@ -1,0 +1,50 @@
+#include "drawingarea.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "scenerenderer.h"
+#include "twips.h"
+
+namespace vintrop {
+
+DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent) {
+    // Every pixel is painted from the picture or black: no background erase.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void DrawingArea::Present(const SceneRenderer& renderer) {
+    renderer.CopyTo(m_Picture);
+    update();
+}
+
+QSize DrawingArea::sizeHint() const {
+    // The designed drawing area: 8085 x 4230 twips.
+    return {twips::ToPixels(8085, this), twips::ToPixels(4230, this)};
+}
+
+void DrawingArea::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    if (!m_Picture.isNull()) painter.drawImage(QPointF(0, 0), m_Picture);
+    // Whatever the picture does not cover (a window grown since the last
+    // frame) is black.
+    const QSizeF shown = m_Picture.isNull() ? QSizeF(0, 0) : m_Picture.deviceIndependentSize();
+    const QRectF covered(QPointF(0, 0), shown);
+    if (!covered.contains(QRectF(dirty))) {
+        QRegion rest(dirty);
+        rest -= covered.toAlignedRect();
+        for (const QRect& r : rest) painter.fillRect(r, Qt::black);
+    }
+}
+
+void DrawingArea::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit resized();
+}
+
+} // namespace vintrop

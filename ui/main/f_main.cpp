@@ -1,0 +1,236 @@
+#include "f_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QWindow>
+#include <algorithm>
+
+#include "appstate.h"
+#include "drawingarea.h"
+#include "envengine.h"
+#include "numberformat.h"
+#include "numeric.h"
+#include "prompt.h"
+#include "twips.h"
+#include "version.h"
+#include "windows.h"
+
+namespace vintrop {
+
+F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
+    : QMainWindow(nullptr), tmr_Step(this), m_Document(*this) {
+    // 1. The splash window, modal, before anything of this window is seen.
+    if (showSplash) ShowSplash();
+
+    setObjectName(QStringLiteral("F_MAIN"));
+    setWindowTitle(version::Title);
+    setWindowIcon(QIcon(QStringLiteral(":/main/resources/vintrop.svg")));
+    m_DrawArea = new DrawingArea(this);
+    m_DrawArea->setObjectName(QStringLiteral("pc_Picture"));
+    setCentralWidget(m_DrawArea);
+    BuildActions();
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+
+    // 2. The step timer: 50 ms, stopped. The engine starts and stops it.
+    tmr_Step.setObjectName(QStringLiteral("tmr_Step"));
+    tmr_Step.SetInterval(50);
+    tmr_Step.SetEnabled(false);
+    connect(&tmr_Step, &QtClock::stepFailed, this, &F_MAIN::OnStepFailed);
+
+    // 3. The slider's range; from now on a move sets the engine's interval.
+    sldr_Interval->setRange(1, 100);
+    sldr_Interval->setSingleStep(1);
+    sldr_Interval->setPageStep(10);
+    connect(sldr_Interval, &QSlider::valueChanged, this, &F_MAIN::OnIntervalChanged);
+
+    // 4. The one engine, owned here and known to every window as g_pEnvEng.
+    m_Engine = std::make_unique<CEnvEng>();
+    g_pEnvEng = m_Engine.get();
+    Attach();
+
+    // 5. The timer becomes the engine's clock.
+    m_Engine->init(tmr_Step);
+    m_Engine->SetHistoryFactory(&CreateHistoryWindow);
+
+    // The window's resizeEvent runs the handler; should the layout settle the
+    // drawing area at another size afterwards (a menu bar that wraps), again.
+    connect(m_DrawArea, &DrawingArea::resized, this, [this] {
+        if (m_DrawArea->size() != m_AreaPixels) Form_Resize();
+    });
+
+    // 6. Visible at the designed client size: 8085 x 5295 twips below the menu bar.
+    resize(twips::ToPixels(8085, this), twips::ToPixels(5295, this) + menuBar()->sizeHint().height());
+    show();
+    Form_Resize();
+    // On another screen the pixel ratio and the twips per pixel may differ.
+    if (QWindow* window = windowHandle()) connect(window, &QWindow::screenChanged, this, &F_MAIN::Form_Resize);
+
+    // 7. No collision log until the user asks for one.
+    try {
+        m_Engine->KeepHistory(kFalse);
+    } catch (const VintropError& e) {
+        Prompt::Error(this, QString::fromStdString(e.UserText()));
+    }
+
+    // 8. The slider shows the engine's interval.
+    SetSliderFromEngine();
+
+    // 9. The drawing area keeps its picture between frames by design.
+
+    // 10. The scenario named on the command line, or a new one.
+    if (!commandLinePath.isEmpty())
+        m_Document.LoadScenario(commandLinePath);
+    else
+        m_Document.New();
+
+    // 11.
+    RefreshCommands();
+}
+
+F_MAIN::~F_MAIN() {
+    Detach();
+    if (m_Engine) {
+        m_Engine->sStop();
+        if (!m_Terminated) m_Engine->Terminate();
+    }
+    if (g_pEnvEng == m_Engine.get()) g_pEnvEng = nullptr;
+}
+
+void F_MAIN::Attach() {
+    if (m_pEnvEng || !m_Engine) return;
+    m_pEnvEng = m_Engine.get();
+    m_pEnvEng->Attach(this);
+}
+
+void F_MAIN::Detach() {
+    if (!m_pEnvEng) return;
+    m_pEnvEng->Detach(this);
+    m_pEnvEng = nullptr;
+}
+
+int F_MAIN::MenuBarHeight() const {
+    const QWidget* bar = menuWidget();
+    return bar && !bar->isHidden() ? bar->height() : 0;
+}
+
+void F_MAIN::Form_Resize() {
+    // While detached (full-screen view, after close) the box is not ours.
+    if (!m_pEnvEng) return;
+
+    // The drawing area fills the client area above the docked bars. A window
+    // too small for the bars would leave a negative height: keep the last one.
+    const int toolBar = tlb_Main->isHidden() ? 0 : tlb_Main->height();
+    const int room = height() - MenuBarHeight() - toolBar - statusBar()->height();
+    if (room >= 0) m_AreaPixels.setHeight(room);
+    m_AreaPixels.setWidth(std::max(0, width()));
+    m_Renderer.Resize(m_AreaPixels, devicePixelRatioF(), twips::PerPixel(this));
+
+    // The box is the drawing area, in twips.
+    m_Engine->MaxX = ToSingle(m_Renderer.InnerWidthTwips());
+    m_Engine->MaxY = ToSingle(m_Renderer.InnerHeightTwips());
+    m_PnlMaxX->setText(fmt::Fixed(m_Engine->MaxX));
+    m_PnlMaxY->setText(fmt::Fixed(m_Engine->MaxY));
+
+    // A running engine redraws at its next tick.
+    if (!m_Engine->IsExecuting()) ManualRefresh();
+}
+
+void F_MAIN::RefreshCommands() {
+    const bool executing = m_Engine->IsExecuting();
+    const bool atStart = m_Engine->t == 0;
+    const bool pastStart = m_Engine->t > 0;
+    const bool hasBowls = m_Engine->BowlCount() > 0;
+    const bool stopped = !executing;
+
+    MN_FILE_NEW->setEnabled(stopped);
+    MN_FILE_OPEN->setEnabled(stopped);
+    MN_FILE_SAVE->setEnabled(stopped);
+    MN_FILE_SAVE_AS->setEnabled(stopped);
+    MN_VIEW_BOWL_EDITOR->setEnabled(stopped && atStart);
+    MN_COND_BACK->setEnabled(stopped && pastStart && hasBowls);
+    MN_COND_PAUSE->setEnabled(executing);
+    MN_COND_PLAY->setEnabled(stopped && hasBowls);
+    MN_COND_REW->setEnabled(stopped && pastStart && hasBowls);
+    MN_COND_STEP->setEnabled(stopped && hasBowls);
+    MN_COND_STOP->setEnabled(executing || (pastStart && hasBowls));
+}
+
+void F_MAIN::SetSliderFromEngine() {
+    int interval = 0;
+    try {
+        interval = m_Engine->sInterval();
+    } catch (const VintropError&) {
+        return;   // an interval beyond 16 bits: the slider stays where it is
+    }
+    // An interval outside the slider's range shows as the nearer end, and
+    // the engine keeps its own value: no valueChanged reaches it.
+    const QSignalBlocker block(sldr_Interval);
+    sldr_Interval->setValue(std::clamp(interval, sldr_Interval->minimum(), sldr_Interval->maximum()));
+}
+
+void F_MAIN::SetTitle(const QString& title) { setWindowTitle(title); }
+
+const QImage& F_MAIN::Picture() const { return m_DrawArea->Picture(); }
+
+// ------------------------------------------------------------------ drawing
+
+void F_MAIN::Step(const CBowl& b) { m_Renderer.DrawBowl(b); }
+
+void F_MAIN::BeforeCollision(const CBowl& b1, const CBowl& b2) { m_Renderer.DrawPairMomentum(b1, b2, true); }
+
+void F_MAIN::AfterCollision(const CBowl& b1, const CBowl& b2) { m_Renderer.DrawPairMomentum(b1, b2, false); }
+
+void F_MAIN::AdvanceCompleted() {
+    m_DrawArea->Present(m_Renderer);
+    m_Renderer.Clear();
+    m_PnlTip->setText(QStringLiteral("t=") + fmt::Integer(m_Engine->t));
+    emit framePresented();
+}
+
+void F_MAIN::ManualRefresh() {
+    if (!m_pEnvEng) return;
+    m_Renderer.Clear();
+    const int n = m_pEnvEng->BowlCount();
+    for (int i = 1; i <= n; ++i) Step(m_pEnvEng->GetBowl(i));
+    AdvanceCompleted();
+}
+
+void F_MAIN::DrawProvisionalCircle(float x, float y, float r) {
+    m_Renderer.DrawProvisionalCircle(m_DrawArea->Picture(), x, y, r);
+    m_DrawArea->update();
+}
+
+void F_MAIN::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+// -------------------------------------------------------------------- close
+
+void F_MAIN::closeEvent(QCloseEvent* event) {
+    if (m_Terminated) {
+        event->accept();
+        return;
+    }
+    if (!m_Document.QuerySaveChanges()) {
+        event->ignore();
+        return;
+    }
+    Detach();
+    m_Engine->sStop();
+    m_Engine->Terminate();
+    m_Terminated = true;
+    event->accept();
+    emit closed();
+}
+
+} // namespace vintrop

@@ -1,0 +1,149 @@
+#pragma once
+// The program's main window. It owns the one engine and the engine's clock,
+// carries the menus, the conductor toolbar with the interval slider and the
+// status bar, draws the scene from the engine's events, runs the transport
+// commands and keeps the enabled state of every command in step with the
+// engine. The document commands live in ScenarioDocument.
+#include <QMainWindow>
+#include <QSize>
+#include <memory>
+
+#include "documenthost.h"
+#include "drawdevice.h"
+#include "enginelistener.h"
+#include "historylog.h"
+#include "qtclock.h"
+#include "scenariodocument.h"
+#include "scenerenderer.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSlider;
+class QToolBar;
+
+namespace vintrop {
+
+class CEnvEng;
+class DrawingArea;
+
+class F_MAIN : public QMainWindow,
+               public IEngineListener,
+               public IOwnerWindow,
+               public IDrawDevice,
+               public IDocumentHost {
+    Q_OBJECT
+public:
+    // Runs the whole start-up and shows the window. The splash window comes
+    // first only when asked (the program asks, tests do not). A non-empty
+    // path is loaded as the scenario; otherwise a new one is started.
+    explicit F_MAIN(QString commandLinePath = {}, bool showSplash = false);
+    ~F_MAIN() override;
+
+    // --- IDrawDevice and IDocumentHost ---
+    void ManualRefresh() override;   // redraw the whole scene and show it at once
+    void DrawProvisionalCircle(float x, float y, float r) override;
+    QWidget* HostWidget() override { return this; }
+    void RefreshCommands() override; // the enabled-state table
+    void SetSliderFromEngine() override;
+    void SetTitle(const QString& title) override;
+
+    // --- IEngineListener: drawing into pc_DrawBuffer ---
+    void BeforeCollision(const CBowl& b1, const CBowl& b2) override;
+    void AfterCollision(const CBowl& b1, const CBowl& b2) override;
+    void Step(const CBowl& b) override;
+    void AdvanceCompleted() override;
+
+    // The resize handler: the drawing area fills the client area above the
+    // toolbar and the status bar; the engine's box and the size panels follow.
+    void Form_Resize();
+
+    bool IsAttached() const { return m_pEnvEng != nullptr; }
+    const QImage& Picture() const;             // the frame on screen, device pixels
+    QSize DrawingAreaPixels() const { return m_AreaPixels; }
+    ScenarioDocument& Document() { return m_Document; }
+    QtClock& StepClock() { return tmr_Step; }
+
+signals:
+    void framePresented();   // a finished frame has become the window's picture
+    void closed();           // the close was accepted and the engine terminated
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;   // runs Form_Resize
+    // No right-click menu on the bars: F2 is the one toolbar switch.
+    QMenu* createPopupMenu() override { return nullptr; }
+
+private:
+    // Built in toolbarbuilder.cpp.
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+
+    void Attach();
+    void Detach();
+    int MenuBarHeight() const;
+
+    // Commands, in maincommands.cpp.
+    void OnToolBarToggled(bool checked);
+    void OnRew();
+    void OnBack();
+    void OnPlay();
+    void OnPause();
+    void OnStop();
+    void OnStep();
+    void OnBowlEditor();
+    void OnHistory();
+    void OnFullScreen();
+    void OnOptions();
+    void OnAcknowledgements();
+    void OnAbout();
+    void OnIntervalChanged(int value);
+    void OnStepFailed(const QString& userText);
+    // Runs a single step; an engine error is shown and the partial frame dropped.
+    template <typename StepFn>
+    void RunSingleStep(StepFn&& step);
+    void DiscardPartialFrame();
+
+    QtClock tmr_Step;                   // the engine's clock; declared before the engine
+    std::unique_ptr<CEnvEng> m_Engine;  // the one engine, also g_pEnvEng
+    CEnvEng* m_pEnvEng = nullptr;       // set while this window receives the events
+    bool m_Terminated = false;          // the close went ahead
+    SceneRenderer m_Renderer;           // pc_DrawBuffer
+    ScenarioDocument m_Document;
+    QSize m_AreaPixels;                 // the drawing area, logical pixels
+
+    DrawingArea* m_DrawArea = nullptr;
+    QToolBar* tlb_Main = nullptr;
+    QSlider* sldr_Interval = nullptr;
+    QLabel* m_PnlMaxX = nullptr;         // PNL_MAX_X
+    QLabel* m_PnlMaxY = nullptr;         // PNL_MAX_Y
+    QLabel* m_PnlTip = nullptr;          // PNL_TIP
+
+    QMenu* MN_FILE = nullptr;
+    QMenu* MN_VIEW = nullptr;
+    QMenu* MN_CONDUCTOR = nullptr;
+    QMenu* MN_HELP = nullptr;
+
+    QAction* MN_FILE_NEW = nullptr;
+    QAction* MN_FILE_OPEN = nullptr;
+    QAction* MN_FILE_SAVE = nullptr;
+    QAction* MN_FILE_SAVE_AS = nullptr;
+    QAction* MN_EXIT = nullptr;
+    QAction* MN_VIEW_CONDUCTOR_TOOLBAR = nullptr;
+    QAction* MN_VIEW_BOWL_EDITOR = nullptr;
+    QAction* MN_VIEW_HISTORY = nullptr;
+    QAction* MN_FULL_SCREEN = nullptr;
+    QAction* MN_OPTIONS = nullptr;
+    QAction* MN_COND_REW = nullptr;
+    QAction* MN_COND_BACK = nullptr;
+    QAction* MN_COND_PLAY = nullptr;
+    QAction* MN_COND_PAUSE = nullptr;
+    QAction* MN_COND_STOP = nullptr;
+    QAction* MN_COND_STEP = nullptr;
+    QAction* MN_ACKNOWLEDGEMENTS = nullptr;
+    QAction* MN_ABOUT = nullptr;
+};
+
+} // namespace vintrop

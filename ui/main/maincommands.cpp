@@ -1,0 +1,144 @@
+// The main window's commands: the conductor (REW, BACK, PLAY, PAUSE, STOP,
+// STEP), the interval slider, the toolbar switch, and the commands that open
+// the other windows. Each ends by re-applying the enabled states where the
+// program's rules say so.
+#include <QSlider>
+#include <QToolBar>
+
+#include "appstate.h"
+#include "envengine.h"
+#include "f_main.h"
+#include "numeric.h"
+#include "prompt.h"
+#include "windows.h"
+
+namespace vintrop {
+
+void F_MAIN::OnToolBarToggled(bool checked) {
+    tlb_Main->setVisible(checked);
+    Form_Resize();
+}
+
+// ---------------------------------------------------------------- conductor
+
+void F_MAIN::OnRew() {
+    m_Engine->sRewind();
+    ManualRefresh();
+    RefreshCommands();
+}
+
+void F_MAIN::OnBack() {
+    // The step's own events draw and present the new frame.
+    RunSingleStep([this] { m_Engine->Reverse(); });
+    RefreshCommands();
+}
+
+void F_MAIN::OnPlay() {
+    m_Engine->sPlay();
+    ManualRefresh();
+    RefreshCommands();
+}
+
+void F_MAIN::OnPause() {
+    m_Engine->sStop();
+    ManualRefresh();
+    RefreshCommands();
+}
+
+void F_MAIN::OnStop() {
+    m_Engine->sStop();
+    m_Engine->sRewind();
+    ManualRefresh();
+    RefreshCommands();
+}
+
+void F_MAIN::OnStep() {
+    RunSingleStep([this] { m_Engine->Advance(); });
+    RefreshCommands();
+}
+
+template <typename StepFn>
+void F_MAIN::RunSingleStep(StepFn&& step) {
+    try {
+        step();
+    } catch (const VintropError& e) {
+        DiscardPartialFrame();
+        Prompt::Error(this, QString::fromStdString(e.UserText()));
+    }
+}
+
+void F_MAIN::DiscardPartialFrame() {
+    // A step that failed half-way has drawn only some bowls: drop that and
+    // show where the bowls are now.
+    m_Renderer.Clear();
+    ManualRefresh();
+}
+
+void F_MAIN::OnStepFailed(const QString& userText) {
+    // The clock has already stopped, so this is shown once.
+    DiscardPartialFrame();
+    Prompt::Error(this, userText);
+    RefreshCommands();
+}
+
+void F_MAIN::OnIntervalChanged(int value) {
+    // Milliseconds per tick, applied at once, also to a running clock. The
+    // scenario does not count as modified.
+    try {
+        m_Engine->sInterval(ToInt16(value));
+    } catch (const VintropError& e) {
+        Prompt::Error(this, QString::fromStdString(e.UserText()));
+    }
+}
+
+// ------------------------------------------------------------ other windows
+
+void F_MAIN::OnBowlEditor() {
+    bool open = true;
+    if (m_Engine->t != 0) {
+        // Bowls are edited at their initial values only.
+        open = Prompt::Message(this, QStringLiteral("Riportare lo stato al tempo t=0?"), Prompt::Icon::Question,
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        if (open) m_Engine->sRewind();
+    }
+    if (open) ShowBowlEditor(this, this);
+    RefreshCommands();
+}
+
+void F_MAIN::OnHistory() {
+    try {
+        bool show = true;
+        if (m_Engine->KeepHistory() != kTrue) {
+            show = Prompt::Message(this, QStringLiteral("History non attiva. Attivarla adesso?"),
+                                   Prompt::Icon::Question,
+                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+            if (show) m_Engine->KeepHistory(kTrue);   // starts the collision log
+        }
+        if (show) m_Engine->ShowHistory(this);
+    } catch (const VintropError& e) {
+        Prompt::Error(this, QString::fromStdString(e.UserText()));
+    }
+    RefreshCommands();
+}
+
+void F_MAIN::OnFullScreen() {
+    // The full-screen view listens to the engine meanwhile; this window
+    // neither draws nor touches the box until it returns.
+    Detach();
+    struct Reattach {
+        F_MAIN* window;
+        ~Reattach() { window->Attach(); }
+    } reattach{this};
+    DisplayFullScreen(false);
+    // Back to this window's box; no refresh of the command states follows.
+    Attach();
+    Form_Resize();
+}
+
+void F_MAIN::OnOptions() { ShowOptions(this); }
+
+void F_MAIN::OnAcknowledgements() { ShowExplanation(); }
+
+void F_MAIN::OnAbout() { ShowAbout(); }
+
+} // namespace vintrop
