@@ -18,6 +18,9 @@ public:
     virtual void Step(const CBowl& /*b*/) {}
     // The step (or rewind) is complete and t has its new value.
     virtual void AdvanceCompleted() {}
+    // The step failed part-way: its error goes to whoever asked for the
+    // step, and no AdvanceCompleted follows.
+    virtual void StepAborted() {}
 };
 
 } // namespace vintrop

@@ -81,6 +81,9 @@ void CEnvEng::RaiseStep(const CBowl& b) {
 void CEnvEng::RaiseAdvanceCompleted() {
     Deliver(m_Listeners, m_Dispatching, [&](IEngineListener& l) { l.AdvanceCompleted(); });
 }
+void CEnvEng::RaiseStepAborted() {
+    Deliver(m_Listeners, m_Dispatching, [&](IEngineListener& l) { l.StepAborted(); });
+}
 
 // --------------------------------------------------------------- properties
 
@@ -114,6 +117,23 @@ double CEnvEng::EnCinTot() const {
     double e = 0;
     for (const auto& b : m_Bowls) {
         const double vx = b->Vx, vy = b->Vy;
+        e = e + (vx * vx + vy * vy) * (0.5 * b->M());
+    }
+    return e;
+}
+
+double CEnvEng::EnCinTotWith(const CBowl& b1, float v1x, float v1y, const CBowl& b2, float v2x,
+                             float v2y) const {
+    double e = 0;
+    for (const auto& b : m_Bowls) {
+        double vx = b->Vx, vy = b->Vy;
+        if (b.get() == &b1) {
+            vx = v1x;
+            vy = v1y;
+        } else if (b.get() == &b2) {
+            vx = v2x;
+            vy = v2y;
+        }
         e = e + (vx * vx + vy * vy) * (0.5 * b->M());
     }
     return e;
@@ -197,6 +217,15 @@ void CEnvEng::Advance() { StepAll(true); }
 void CEnvEng::Reverse() { StepAll(false); }
 
 void CEnvEng::StepAll(bool forward) {
+    try {
+        StepBowls(forward);
+    } catch (const VintropError&) {
+        RaiseStepAborted();
+        throw;
+    }
+}
+
+void CEnvEng::StepBowls(bool forward) {
     StepGuard guard(m_Stepping);
     const int n = BowlCount();
     // Positions may have been changed since the last step (editing, rewind,

@@ -43,6 +43,9 @@ public:
     int16_t CentralCollision() const { return m_CentralCollision; }
     void CentralCollision(int16_t vOpt) { m_CentralCollision = vOpt ? kTrueValue : 0; }
     double EnCinTot() const;            // total kinetic energy
+    // The total as it was while two bowls still had the given velocities:
+    // summed like EnCinTot, with those two bowls' velocities replaced.
+    double EnCinTotWith(const CBowl& b1, float v1x, float v1y, const CBowl& b2, float v2x, float v2y) const;
     static double RelDist(const CBowl& b1, const CBowl& b2); // floor(distance) + 1
 
     // --- bowls, positions 1..N ---
@@ -84,7 +87,8 @@ private:
 
     IClock& Clock() const;
     IHistoryLog* History();
-    void StepAll(bool forward);
+    void StepAll(bool forward);      // raises StepAborted when a step fails
+    void StepBowls(bool forward);
     void MoveAndReflect(CBowl& b, bool forward) const;
     void CheckCandidates(int16_t i, bool forward);
     bool CheckPair(int16_t i, int16_t j, bool forward); // true when B was pushed back
@@ -93,6 +97,7 @@ private:
     void RaiseAfterCollision(const CBowl& b1, const CBowl& b2);
     void RaiseStep(const CBowl& b);
     void RaiseAdvanceCompleted();
+    void RaiseStepAborted();
     int32_t NextColor();
 
     IClock* m_Timer = nullptr;                  // bound by init, not owned

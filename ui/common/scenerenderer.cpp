@@ -1,10 +1,10 @@
 #include "scenerenderer.h"
 
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "appstate.h"
 #include "bowl.h"
@@ -14,16 +14,29 @@
 namespace vintrop {
 
 namespace {
-// Bowls with an Id below this keep their brush and number text between frames.
-constexpr int kStyleCache = 4096;
-// Lines are cut to the buffer plus this margin (logical pixels) before they
-// reach the rasteriser.
+// Lines are cut to the picture plus this margin (device pixels) before they
+// reach the rasteriser, so that huge coordinates never do.
 constexpr double kLineMargin = 64.0;
+// Disks centred farther out than this (device pixels), or larger, are not
+// drawn: no bowl a teacher can enter comes near it.
+constexpr double kFarAway = 1.0e7;
+constexpr int32_t kWhite = 0xFFFFFF;
+constexpr int kNumberCache = 4096;
 
 QPen CosmeticPen(const QColor& color, Qt::PenStyle style = Qt::SolidLine) {
     QPen pen(color, 1, style);
     pen.setCosmetic(true);   // one pixel whatever the twips scale
     return pen;
+}
+
+QRgb RgbOf(int32_t color) {
+    return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+bool IsDark(int32_t color) {
+    // Perceived brightness on 0..255: dark fills get white numbers.
+    const int brightness = (299 * (color & 0xFF) + 587 * ((color >> 8) & 0xFF) + 114 * ((color >> 16) & 0xFF)) / 1000;
+    return brightness < 128;
 }
 
 // Cuts the segment p1-p2 to `box` (Liang-Barsky). Returns false when nothing
@@ -56,171 +69,59 @@ bool ClipSegment(const QRectF& box, double& x1, double& y1, double& x2, double& 
 }
 } // namespace
 
-SceneRenderer::SceneRenderer()
-    : m_Twips(QTransform::fromScale(1.0 / 15.0, 1.0 / 15.0)),
-      m_Outline(CosmeticPen(Qt::black)),
-      m_Vector(CosmeticPen(Qt::white)),
-      m_Pair(CosmeticPen(Qt::white)),
-      m_TextOnLight(Qt::black),
-      m_TextOnDark(Qt::white) {
-    m_Text.setTextFormat(Qt::PlainText);
-}
-
-SceneRenderer::~SceneRenderer() { End(); }
-
-void SceneRenderer::Begin() {
-    if (m_Buffer.isNull()) return;
-    m_Painter.begin(&m_Buffer);
-    m_Painter.setRenderHint(QPainter::Antialiasing, false);
-    m_Painter.setBackgroundMode(Qt::TransparentMode);
-    m_Painter.setFont(m_Font);
-    m_Painter.setWorldTransform(m_Twips);
-}
-
-void SceneRenderer::End() {
-    if (m_Painter.isActive()) m_Painter.end();
-}
+SceneRenderer::SceneRenderer() { m_Scratch.setTextFormat(Qt::PlainText); }
 
 void SceneRenderer::Resize(QSize pixels, qreal devicePixelRatio, double twipsPerPixel) {
     pixels = pixels.expandedTo(QSize(0, 0));
     if (!(devicePixelRatio > 0)) devicePixelRatio = 1.0;
     if (!(twipsPerPixel > 0)) twipsPerPixel = 15.0;
-    if (pixels == m_Pixels && devicePixelRatio == m_Ratio && twipsPerPixel == m_TwipsPerPixel &&
-        !m_Buffer.isNull()) {
-        Clear();
-        return;
+    if (twipsPerPixel != m_TwipsPerPixel || m_LineHeightTwips == 0) {
+        m_DotsPerMeter = qRound(1440.0 / twipsPerPixel / 0.0254);
+        m_Numbers.clear();   // laid out for the old resolution
+        QImage probe(1, 1, QImage::Format_RGB32);
+        probe.setDotsPerMeterX(m_DotsPerMeter);
+        probe.setDotsPerMeterY(m_DotsPerMeter);
+        m_LineHeightTwips = QFontMetricsF(m_Font, &probe).height() * twipsPerPixel;
     }
-
-    End();
     m_Pixels = pixels;
     m_Ratio = devicePixelRatio;
     m_TwipsPerPixel = twipsPerPixel;
-    m_Twips = QTransform::fromScale(1.0 / twipsPerPixel, 1.0 / twipsPerPixel);
-    const QSize device(qRound(pixels.width() * devicePixelRatio), qRound(pixels.height() * devicePixelRatio));
-    if (device.isEmpty()) {
-        m_Buffer = QImage();
-    } else {
-        m_Buffer = QImage(device, QImage::Format_RGB32);
-        m_Buffer.setDevicePixelRatio(devicePixelRatio);
-        // Text on the buffer takes the screen's size: 1440 twips per inch.
-        const int dotsPerMeter = qRound(1440.0 / twipsPerPixel / 0.0254);
-        m_Buffer.setDotsPerMeterX(dotsPerMeter);
-        m_Buffer.setDotsPerMeterY(dotsPerMeter);
-        m_Buffer.fill(Qt::black);
-    }
-    const QFontMetricsF metrics(m_Font, m_Buffer.isNull() ? nullptr : &m_Buffer);
-    m_LineHeightTwips = metrics.height() * twipsPerPixel;
-    Begin();
-    m_Current = QPointF(0, 0);
+    m_Device = QSize(qRound(pixels.width() * devicePixelRatio), qRound(pixels.height() * devicePixelRatio));
+    StampGeometry(m_Recording);
+    Clear();
 }
 
 double SceneRenderer::InnerWidthTwips() const { return m_Pixels.width() * m_TwipsPerPixel; }
 
 double SceneRenderer::InnerHeightTwips() const { return m_Pixels.height() * m_TwipsPerPixel; }
 
-void SceneRenderer::Clear() {
-    m_Current = QPointF(0, 0);
-    if (!m_Painter.isActive()) return;
-    m_Painter.setWorldTransform(QTransform());
-    m_Painter.fillRect(QRectF(QPointF(0, 0), QSizeF(m_Pixels)), Qt::black);
-    m_Painter.setWorldTransform(m_Twips);
-}
-
-QColor SceneRenderer::ColorOf(int32_t color) {
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
+QColor SceneRenderer::ColorOf(int32_t color) { return QColor::fromRgb(RgbOf(color)); }
 
 QColor SceneRenderer::TextColorOn(const QColor& fill) {
-    // Perceived brightness on 0..255: dark fills get white numbers.
-    const int brightness = (299 * fill.red() + 587 * fill.green() + 114 * fill.blue()) / 1000;
-    return brightness < 128 ? QColor(Qt::white) : QColor(Qt::black);
+    return IsDark(fill.red() + 256 * fill.green() + 65536 * fill.blue()) ? QColor(Qt::white) : QColor(Qt::black);
 }
 
-const SceneRenderer::BowlStyle& SceneRenderer::StyleOf(const CBowl& b) {
-    BowlStyle* style = &m_Scratch;
-    if (b.Id >= 0 && b.Id < kStyleCache) {
-        if (static_cast<std::size_t>(b.Id) >= m_Styles.size()) m_Styles.resize(static_cast<std::size_t>(b.Id) + 1);
-        style = &m_Styles[static_cast<std::size_t>(b.Id)];
-        if (style->color == b.Color && !style->number.text().isEmpty()) return *style;
-    }
-    const QColor fill = ColorOf(b.Color);
-    style->color = b.Color;
-    style->fill = QBrush(fill);
-    style->darkFill = TextColorOn(fill) == QColor(Qt::white);
-    style->number.setTextFormat(Qt::PlainText);
-    style->number.setText(QString::number(b.Id));
-    return *style;
+// ---------------------------------------------------------------- recording
+
+void SceneRenderer::Clear() {
+    m_Recording.clear();
+    m_Current = QPointF(0, 0);
 }
 
-void SceneRenderer::DrawDisk(QPainter& painter, double x, double y, double r, const QBrush& fill) const {
-    // A disk wholly off the buffer (or at an absurd position) is not drawn.
-    const double cx = x / m_TwipsPerPixel, cy = y / m_TwipsPerPixel, rp = r / m_TwipsPerPixel;
-    if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(rp)) return;
-    if (cx + rp < -1.0 || cx - rp > m_Pixels.width() + 1.0 || cy + rp < -1.0 ||
-        cy - rp > m_Pixels.height() + 1.0)
-        return;
-    painter.setPen(m_Outline);
-    painter.setBrush(fill);
-    painter.drawEllipse(QPointF(x, y), r, r);
-}
-
-void SceneRenderer::DrawSegment(double x1, double y1, double x2, double y2, QPen& pen) {
-    if (!m_Painter.isActive()) return;
+void SceneRenderer::RecordSegment(double x1, double y1, double x2, double y2, int32_t color, bool dashed) {
     if (x1 == x2 && y1 == y2) return;   // no length, nothing to see
-    double px1 = x1 / m_TwipsPerPixel, py1 = y1 / m_TwipsPerPixel;
-    double px2 = x2 / m_TwipsPerPixel, py2 = y2 / m_TwipsPerPixel;
-    if (!std::isfinite(px1) || !std::isfinite(py1) || !std::isfinite(px2) || !std::isfinite(py2)) return;
-    const QRectF box(-kLineMargin, -kLineMargin, m_Pixels.width() + 2 * kLineMargin,
-                     m_Pixels.height() + 2 * kLineMargin);
-    if (box.contains(px1, py1) && box.contains(px2, py2)) {
-        m_Painter.setPen(pen);
-        m_Painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
-        return;
-    }
-    // Partly far outside: draw only the part near the buffer, in pixels, with
-    // a dash pattern that continues from where the whole line would start.
-    double t0 = 0.0;
-    const double length = std::hypot(px2 - px1, py2 - py1);
-    if (!ClipSegment(box, px1, py1, px2, py2, t0)) return;
-    QPen clipped = pen;
-    if (pen.style() != Qt::SolidLine) clipped.setDashOffset(t0 * length);
-    m_Painter.setWorldTransform(QTransform());
-    m_Painter.setPen(clipped);
-    m_Painter.drawLine(QPointF(px1, py1), QPointF(px2, py2));
-    m_Painter.setWorldTransform(m_Twips);
-}
-
-void SceneRenderer::DrawTextAt(const QStaticText& text, QPointF twips) {
-    if (!m_Painter.isActive()) return;
-    const QPointF px(twips.x() / m_TwipsPerPixel, twips.y() / m_TwipsPerPixel);
-    if (!std::isfinite(px.x()) || !std::isfinite(px.y())) return;
-    if (px.x() > m_Pixels.width() || px.y() > m_Pixels.height() || px.x() < -1000 || px.y() < -1000) return;
-    // Text is drawn in pixels: through the twips scale it would be 1/15 size.
-    m_Painter.setWorldTransform(QTransform());
-    if (m_LastFillDark) {
-        m_Painter.setPen(m_TextOnDark);
-    } else {
-        // Black text on a light bowl: a one-pixel white rim keeps the part
-        // that runs past a small disk readable on the black background.
-        m_Painter.setPen(m_TextOnDark);
-        for (const QPointF& rim : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
-            m_Painter.drawStaticText(px + rim, text);
-        m_Painter.setPen(m_TextOnLight);
-    }
-    m_Painter.drawStaticText(px, text);
-    m_Painter.setWorldTransform(m_Twips);
+    Record({SceneFrame::Kind::Line, dashed, false, color, 0, x1, y1, x2, y2});
 }
 
 void SceneRenderer::DrawBowl(const CBowl& b) {
-    const BowlStyle& style = StyleOf(b);
-    m_LastFillDark = style.darkFill;
     const double x = b.x, y = b.y;
-    if (m_Painter.isActive()) DrawDisk(m_Painter, x, y, b.r(), style.fill);
+    m_LastFillDark = IsDark(b.Color);
+    Record({SceneFrame::Kind::Disk, false, false, b.Color, 0, x, y, b.r(), 0});
     m_Current = QPointF(x, y);
 
     if (FlgShowNumber) {
-        DrawTextAt(style.number, m_Current);
-        m_Current = QPointF(0, m_Current.y() + m_LineHeightTwips);
+        Record({SceneFrame::Kind::Number, false, m_LastFillDark, 0, b.Id, x, y, 0, 0});
+        m_Current = QPointF(0, y + m_LineHeightTwips);
     }
 
     if (FlgShowVect) {
@@ -228,7 +129,7 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
             // Momentum at one tenth scale; each offset rounded to a float.
             const float dx = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vx));
             const float dy = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vy));
-            DrawSegment(x, y, x + dx, y + dy, m_Vector);
+            RecordSegment(x, y, x + dx, y + dy, kWhite, false);
         } catch (const VintropError&) {
             // An offset beyond float range: this vector is skipped.
         }
@@ -247,10 +148,8 @@ void SceneRenderer::DrawPairMomentum(const CBowl& b1, const CBowl& b2, bool befo
                                   static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vx));
         const float oy = ToSingle(static_cast<double>(b2.M()) / 10.0 * static_cast<double>(b2.Vy) +
                                   static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vy));
-        m_Pair.setColor(ColorOf(beforeImpact ? b1.Color : b2.Color));
-        m_Pair.setStyle(beforeImpact ? Qt::DashLine : Qt::SolidLine);
         const double ex = static_cast<double>(mx) + ox, ey = static_cast<double>(my) + oy;
-        DrawSegment(mx, my, ex, ey, m_Pair);
+        RecordSegment(mx, my, ex, ey, beforeImpact ? b1.Color : b2.Color, beforeImpact);
         m_Current = QPointF(ex, ey);
     } catch (const VintropError&) {
         // A sum beyond float range: no line for this pair.
@@ -258,33 +157,157 @@ void SceneRenderer::DrawPairMomentum(const CBowl& b1, const CBowl& b2, bool befo
 }
 
 void SceneRenderer::PrintText(const QString& text) {
-    m_Text.setText(text);
-    DrawTextAt(m_Text, m_Current);
+    m_Recording.texts.push_back(text);
+    Record({SceneFrame::Kind::Text, false, m_LastFillDark, 0,
+            static_cast<int32_t>(m_Recording.texts.size() - 1), m_Current.x(), m_Current.y(), 0, 0});
     m_Current = QPointF(0, m_Current.y() + m_LineHeightTwips);
 }
 
-QImage SceneRenderer::Snapshot() const { return m_Buffer.copy(); }
+void SceneRenderer::StampGeometry(SceneFrame& frame) const {
+    frame.device = m_Device;
+    frame.ratio = m_Ratio;
+    frame.twipsPerPixel = m_TwipsPerPixel;
+    frame.dotsPerMeter = m_DotsPerMeter;
+}
 
-void SceneRenderer::CopyTo(QImage& picture) const {
-    if (m_Buffer.isNull()) {
+void SceneRenderer::TakeFrame(SceneFrame& frame) {
+    frame.ops.swap(m_Recording.ops);
+    frame.texts.swap(m_Recording.texts);
+    StampGeometry(frame);
+    m_Recording.clear();
+}
+
+// -------------------------------------------------------------- rasterising
+
+void SceneRenderer::Rasterise(const SceneFrame& frame, QImage& picture) const {
+    if (frame.device.isEmpty()) {
         picture = QImage();
         return;
     }
-    if (picture.size() != m_Buffer.size() || picture.format() != m_Buffer.format() ||
-        picture.bytesPerLine() != m_Buffer.bytesPerLine()) {
-        picture = m_Buffer.copy();
+    if (picture.size() != frame.device || picture.format() != QImage::Format_RGB32)
+        picture = QImage(frame.device, QImage::Format_RGB32);
+    // Painted in device pixels; the ratio is set once the frame is done.
+    const double scale = frame.ratio / frame.twipsPerPixel;   // device pixels per twip
+    picture.setDevicePixelRatio(1.0);
+    picture.setDotsPerMeterX(frame.dotsPerMeter);
+    picture.setDotsPerMeterY(frame.dotsPerMeter);
+    picture.fill(Qt::black);
+    if (!frame.ops.empty()) {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setBackgroundMode(Qt::TransparentMode);
+        painter.setFont(m_Font);
+        for (const SceneFrame::Op& op : frame.ops) {
+            switch (op.kind) {
+            case SceneFrame::Kind::Disk:
+                PaintDisk(painter, picture, scale, op.x1, op.y1, op.x2, RgbOf(op.color));
+                break;
+            case SceneFrame::Kind::Line: PaintSegment(painter, frame, op); break;
+            case SceneFrame::Kind::Number: PaintText(painter, frame, NumberText(op.value), op); break;
+            case SceneFrame::Kind::Text:
+                m_Scratch.setText(frame.texts[static_cast<std::size_t>(op.value)]);
+                PaintText(painter, frame, m_Scratch, op);
+                break;
+            }
+        }
+    }
+    picture.setDevicePixelRatio(frame.ratio);
+}
+
+void SceneRenderer::PaintDisk(QPainter& painter, QImage& image, double scale, double x, double y, double r,
+                              QRgb fill) const {
+    const double cx = x * scale, cy = y * scale, radius = r * scale;
+    if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(radius)) return;
+    if (std::fabs(cx) > kFarAway || std::fabs(cy) > kFarAway || radius > kFarAway) return;
+    if (cx + radius < -2.0 || cx - radius > image.width() + 2.0 || cy + radius < -2.0 ||
+        cy - radius > image.height() + 2.0)
+        return;
+    // Centred on a device pixel, so that every disk of one radius covers the
+    // same pixels and its mask can be reused.
+    const int px = static_cast<int>(std::lround(cx)), py = static_cast<int>(std::lround(cy));
+    if (m_UseMasks && m_Sprites.Draw(image, px, py, radius, fill)) return;
+    painter.setWorldTransform(QTransform());
+    DiskSprites::DrawDirect(painter, px, py, radius, fill);
+}
+
+void SceneRenderer::PaintSegment(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const {
+    const double s = frame.ratio / frame.twipsPerPixel;
+    double px1 = op.x1 * s, py1 = op.y1 * s, px2 = op.x2 * s, py2 = op.y2 * s;
+    if (!std::isfinite(px1) || !std::isfinite(py1) || !std::isfinite(px2) || !std::isfinite(py2)) return;
+    QPen pen = CosmeticPen(ColorOf(op.color), op.dashed ? Qt::DashLine : Qt::SolidLine);
+    const QRectF box(-kLineMargin, -kLineMargin, frame.device.width() + 2 * kLineMargin,
+                     frame.device.height() + 2 * kLineMargin);
+    if (box.contains(px1, py1) && box.contains(px2, py2)) {
+        painter.setWorldTransform(QTransform::fromScale(s, s));   // twips
+        painter.setPen(pen);
+        painter.drawLine(QPointF(op.x1, op.y1), QPointF(op.x2, op.y2));
         return;
     }
-    std::memcpy(picture.bits(), m_Buffer.constBits(), static_cast<std::size_t>(m_Buffer.sizeInBytes()));
-    picture.setDevicePixelRatio(m_Buffer.devicePixelRatio());
+    // Partly far outside: draw only the part near the picture, in device
+    // pixels, with a dash pattern that continues from where the whole line
+    // would start.
+    double t0 = 0.0;
+    const double length = std::hypot(px2 - px1, py2 - py1);
+    if (!ClipSegment(box, px1, py1, px2, py2, t0)) return;
+    if (op.dashed) pen.setDashOffset(t0 * length);
+    painter.setWorldTransform(QTransform());
+    painter.setPen(pen);
+    painter.drawLine(QPointF(px1, py1), QPointF(px2, py2));
 }
+
+void SceneRenderer::PaintText(QPainter& painter, const SceneFrame& frame, const QStaticText& text,
+                              const SceneFrame::Op& op) const {
+    // Text is placed in logical pixels and scaled to device pixels, so it has
+    // the screen's size whatever the twips scale.
+    const QPointF px(op.x1 / frame.twipsPerPixel, op.y1 / frame.twipsPerPixel);
+    if (!std::isfinite(px.x()) || !std::isfinite(px.y())) return;
+    if (px.x() * frame.ratio > frame.device.width() || px.y() * frame.ratio > frame.device.height() ||
+        px.x() < -1000 || px.y() < -1000)
+        return;
+    painter.setWorldTransform(QTransform::fromScale(frame.ratio, frame.ratio));
+    painter.setPen(Qt::white);
+    if (!op.darkFill) {
+        // Black text on a light bowl: a one-pixel white rim keeps the part
+        // that runs past a small disk readable on the black background.
+        for (const QPointF& rim : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
+            painter.drawStaticText(px + rim, text);
+        painter.setPen(Qt::black);
+    }
+    painter.drawStaticText(px, text);
+}
+
+const QStaticText& SceneRenderer::NumberText(int value) const {
+    if (value < 0 || value >= kNumberCache) {
+        m_Scratch.setText(QString::number(value));
+        return m_Scratch;
+    }
+    if (static_cast<std::size_t>(value) >= m_Numbers.size()) m_Numbers.resize(static_cast<std::size_t>(value) + 1);
+    QStaticText& text = m_Numbers[static_cast<std::size_t>(value)];
+    if (text.text().isEmpty()) {
+        text.setTextFormat(Qt::PlainText);
+        text.setText(QString::number(value));
+    }
+    return text;
+}
+
+QImage SceneRenderer::Snapshot() const {
+    QImage picture;
+    CopyTo(picture);
+    return picture;
+}
+
+void SceneRenderer::CopyTo(QImage& picture) const { Rasterise(m_Recording, picture); }
 
 void SceneRenderer::DrawProvisionalCircle(QImage& picture, float x, float y, float r) const {
     if (picture.isNull()) return;
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setWorldTransform(m_Twips);
-    DrawDisk(painter, x, y, r, QBrush(Qt::white));
+    const qreal ratio = picture.devicePixelRatio();
+    picture.setDevicePixelRatio(1.0);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        PaintDisk(painter, picture, m_Ratio / m_TwipsPerPixel, x, y, r, qRgb(255, 255, 255));
+    }
+    picture.setDevicePixelRatio(ratio);
 }
 
 } // namespace vintrop

@@ -1,16 +1,18 @@
 #pragma once
 // Draws the scene the way the main window and the full-screen view both show
-// it: an off-screen buffer in twips (black background, 1-pixel lines) that
-// receives one tick's drawing and is then presented in one piece.
+// it. During a tick the drawing calls are only recorded (a disk, a line, a
+// number: a few words each), so the engine's events stay cheap however fast
+// it ticks; a finished tick is taken as one frame and rasterised into a
+// picture when, and only when, a screen wants to show it. Rasterising gives
+// the pixels the calls would have drawn straight onto a buffer: black
+// background, disks outlined in black, 1-pixel lines.
 //
-// All coordinates are twips, origin top-left, y downwards; the painter maps
-// them to the buffer with a scale of 1 / twipsPerPixel. A painter stays open
-// on the buffer between calls, so drawing one bowl allocates nothing.
-#include <QBrush>
+// Coordinates are twips, origin top-left, y downwards; one logical pixel is
+// twipsPerPixel twips and the picture has devicePixelRatio device pixels per
+// logical pixel. A disk is centred on the device pixel nearest its centre.
 #include <QColor>
 #include <QFont>
 #include <QImage>
-#include <QPainter>
 #include <QPen>
 #include <QPointF>
 #include <QSize>
@@ -20,34 +22,62 @@
 #include <cstdint>
 #include <vector>
 
+#include "disksprites.h"
+
+class QPainter;
+
 namespace vintrop {
 
 class CBowl;
 
+// One tick's drawing, in the order it was asked for.
+struct SceneFrame {
+    enum class Kind : uint8_t { Disk, Line, Number, Text };
+    struct Op {
+        Kind kind;
+        bool dashed;       // Line
+        bool darkFill;     // Number, Text: the last bowl drawn was dark
+        int32_t color;     // Disk fill, Line colour (packed red + 256 green + 65536 blue)
+        int32_t value;     // Number: the number; Text: index into texts
+        double x1, y1;     // twips: centre, line start, text position
+        double x2, y2;     // Disk: radius in x2; Line: end
+    };
+    std::vector<Op> ops;
+    std::vector<QString> texts;
+    // The picture the frame was drawn for.
+    QSize device;                 // device pixels
+    qreal ratio = 1.0;            // device pixels per logical pixel
+    double twipsPerPixel = 15.0;  // twips per logical pixel
+    int dotsPerMeter = 3780;      // the text's resolution
+    void clear() {
+        ops.clear();
+        texts.clear();
+    }
+};
+
 class SceneRenderer {
 public:
     SceneRenderer();
-    ~SceneRenderer();
     SceneRenderer(const SceneRenderer&) = delete;
     SceneRenderer& operator=(const SceneRenderer&) = delete;
 
-    // Sizes the buffer to `pixels` (logical pixels) at the given device pixel
-    // ratio; one logical pixel is twipsPerPixel twips. Keeps nothing drawn:
-    // the new buffer is black.
+    // Sizes the pictures to `pixels` (logical pixels) at the given device
+    // pixel ratio; one logical pixel is twipsPerPixel twips. Drops what was
+    // recorded.
     void Resize(QSize pixels, qreal devicePixelRatio, double twipsPerPixel);
     double InnerWidthTwips() const;
     double InnerHeightTwips() const;
     double TwipsPerPixel() const { return m_TwipsPerPixel; }
     QSize SizePixels() const { return m_Pixels; }    // logical pixels
 
-    void Clear();                                   // black, current position (0, 0)
+    // --- recording one tick ---
+    void Clear();                                   // nothing drawn, current position (0, 0)
     // The disk filled with b's colour and outlined in black; its number when
     // FlgShowNumber is on (top-left corner at the centre, then a line end;
     // white on a dark bowl, black with a white rim on a light one);
     // its momentum at one tenth scale in white from the centre when
-    // FlgShowVect is on (the current position returns to the centre). A call
-    // that cannot be drawn (a disk wholly off the buffer, an offset that
-    // overflows a float) is skipped and the rest still runs.
+    // FlgShowVect is on (the current position returns to the centre). A part
+    // that cannot be drawn (an offset that overflows a float) is skipped.
     void DrawBowl(const CBowl& b);
     // Only when FlgShowVect is on: the pair's total momentum at one tenth
     // scale from the midpoint of the centres, dashed in b1's colour before
@@ -61,15 +91,24 @@ public:
     QPointF CurrentPosition() const { return m_Current; } // twips
     double LineHeightTwips() const { return m_LineHeightTwips; }
 
-    // A copy of what the buffer holds now (device pixels, with its ratio set).
+    // Hands over what was recorded as a finished frame (swapping storage, so
+    // nothing is allocated per tick) and starts an empty recording.
+    void TakeFrame(SceneFrame& frame);
+    // Paints `frame` into `picture` (device pixels, its ratio set), reusing
+    // the picture's memory when it already has the right size.
+    void Rasterise(const SceneFrame& frame, QImage& picture) const;
+
+    // What is recorded so far, as a picture.
     QImage Snapshot() const;
-    // Copies the buffer into `picture`, reusing its memory when it already
-    // has the buffer's size and format (no allocation per frame).
     void CopyTo(QImage& picture) const;
 
     // A white disk with a black 1-pixel outline, centre and radius in twips,
-    // painted straight onto a presented picture (the bowl dialog's marker).
+    // painted straight onto a picture (the bowl dialog's marker).
     void DrawProvisionalCircle(QImage& picture, float x, float y, float r) const;
+
+    // Disks through cached masks (the default) or through QPainter one by
+    // one; both give the same pixels. The switch exists for comparing them.
+    void SetDiskMasks(bool on) { m_UseMasks = on; }
 
     // A bowl's Color (red + 256 * green + 65536 * blue) as a QColor.
     static QColor ColorOf(int32_t color);
@@ -77,42 +116,30 @@ public:
     static QColor TextColorOn(const QColor& fill);
 
 private:
-    // What one bowl needs drawn, prepared the first time its Id is seen.
-    struct BowlStyle {
-        int32_t color = -1;      // the Color the brush was made for
-        QBrush fill;
-        bool darkFill = false;   // numbers in white rather than black
-        QStaticText number;      // the Id as text
-    };
+    void Record(const SceneFrame::Op& op) { m_Recording.ops.push_back(op); }
+    void RecordSegment(double x1, double y1, double x2, double y2, int32_t color, bool dashed);
+    void PaintDisk(QPainter& painter, QImage& image, double scale, double x, double y, double r, QRgb fill) const;
+    void PaintSegment(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const;
+    void PaintText(QPainter& painter, const SceneFrame& frame, const QStaticText& text,
+                   const SceneFrame::Op& op) const;
+    const QStaticText& NumberText(int value) const;
+    void StampGeometry(SceneFrame& frame) const;
 
-    void Begin();
-    void End();
-    void DrawDisk(QPainter& painter, double x, double y, double r, const QBrush& fill) const;
-    // A straight line in twips; parts far outside the buffer are cut off so
-    // that huge coordinates never reach the rasteriser.
-    void DrawSegment(double x1, double y1, double x2, double y2, QPen& pen);
-    void DrawTextAt(const QStaticText& text, QPointF twips);
-    const BowlStyle& StyleOf(const CBowl& b);
-
-    QImage m_Buffer;             // pc_DrawBuffer
-    QPainter m_Painter;          // open on m_Buffer while it has a size
+    SceneFrame m_Recording;
     QSize m_Pixels;              // logical pixels
+    QSize m_Device;              // device pixels
     qreal m_Ratio = 1.0;         // device pixels per logical pixel
     double m_TwipsPerPixel = 15.0;
-    QTransform m_Twips;          // twips -> logical pixels
+    int m_DotsPerMeter = 3780;   // text takes the screen's size: 1440 twips per inch
     QPointF m_Current;           // the drawing surface's current position, twips
+    bool m_LastFillDark = true;  // numbers and text follow the last bowl drawn
 
     QFont m_Font;
     double m_LineHeightTwips = 0;
-    QPen m_Outline;              // black, cosmetic, 1 pixel
-    QPen m_Vector;               // white, solid
-    QPen m_Pair;                 // colour and style set per line
-    QPen m_TextOnLight;          // black
-    QPen m_TextOnDark;           // white
-    bool m_LastFillDark = true;  // PrintText's colour follows the last bowl
-    std::vector<BowlStyle> m_Styles; // by Id, for Ids below kStyleCache
-    BowlStyle m_Scratch;         // Ids beyond the cache
-    QStaticText m_Text;          // PrintText
+    bool m_UseMasks = true;
+    mutable DiskSprites m_Sprites;
+    mutable std::vector<QStaticText> m_Numbers;   // "0", "1", ... made on first use
+    mutable QStaticText m_Scratch;
 };
 
 } // namespace vintrop

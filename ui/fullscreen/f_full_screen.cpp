@@ -20,7 +20,7 @@ namespace {
 constexpr float kMouseExitTwips = 100.0f;
 } // namespace
 
-F_FULL_SCREEN::F_FULL_SCREEN(QWidget* parent) : QDialog(parent) {
+F_FULL_SCREEN::F_FULL_SCREEN(QWidget* parent) : QDialog(parent), m_Presented(this) {
     setObjectName(QStringLiteral("F_FULL_SCREEN"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAccessibleName(QStringLiteral("Vintrop"));
@@ -72,8 +72,7 @@ void F_FULL_SCREEN::SetBoxSize() {
 // ------------------------------------------------------------------ drawing
 
 void F_FULL_SCREEN::ShowBuffer() {
-    m_DrawBuffer.CopyTo(m_Picture);
-    update();
+    m_Presented.Present(m_DrawBuffer);
 }
 
 void F_FULL_SCREEN::RedrawAll() {
@@ -108,7 +107,8 @@ void F_FULL_SCREEN::AdvanceCompleted() {
 void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (!m_Picture.isNull()) painter.drawImage(QPointF(0, 0), m_Picture);
+    const QImage& picture = m_Presented.Picture();
+    if (!picture.isNull()) painter.drawImage(QPointF(0, 0), picture);
 }
 
 // ------------------------------------------------------------- window events

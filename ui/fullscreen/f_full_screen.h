@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "enginelistener.h"
+#include "presentedpicture.h"
 #include "scenerenderer.h"
 
 namespace vintrop {
@@ -36,7 +37,7 @@ public:
     float LastX() const { return m_LastX; }
     float LastY() const { return m_LastY; }
     // The frame on screen now (device pixels).
-    const QImage& Picture() const { return m_Picture; }
+    const QImage& Picture() const { return m_Presented.Picture(); }
 
     // --- IEngineListener ---
     void Step(const CBowl& b) override;
@@ -64,7 +65,7 @@ private:
     int16_t m_FlgScrSv = 0;         // kept; nothing depends on it
     float m_LastX = 0, m_LastY = 0; // last recorded mouse position, twips
     SceneRenderer m_DrawBuffer;     // pc_DrawBuffer
-    QImage m_Picture;               // the last finished frame, repainted when uncovered
+    PresentedPicture m_Presented;   // the last finished frame, repainted when uncovered
 };
 
 } // namespace vintrop

@@ -186,6 +186,7 @@ void F_HISTORY::init(CEnvEng& pEnvEng) {
 void F_HISTORY::Terminate() {
     if (m_pEnvEng) m_pEnvEng->Detach(this);
     m_pEnvEng = nullptr;
+    m_Pending.reset();
     m_FlgActive = kFalse;
     if (isVisible()) done(QDialog::Rejected);
     // Closed for good: a later init starts from an empty window.
@@ -260,8 +261,24 @@ void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
 
     // The counter is 32-bit; at its limit it stays where it is.
     if (m_TotCollisions < std::numeric_limits<int32_t>::max()) ++m_TotCollisions;
-    // Shows the energy as it is before the collision is resolved.
-    RefreshStatistic();
+    // The panels show the energy as it is before the collision is resolved.
+    // Until the step ends only this pair's velocities change (a wall flips a
+    // sign, which leaves every energy term the same), so keeping them is
+    // enough to show that exact total later.
+    m_Pending = PendingStatistic{&b1, &b2, b1.Vx, b1.Vy, b2.Vx, b2.Vy};
+}
+
+void F_HISTORY::AdvanceCompleted() { FlushStatistic(); }
+
+void F_HISTORY::StepAborted() { FlushStatistic(); }
+
+void F_HISTORY::FlushStatistic() {
+    if (!m_Pending) return;
+    const PendingStatistic p = *m_Pending;
+    m_Pending.reset();
+    if (!m_pEnvEng) return;
+    m_PnlEnCinTot->setText(fmt::Fixed(m_pEnvEng->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y)));
+    m_PnlTotCollisioni->setText(fmt::Integer(m_TotCollisions));
 }
 
 void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
@@ -300,6 +317,7 @@ void F_HISTORY::BuildColumns() {
 }
 
 void F_HISTORY::RefreshStatistic() {
+    m_Pending.reset();
     m_PnlEnCinTot->setText(m_pEnvEng ? fmt::Fixed(m_pEnvEng->EnCinTot()) : QString());
     m_PnlTotCollisioni->setText(fmt::Integer(m_TotCollisions));
 }

@@ -8,18 +8,13 @@
 
 namespace vintrop {
 
-DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent) {
+DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent), m_Presented(this) {
     // Every pixel is painted from the picture or black: no background erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     setFocusPolicy(Qt::NoFocus);
-}
-
-void DrawingArea::Present(const SceneRenderer& renderer) {
-    renderer.CopyTo(m_Picture);
-    update();
 }
 
 QSize DrawingArea::sizeHint() const {
@@ -30,10 +25,11 @@ QSize DrawingArea::sizeHint() const {
 void DrawingArea::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect dirty = event->rect();
-    if (!m_Picture.isNull()) painter.drawImage(QPointF(0, 0), m_Picture);
+    const QImage& picture = Picture();
+    if (!picture.isNull()) painter.drawImage(QPointF(0, 0), picture);
     // Whatever the picture does not cover (a window grown since the last
     // frame) is black.
-    const QSizeF shown = m_Picture.isNull() ? QSizeF(0, 0) : m_Picture.deviceIndependentSize();
+    const QSizeF shown = picture.isNull() ? QSizeF(0, 0) : picture.deviceIndependentSize();
     const QRectF covered(QPointF(0, 0), shown);
     if (!covered.contains(QRectF(dirty))) {
         QRegion rest(dirty);

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include "presentedpicture.h"
+
 namespace vintrop {
 
 class SceneRenderer;
@@ -14,12 +16,13 @@ class DrawingArea : public QWidget {
 public:
     explicit DrawingArea(QWidget* parent = nullptr);
 
-    // Takes the renderer's finished buffer as the new picture and repaints.
-    void Present(const SceneRenderer& renderer);
+    // Takes the renderer's finished frame as the new picture and repaints.
+    void Present(SceneRenderer& renderer) { m_Presented.Present(renderer); }
     // The picture for painting over it in place (the provisional circle);
     // call update() afterwards.
-    QImage& Picture() { return m_Picture; }
-    const QImage& Picture() const { return m_Picture; }
+    QImage& Picture() { return m_Presented.Picture(); }
+    const QImage& Picture() const { return m_Presented.Picture(); }
+    int FramesRasterised() const { return m_Presented.FramesRasterised(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return {0, 0}; }
@@ -32,7 +35,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QImage m_Picture;   // device pixels, with the device pixel ratio set
+    PresentedPicture m_Presented;
 };
 
 } // namespace vintrop

@@ -16,11 +16,13 @@
 #include <limits>
 #include <memory>
 
+#include "numberformat.h"
 #include "bowl.h"
 #include "clock.h"
 #include "envengine.h"
 #include "history/collisiontablemodel.h"
 #include "history/f_history.h"
+#include "numberformat.h"
 #include "prompt.h"
 #include "windows.h"
 
@@ -57,6 +59,7 @@ private:
         m_Engine->t = t;
         m_Window->BeforeCollision(b1, b2);
         m_Window->AfterCollision(b1, b2);
+        m_Window->AdvanceCompleted();   // the step that found the collision ends
     }
     void AddPair() {
         m_Engine->AddBowl(10, 1000, 1000, 3, 0);
@@ -101,6 +104,7 @@ private slots:
         b1.Vx = 1;
         b2.Vx = 4;
         m_Window->AfterCollision(b1, b2);
+        m_Window->AdvanceCompleted();
 
         QCOMPARE(m_Window->Model().Headers(), kHeaders);
         QCOMPARE(Rows(), 2);
@@ -180,6 +184,40 @@ private slots:
         Collide(4);
         QCOMPARE(Cells(2).count(QString()), 0);
         QCOMPARE(Panel("PNL_TOT_COLLISIONI"), QString("1"));
+    }
+
+    void energyPanelIsExactlyTheTotalBeforeTheLastCollisionOfAStep() {
+        // A crowd in a small box: many collisions per step, walls flipping
+        // velocities after them. The panel must show, to the bit, what the
+        // engine's total was when the step's last collision was logged.
+        struct EnergyAtCollision : IEngineListener {
+            CEnvEng* engine = nullptr;
+            double last = -1;
+            int collisions = 0;
+            void BeforeCollision(const CBowl&, const CBowl&) override {
+                last = engine->EnCinTot();
+                ++collisions;
+            }
+        } probe;
+        probe.engine = m_Engine.get();
+        m_Engine->MaxX = 2400;
+        m_Engine->MaxY = 1800;
+        for (int k = 0; k < 24; ++k)
+            m_Engine->AddBowl(static_cast<int16_t>(1 + k % 7), 200.0f + (k % 6) * 380, 200.0f + (k / 6) * 380,
+                              static_cast<float>((k * 37) % 61 - 30), static_cast<float>((k * 53) % 47 - 23));
+        m_Engine->Attach(&probe);
+        m_Window->init(*m_Engine);
+        int stepsWithCollisions = 0;
+        for (int step = 0; step < 60; ++step) {
+            const int before = probe.collisions;
+            m_Engine->Advance();
+            if (probe.collisions == before) continue;
+            ++stepsWithCollisions;
+            QCOMPARE(Panel("PNL_EN_CIN_TOT"), fmt::Fixed(probe.last));
+            QCOMPARE(Panel("PNL_TOT_COLLISIONI"), QString::number(probe.collisions));
+        }
+        QVERIFY(stepsWithCollisions > 5);
+        m_Engine->Detach(&probe);
     }
 
     void counterStopsAtItsLimit() {

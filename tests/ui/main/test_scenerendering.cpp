@@ -94,8 +94,8 @@ void TestSceneRendering::disksVectorsAndBlack() {
 
 void TestSceneRendering::numberAtTheCentre() {
     const CBowl& b = m_F.AddBowl(3000, 2500, 2000);   // radius about 59 pixels
-    const QImage& picture = m_F.Window().Picture();
     const auto marked = [&](const QRect& r) {
+        const QImage& picture = m_F.Window().Picture();   // the frame on screen now
         int n = 0;
         for (int x = r.left(); x <= r.right(); ++x)
             for (int y = r.top(); y <= r.bottom(); ++y) n += picture.pixelColor(x, y) != m_F.ColorOf(b);
