@@ -3,32 +3,15 @@
 // mass 1 moving at up to 40 twips per step.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <random>
-
-#include "envengine.h"
+#include "common.h"
 
 using namespace vintrop;
 
 namespace {
 
-constexpr float kWidth = 28800, kHeight = 16200;
-
-// Bowls on a jittered lattice: random, yet never overlapping, however many.
-void Fill(CEnvEng& engine, int n) {
-    std::mt19937 rng(12345);
-    const int cols = static_cast<int>(std::ceil(std::sqrt(n * kWidth / kHeight)));
-    const int rows = (n + cols - 1) / cols;
-    const double dx = kWidth / cols, dy = kHeight / rows;
-    const double r = 61.753792;  // radius of mass 1
-    const double jitter = std::max(0.0, (std::min(dx, dy) - 2 * r - 2) / 2);
-    std::uniform_real_distribution<double> j(-jitter, jitter), v(-40, 40);
-    for (int k = 0; k < n; ++k) {
-        const double x = (k % cols + 0.5) * dx + j(rng), y = (k / cols + 0.5) * dy + j(rng);
-        engine.AddBowl(1, static_cast<float>(x), static_cast<float>(y), static_cast<float>(v(rng)),
-                       static_cast<float>(v(rng)));
-    }
-}
+using vintrop::bench::Fill;
+using vintrop::bench::kHeight;
+using vintrop::bench::kWidth;
 
 void Step(benchmark::State& state, bool plain) {
     const int n = static_cast<int>(state.range(0));

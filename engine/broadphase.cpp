@@ -112,9 +112,8 @@ void BroadPhase::Query(int16_t i, const CBowl& b, std::vector<int16_t>& out) con
                 for (int32_t k = row[cx]; k >= 0; k = m_Entries[k].next) {
                     const Entry& e = m_Entries[k];
                     const double limit = static_cast<double>(b.r()) + e.r + kMargin;
-                    if (k != self && std::fabs(static_cast<double>(e.x) - b.x) <= limit &&
-                        std::fabs(static_cast<double>(e.y) - b.y) <= limit)
-                        out.push_back(static_cast<int16_t>(k + 1));
+                    const double dx = static_cast<double>(e.x) - b.x, dy = static_cast<double>(e.y) - b.y;
+                    if (k != self && dx * dx + dy * dy <= limit * limit) out.push_back(static_cast<int16_t>(k + 1));
                 }
         }
     }

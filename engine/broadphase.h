@@ -29,8 +29,8 @@ public:
     // Bowl at 1-based position i has moved.
     void Update(int16_t i, const CBowl& b);
     // Appends to `out` every position j != i whose centre lies within the
-    // radius sum plus the margin of b's centre along both axes (unordered,
-    // no duplicates). A pair left out can neither collide nor touch.
+    // radius sum plus the margin of b's centre (unordered, no duplicates).
+    // A pair left out can neither collide nor touch.
     void Query(int16_t i, const CBowl& b, std::vector<int16_t>& out) const;
 
 private:

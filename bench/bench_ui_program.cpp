@@ -1,0 +1,74 @@
+// The running program, offscreen, with the slider at 1 ms: how many engine
+// ticks and how many presented frames it manages per second with N bowls
+// filling a 1920 x 1080 drawing area.
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSlider>
+#include <QTimer>
+
+#include "appstate.h"
+#include "common.h"
+#include "main/drawingarea.h"
+#include "main/f_main.h"
+#include "prompt.h"
+#include "twips.h"
+
+using namespace vintrop;
+
+namespace {
+
+void BM_RunningProgram(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    Prompt::StartScripting();
+    F_MAIN window;
+    window.show();
+    auto* area = window.findChild<DrawingArea*>(QStringLiteral("pc_Picture"));
+    // Grow the window until its drawing area is 1920 x 1080 pixels.
+    window.resize(window.size() + (QSize(1920, 1080) - area->size()));
+    QApplication::processEvents();
+    CEnvEng& engine = *g_pEnvEng;
+    engine.Reset();
+    bench::Fill(engine, n);
+    window.ManualRefresh();
+    window.RefreshCommands();
+    window.findChild<QSlider*>(QStringLiteral("sldr_Interval"))->setValue(1);
+
+    double ticks = 0, frames = 0, seconds = 0;
+    for (auto _ : state) {
+        const int32_t t0 = engine.t;
+        const int f0 = area->FramesRasterised();
+        QElapsedTimer clock;
+        clock.start();
+        window.findChild<QAction*>(QStringLiteral("MN_COND_PLAY"))->trigger();
+        QEventLoop loop;
+        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+        loop.exec();
+        window.findChild<QAction*>(QStringLiteral("MN_COND_PAUSE"))->trigger();
+        const double elapsed = clock.nsecsElapsed() / 1e9;
+        state.SetIterationTime(elapsed);
+        ticks += engine.t - t0;
+        frames += area->FramesRasterised() - f0;
+        seconds += elapsed;
+    }
+    state.counters["ticks_per_s"] = ticks / seconds;
+    state.counters["frames_per_s"] = frames / seconds;
+    state.counters["bowls"] = n;
+    Prompt::StopScripting();
+}
+
+} // namespace
+
+BENCHMARK(BM_RunningProgram)->Arg(100)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
