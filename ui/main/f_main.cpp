@@ -211,6 +211,7 @@ void F_MAIN::DrawProvisionalCircle(float x, float y, float r) {
 
 void F_MAIN::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    FitSliderToToolBar();
     Form_Resize();
 }
 

@@ -79,6 +79,9 @@ private:
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();
+    // Narrows the slider's place when the toolbar is too short for its
+    // designed 3000 twips, so that no button has to leave the toolbar.
+    void FitSliderToToolBar();
     void BuildStatusBar();
 
     void Attach();
@@ -117,6 +120,7 @@ private:
     DrawingArea* m_DrawArea = nullptr;
     QToolBar* tlb_Main = nullptr;
     QSlider* sldr_Interval = nullptr;
+    QWidget* m_SliderHost = nullptr;     // the BT_SEP place
     QLabel* m_PnlMaxX = nullptr;         // PNL_MAX_X
     QLabel* m_PnlMaxY = nullptr;         // PNL_MAX_Y
     QLabel* m_PnlTip = nullptr;          // PNL_TIP

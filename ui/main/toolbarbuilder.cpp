@@ -2,16 +2,22 @@
 // toolbar and the status bar that carry them. Each command is one action,
 // shared by its menu item and its toolbar button.
 #include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QProxyStyle>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "f_main.h"
 #include "twips.h"
@@ -118,6 +124,21 @@ void F_MAIN::BuildMenus() {
     connect(MN_VIEW, &QMenu::aboutToShow, this, &F_MAIN::RefreshCommands);
 }
 
+namespace {
+// The application's style, with tool buttons only a few pixels wider than
+// their 32-pixel pictures.
+class CompactToolButtonStyle : public QProxyStyle {
+public:
+    CompactToolButtonStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
+                           const QWidget* widget) const override {
+        QSize size = QProxyStyle::sizeFromContents(type, option, contents, widget);
+        if (type == CT_ToolButton) size.setWidth(std::min(size.width(), contents.width() + 4));
+        return size;
+    }
+};
+} // namespace
+
 void F_MAIN::BuildToolBar() {
     tlb_Main = new QToolBar(tr("Conductor"), this);
     tlb_Main->setObjectName(QStringLiteral("tlb_Main"));
@@ -130,9 +151,13 @@ void F_MAIN::BuildToolBar() {
     // Docked at the bottom: the status bar lies below it, the drawing area above.
     addToolBar(Qt::BottomToolBarArea, tlb_Main);
 
-    const auto button = [this](QAction* action, const char* key) {
+    // Tight buttons: thirteen entries and the slider share a 539-pixel window.
+    auto* compact = new CompactToolButtonStyle;
+    compact->setParent(tlb_Main);
+    const auto button = [this, compact](QAction* action, const char* key) {
         tlb_Main->addAction(action);
         QWidget* widget = tlb_Main->widgetForAction(action);
+        widget->setStyle(compact);
         widget->setObjectName(QLatin1String(key));
         widget->setAccessibleName(action->toolTip());   // icon only: the tooltip names it
     };
@@ -148,7 +173,7 @@ void F_MAIN::BuildToolBar() {
     button(MN_COND_STEP, "BT_STEP");
 
     // BT_SEP: a 3000-twip placeholder that hosts the 2865 x 540 twip slider.
-    auto* host = new QWidget(tlb_Main);
+    auto* host = m_SliderHost = new QWidget(tlb_Main);
     host->setObjectName(QStringLiteral("BT_SEP"));
     host->setFixedWidth(twips::ToPixels(3000, this));
     auto* layout = new QHBoxLayout(host);
@@ -166,6 +191,34 @@ void F_MAIN::BuildToolBar() {
     button(MN_VIEW_BOWL_EDITOR, "BT_BOWL_EDITOR");
     button(MN_VIEW_HISTORY, "BT_HISTORY");
     button(MN_FULL_SCREEN, "BT_FULL_SCREEN");
+}
+
+void F_MAIN::FitSliderToToolBar() {
+    if (!m_SliderHost) return;
+    // Room taken by everything but the slider's place: the buttons, the
+    // separator, the spacing between items and the toolbar's own margins.
+    const QStyle* style = tlb_Main->style();
+    const int spacing = style->pixelMetric(QStyle::PM_ToolBarItemSpacing, nullptr, tlb_Main);
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_ToolBarFrameWidth, nullptr, tlb_Main) +
+                             style->pixelMetric(QStyle::PM_ToolBarItemMargin, nullptr, tlb_Main));
+    int others = margins + style->pixelMetric(QStyle::PM_ToolBarSeparatorExtent, nullptr, tlb_Main);
+    int items = 1;
+    for (QAction* action : tlb_Main->actions()) {
+        QWidget* widget = tlb_Main->widgetForAction(action);
+        if (!widget || widget == m_SliderHost || action->isSeparator()) continue;
+        others += widget->sizeHint().width();
+        ++items;
+    }
+    others += spacing * items + 2;   // and a little slack for rounding
+    const int designed = twips::ToPixels(3000, this);
+    const int minimum = twips::ToPixels(1200, this);   // still a usable slider
+    // The toolbar spans the window's whole width (it may not be laid out yet).
+    const int width = std::clamp(this->width() - others, minimum, designed);
+    if (width == m_SliderHost->width() && m_SliderHost->minimumWidth() == width) return;
+    m_SliderHost->setFixedWidth(width);
+    sldr_Interval->setFixedWidth(width - (designed - twips::ToPixels(2865, this)));
+    // The toolbar keeps its items' sizes until told they changed.
+    tlb_Main->layout()->invalidate();
 }
 
 void F_MAIN::BuildStatusBar() {

@@ -33,6 +33,7 @@ private slots:
     void startsWithTheDesignedClientArea();
     void menusInOrder();
     void toolbarButtonsInOrder();
+    void everyToolbarEntryFitsTheDesignedWindow();
     void enabledStates_data();
     void enabledStates();
     void fileAndViewMenusRefreshWhenOpened();
@@ -55,8 +56,11 @@ void TestMainWindow::startsWithTheDesignedClientArea() {
     QCOMPARE(area->geometry(), QRect(0, w.menuBar()->height(), 539, 282));
     QCOMPARE(toolBar->geometry(), QRect(0, area->geometry().bottom() + 1, 539, 44));
     QCOMPARE(statusBar->geometry(), QRect(0, toolBar->geometry().bottom() + 1, 539, 27));
-    QCOMPARE(m_F.Find<QWidget>("BT_SEP")->width(), 200);       // 3000 twips
-    QCOMPARE(m_F.Slider()->size(), QSize(191, 36));           // 2865 x 540 twips
+    // The slider's place is narrowed to fit the toolbar (3000 twips and a
+    // 2865 x 540 twip slider where there is room; see the test below).
+    QVERIFY(m_F.Find<QWidget>("BT_SEP")->width() < 200);
+    QCOMPARE(m_F.Slider()->height(), 36);
+    QCOMPARE(m_F.Find<QWidget>("BT_SEP")->width() - m_F.Slider()->width(), 200 - 191);
     for (const auto& [panel, width] : {QPair<const char*, int>{"pnl_Xmax", 67}, {"PNL_MAX_X", 96},
                                        {"pnl_Ymax", 67}, {"PNL_MAX_Y", 96}})
         QCOMPARE(m_F.Find<QLabel>(panel)->width(), width);
@@ -123,6 +127,29 @@ void TestMainWindow::toolbarButtonsInOrder() {
     QCOMPARE(QList<int>({m_F.Slider()->minimum(), m_F.Slider()->maximum(), m_F.Slider()->singleStep(),
                          m_F.Slider()->pageStep()}),
              QList<int>({1, 100, 1, 10}));
+}
+
+void TestMainWindow::everyToolbarEntryFitsTheDesignedWindow() {
+    // At the designed width nothing may hide behind the toolbar's overflow
+    // button; the slider's place narrows instead, and widens back up to its
+    // designed 3000 twips when there is room.
+    auto* toolBar = m_F.Find<QToolBar>("tlb_Main");
+    const auto allShown = [&] {
+        for (QAction* action : toolBar->actions()) {
+            QWidget* widget = toolBar->widgetForAction(action);
+            if (widget && (!widget->isVisible() || widget->geometry().right() >= toolBar->width())) return false;
+        }
+        return true;
+    };
+    QTRY_VERIFY(allShown());
+    QVERIFY(m_F.Slider()->width() > 60);
+    const QSize designed = m_F.Window().size();
+    m_F.Window().resize(designed.width() + 300, designed.height());
+    QTRY_COMPARE(m_F.Find<QWidget>("BT_SEP")->width(), 200);   // 3000 twips
+    QCOMPARE(m_F.Slider()->size(), QSize(191, 36));              // 2865 x 540 twips
+    QVERIFY(allShown());
+    m_F.Window().resize(designed);
+    QTRY_VERIFY(allShown());
 }
 
 void TestMainWindow::enabledStates_data() {
