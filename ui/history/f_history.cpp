@@ -231,6 +231,23 @@ void F_HISTORY::Hide() {
     if (isVisible()) done(QDialog::Rejected);
 }
 
+bool F_HISTORY::FillVelocities(CollisionRow& row, const CBowl& b1, const CBowl& b2) {
+    row.v1x = b1.Vx;
+    row.v1y = b1.Vy;
+    row.v2x = b2.Vx;
+    row.v2y = b2.Vy;
+    row.filled = 9;
+    try {
+        row.sumX = MomentumSum(b1.M(), b1.Vx, b2.M(), b2.Vx);
+        row.filled = 10;
+        row.sumY = MomentumSum(b1.M(), b1.Vy, b2.M(), b2.Vy);
+        row.filled = 11;
+        return true;
+    } catch (const VintropError&) {
+        return false;
+    }
+}
+
 void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
     if (m_Model->rowCount() > kRowLimit) m_Model->RemoveFirst(2);
@@ -240,24 +257,12 @@ void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     row.b1 = b1.Id;
     row.b2 = b2.Id;
     row.m1 = b1.M();
-    row.v1x = b1.Vx;
-    row.v1y = b1.Vy;
     row.m2 = b2.M();
-    row.v2x = b2.Vx;
-    row.v2y = b2.Vy;
-    row.filled = 9;
-    try {
-        row.sumX = MomentumSum(b1.M(), b1.Vx, b2.M(), b2.Vx);
-        row.filled = 10;
-        row.sumY = MomentumSum(b1.M(), b1.Vy, b2.M(), b2.Vy);
-        row.filled = 11;
-    } catch (const VintropError&) {
-        // A sum beyond the float range: the row stays as far as it got and
-        // the collision is not counted. The simulation itself goes on.
-        m_Model->Append(row);
-        return;
-    }
+    const bool complete = FillVelocities(row, b1, b2);
     m_Model->Append(row);
+    // A sum beyond the float range: the row stays as far as it got and the
+    // collision is not counted. The simulation itself goes on.
+    if (!complete) return;
 
     // The counter is 32-bit; at its limit it stays where it is.
     if (m_TotCollisions < std::numeric_limits<int32_t>::max()) ++m_TotCollisions;
@@ -285,21 +290,9 @@ void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
     CollisionRow row;
     row.after = true;
-    row.v1x = b1.Vx;
-    row.v1y = b1.Vy;
-    row.v2x = b2.Vx;
-    row.v2y = b2.Vy;
-    row.filled = 9;
-    try {
-        row.sumX = MomentumSum(b1.M(), b1.Vx, b2.M(), b2.Vx);
-        row.filled = 10;
-        row.sumY = MomentumSum(b1.M(), b1.Vy, b2.M(), b2.Vy);
-        row.filled = 11;
-    } catch (const VintropError&) {
-        m_Model->Append(row);
-        return;
-    }
+    const bool complete = FillVelocities(row, b1, b2);
     m_Model->Append(row);
+    if (!complete) return;
     // Scrolling a hidden window is wasted work; showEvent catches up.
     if (isVisible()) m_lvwCollision->scrollToBottom();
 }

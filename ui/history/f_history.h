@@ -23,6 +23,7 @@ namespace vintrop {
 
 class CEnvEng;
 class CollisionTableModel;
+struct CollisionRow;
 
 class F_HISTORY : public QDialog, public IHistoryLog, public IEngineListener {
     Q_OBJECT
@@ -74,6 +75,9 @@ protected:
 private:
     void BuildColumns();
     void RefreshStatistic();
+    // The velocities and the two momentum sums of a row; false when a sum
+    // overflows a float, leaving the row filled up to that column.
+    static bool FillVelocities(CollisionRow& row, const CBowl& b1, const CBowl& b2);
     // The panels as of the last collision logged, brought up to date once
     // per step instead of once per collision (the energy sum visits every
     // bowl, which at thousands of collisions a second would cost more than
