@@ -1,0 +1,72 @@
+// Every teaching scenario in examples/ loads in the program without a
+// message, and fits the main window's initial box: each bowl inside the
+// walls and clear of every other bowl, as the bowl dialog would demand.
+#include <QDir>
+#include <QWidget>
+#include <QtTest>
+
+#include "appstate.h"
+#include "envengine.h"
+#include "main/documenthost.h"
+#include "main/scenariodocument.h"
+#include "prompt.h"
+
+using namespace vintrop;
+
+namespace {
+class Host : public IDocumentHost {
+public:
+    QWidget widget;
+    QString title;
+    QWidget* HostWidget() override { return &widget; }
+    void ManualRefresh() override {}
+    void RefreshCommands() override {}
+    void SetSliderFromEngine() override {}
+    void SetTitle(const QString& t) override { title = t; }
+};
+} // namespace
+
+class TestExamples : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { Prompt::StartScripting(); }
+    void cleanupTestCase() { Prompt::StopScripting(); }
+
+    void loadsAndFitsTheInitialBox_data() {
+        QTest::addColumn<QString>("path");
+        const QDir dir(QStringLiteral(VINTROP_EXAMPLES_DIR));
+        const QStringList files = dir.entryList({QStringLiteral("*.vintrop")}, QDir::Files, QDir::Name);
+        QVERIFY(files.size() >= 6);
+        for (const QString& f : files) QTest::newRow(qPrintable(f)) << dir.filePath(f);
+    }
+
+    void loadsAndFitsTheInitialBox() {
+        QFETCH(QString, path);
+        CEnvEng engine;
+        ManualClock clock;
+        engine.init(clock);
+        engine.MaxX = 8085;   // the main window's initial drawing area
+        engine.MaxY = 4230;
+        g_pEnvEng = &engine;
+        Host host;
+        ScenarioDocument document(host);
+        Prompt::ClearLog();
+        QString given = path;
+        document.LoadScenario(given);
+        QCOMPARE(Prompt::ShownTexts(), QStringList());
+        QCOMPARE(host.title, path + QStringLiteral(" - Vintrop"));
+        QVERIFY(engine.BowlCount() >= 2);
+        for (int i = 1; i <= engine.BowlCount(); ++i) {
+            const CBowl& b = engine.GetBowl(i);
+            QVERIFY2(b.x - b.r() >= 0 && b.x + b.r() <= engine.MaxX && b.y - b.r() >= 0 && b.y + b.r() <= engine.MaxY,
+                     qPrintable(QStringLiteral("bowl %1 crosses a wall").arg(i)));
+            for (int j = i + 1; j <= engine.BowlCount(); ++j)
+                QVERIFY2(CEnvEng::RelDist(b, engine.GetBowl(j)) > b.r() + engine.GetBowl(j).r(),
+                         qPrintable(QStringLiteral("bowls %1 and %2 overlap").arg(i).arg(j)));
+        }
+        g_pEnvEng = nullptr;
+    }
+};
+
+QTEST_MAIN(TestExamples)
+#include "test_examples.moc"
