@@ -2,8 +2,6 @@
 // from cached masks (what the program does) against QPainter disk by disk.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include "appstate.h"
 #include "common.h"
 #include "numeric.h"
@@ -45,12 +43,3 @@ void BM_FrameMasksWithVectors(benchmark::State& state) { Rasterise(state, true, 
 BENCHMARK(BM_FrameMasks)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramePainter)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FrameMasksWithVectors)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

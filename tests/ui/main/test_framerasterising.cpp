@@ -11,21 +11,12 @@
 #include "numeric.h"
 #include "presentedpicture.h"
 #include "scenerenderer.h"
+#include "standalonebowl.h"
 
 using namespace vintrop;
 
 namespace {
-CBowl MakeBowl(int16_t id, float mass, float x, float y, float vx, float vy, int32_t color) {
-    CBowl b;
-    b.Id = id;
-    b.SetM(mass);
-    b.SetXo(x);
-    b.SetYo(y);
-    b.SetVxo(vx);
-    b.SetVyo(vy);
-    b.Color = color;
-    return b;
-}
+using testing::MakeBowl;
 
 // A crowd of bowls of many sizes and colours; with `overEdges`, some cross
 // the picture's edges.

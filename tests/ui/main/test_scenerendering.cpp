@@ -2,6 +2,7 @@
 // the scene renderer's drawing rules on a buffer of its own.
 #include "main/drawingarea.h"
 #include "mainwindowfixture.h"
+#include "standalonebowl.h"
 
 using namespace vintrop;
 
@@ -23,17 +24,7 @@ public:
     }
 };
 
-CBowl MakeBowl(int16_t id, float mass, float x, float y, float vx, float vy, int32_t color) {
-    CBowl b;
-    b.Id = id;
-    b.SetM(mass);
-    b.SetXo(x);
-    b.SetYo(y);
-    b.SetVxo(vx);
-    b.SetVyo(vy);
-    b.Color = color;
-    return b;
-}
+using testing::MakeBowl;
 const QColor kRed(200, 0, 0), kBlue(0, 40, 220), kYellow(255, 255, 60);
 int32_t Packed(const QColor& c) { return c.red() + 256 * c.green() + 65536 * c.blue(); }
 } // namespace
