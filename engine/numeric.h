@@ -24,6 +24,8 @@ int32_t ToInt32(double v);
 // Shortest text with 9 significant digits ("%.9g" in the C locale), which
 // reads back to the same 32-bit float whatever the user's locale.
 std::string FormatG9(double v);
+// The same text written at first (room for 32 characters); returns its end.
+char* FormatG9(char* first, double v);
 
 // Parses one scenario-file number: optional blanks, optional sign, digits
 // with an optional fraction (".5" allowed), optional exponent, optional

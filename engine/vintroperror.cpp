@@ -22,7 +22,9 @@ const char* DescriptionOf(int number) {
     case SubscriptRange: return "Subscript out of range";
     case TypeMismatch: return "Type mismatch";
     case FileNotFound: return "File not found";
+    case DeviceIO: return "Device I/O error";
     case PastEndOfFile: return "Input past end of file";
+    case PathFileAccess: return "Path/File access error";
     case ObjectNotSet: return "Object variable or With block variable not set";
     case InvalidProperty: return "Invalid property value";
     default: return "Application-defined or object-defined error";

@@ -37,7 +37,9 @@ enum : int {
     SubscriptRange = 9,    // "Subscript out of range"
     TypeMismatch = 13,     // "Type mismatch"
     FileNotFound = 53,     // "File not found"
+    DeviceIO = 57,         // "Device I/O error"
     PastEndOfFile = 62,    // "Input past end of file"
+    PathFileAccess = 75,   // "Path/File access error"
     ObjectNotSet = 91,     // "Object variable or With block variable not set"
     InvalidProperty = 380, // "Invalid property value"
 };

@@ -9,14 +9,13 @@
 //   resolved,T,ID1,ID2,V1X,V1Y,V2X,V2Y                       at each AfterCollision
 //   bowl,ID,X,Y,VX,VY                                        per bowl after the last step
 //   end,T,COLLISIONS,ENERGY                                  last line
-// Exit status: 0 done, 2 scenario unreadable, 3 a step failed, 64 bad arguments.
+// Exit status: 0 done, 2 scenario unreadable, 3 a step failed, 64 bad
+// arguments, 74 standard output could not be written.
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -24,14 +23,21 @@
 
 #include "clock.h"
 #include "envengine.h"
-#include "numeric.h"
+#include "outputbuffer.h"
+#include "scenarioinput.h"
 #include "vintroperror.h"
 
 namespace {
 
 using namespace vintrop;
 
-enum ExitStatus : int { kExitOk = 0, kExitBadScenario = 2, kExitStepFailed = 3, kExitUsage = 64 };
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitBadScenario = 2,
+    kExitStepFailed = 3,
+    kExitUsage = 64,
+    kExitOutputFailed = 74,
+};
 
 const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] SCENARIO";
 
@@ -44,30 +50,30 @@ struct Options {
     std::string scenario;
 };
 
-std::string F(double v) { return FormatG9(v); }
-
 // Prints the collision events as they happen and counts them.
 class CsvListener : public IEngineListener {
 public:
-    CsvListener(const CEnvEng& engine, std::ostream& out) : m_Engine(engine), m_Out(out) {}
+    CsvListener(const CEnvEng& engine, OutputBuffer& out) : m_Engine(engine), m_Out(out) {}
 
     void BeforeCollision(const CBowl& b1, const CBowl& b2) override {
         ++m_Collisions;
-        m_Out << "collision," << m_Engine.t << ',' << b1.Id << ',' << b2.Id << ',' << F(b1.M()) << ','
-              << F(b2.M()) << ',' << F(b1.x) << ',' << F(b1.y) << ',' << F(b2.x) << ',' << F(b2.y) << ','
-              << F(b1.Vx) << ',' << F(b1.Vy) << ',' << F(b2.Vx) << ',' << F(b2.Vy) << '\n';
+        m_Out.Text("collision,").Int(m_Engine.t).Char(',').Int(b1.Id).Char(',').Int(b2.Id);
+        for (float v : {b1.M(), b2.M(), b1.x, b1.y, b2.x, b2.y, b1.Vx, b1.Vy, b2.Vx, b2.Vy})
+            m_Out.Char(',').Float(v);
+        m_Out.EndLine();
     }
 
     void AfterCollision(const CBowl& b1, const CBowl& b2) override {
-        m_Out << "resolved," << m_Engine.t << ',' << b1.Id << ',' << b2.Id << ',' << F(b1.Vx) << ',' << F(b1.Vy)
-              << ',' << F(b2.Vx) << ',' << F(b2.Vy) << '\n';
+        m_Out.Text("resolved,").Int(m_Engine.t).Char(',').Int(b1.Id).Char(',').Int(b2.Id);
+        for (float v : {b1.Vx, b1.Vy, b2.Vx, b2.Vy}) m_Out.Char(',').Float(v);
+        m_Out.EndLine();
     }
 
     uint64_t Collisions() const { return m_Collisions; }
 
 private:
     const CEnvEng& m_Engine;
-    std::ostream& m_Out;
+    OutputBuffer& m_Out;
     uint64_t m_Collisions = 0;
 };
 
@@ -133,6 +139,11 @@ std::string Describe(const VintropError& e) {
     return e.Description() + " (error " + std::to_string(e.Number()) + ")";
 }
 
+int OutputFailed(const OutputBuffer& out) {
+    std::cerr << "vintrop-run: could not write the output: " << std::strerror(out.Error()) << '\n';
+    return kExitOutputFailed;
+}
+
 int Run(const Options& opt) {
     ManualClock clock;
     CEnvEng engine;
@@ -142,23 +153,17 @@ int Run(const Options& opt) {
 
     // Reading: nothing reaches standard output unless the whole file is good.
     try {
-        std::error_code ec;
-        if (std::filesystem::is_directory(opt.scenario, ec)) {
-            std::cerr << "vintrop-run: " << opt.scenario << ": is a directory, not a scenario file\n";
-            return kExitBadScenario;
-        }
-        std::ifstream in(opt.scenario, std::ios::binary);
-        if (!in.is_open()) {
-            std::cerr << "vintrop-run: " << opt.scenario << ": " << Describe(err::Make(err::FileNotFound)) << '\n';
-            return kExitBadScenario;
-        }
-        if (!engine.SerializeIn(in)) {
+        const auto in = OpenScenarioFile(opt.scenario);
+        if (!engine.SerializeIn(*in)) {
             const auto& e = engine.LastReadError();
             std::cerr << "vintrop-run: " << opt.scenario;
             if (e && e->Line() > 0) std::cerr << ": line " << e->Line();
             std::cerr << ": " << (e ? Describe(*e) : std::string("unreadable")) << '\n';
             return kExitBadScenario;
         }
+    } catch (const VintropError& e) {
+        std::cerr << "vintrop-run: " << opt.scenario << ": " << Describe(e) << '\n';
+        return kExitBadScenario;
     } catch (const std::exception& e) {
         std::cerr << "vintrop-run: " << opt.scenario << ": " << e.what() << '\n';
         return kExitBadScenario;
@@ -166,38 +171,34 @@ int Run(const Options& opt) {
 
     engine.MaxX = opt.width;
     engine.MaxY = opt.height;
-    CsvListener csv(engine, std::cout);
+    OutputBuffer out(1);
+    CsvListener csv(engine, out);
     engine.Attach(&csv);
 
-    // Stepping: a failing step keeps the lines printed so far.
+    // Stepping: a failing step keeps the lines printed so far. Once the
+    // output cannot be written there is no point in going on.
     const char* direction = "forward";
     try {
-        for (uint64_t k = 0; k < opt.steps; ++k) engine.Advance();
+        for (uint64_t k = 0; k < opt.steps && !out.Failed(); ++k) engine.Advance();
         direction = "back";
-        for (uint64_t k = 0; k < opt.back; ++k) engine.Reverse();
+        for (uint64_t k = 0; k < opt.back && !out.Failed(); ++k) engine.Reverse();
 
         for (int i = 1; i <= engine.BowlCount(); ++i) {
             const CBowl& b = engine.GetBowl(i);
-            std::cout << "bowl," << b.Id << ',' << F(b.x) << ',' << F(b.y) << ',' << F(b.Vx) << ',' << F(b.Vy)
-                      << '\n';
+            out.Text("bowl,").Int(b.Id);
+            for (float v : {b.x, b.y, b.Vx, b.Vy}) out.Char(',').Float(v);
+            out.EndLine();
         }
-        std::cout << "end," << engine.t << ',' << csv.Collisions() << ',' << F(engine.EnCinTot()) << '\n';
-    } catch (const VintropError& e) {
-        std::cout.flush();
-        std::cerr << "vintrop-run: " << opt.scenario << ": " << direction << " step at t=" << engine.t
-                  << " failed: " << Describe(e) << '\n';
-        return kExitStepFailed;
+        out.Text("end,").Int(engine.t).Char(',').Int(static_cast<int64_t>(csv.Collisions()));
+        out.Char(',').Float(engine.EnCinTot()).EndLine();
     } catch (const std::exception& e) {
-        std::cout.flush();
+        if (!out.Flush()) return OutputFailed(out);
+        const auto* vintropError = dynamic_cast<const VintropError*>(&e);
         std::cerr << "vintrop-run: " << opt.scenario << ": " << direction << " step at t=" << engine.t
-                  << " failed: " << e.what() << '\n';
+                  << " failed: " << (vintropError ? Describe(*vintropError) : std::string(e.what())) << '\n';
         return kExitStepFailed;
     }
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "vintrop-run: could not write the output\n";
-        return kExitStepFailed;
-    }
+    if (!out.Flush()) return OutputFailed(out);
     return kExitOk;
 }
 

@@ -108,6 +108,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ParseNumber, TooLargeForADoubleIsOverflow) {
     EXPECT_VINTROP_ERROR(ParseNumber("1e400"), err::Overflow);
+    EXPECT_VINTROP_ERROR(ParseNumber("-0.0001e313"), err::Overflow);
+    EXPECT_VINTROP_ERROR(ParseNumber("1" + std::string(400, '0')), err::Overflow);
+    EXPECT_VINTROP_ERROR(ParseNumber("1e99999999999999999999999"), err::Overflow);
+}
+
+TEST(ParseNumber, TooSmallForADoubleIsZeroWithItsSign) {
+    for (const char* text : {"1e-400", "0.0001e-330", "123456e-400", "1e-99999999999999999999999"}) {
+        const double v = ParseNumber(text);
+        EXPECT_EQ(v, 0.0) << text;
+        EXPECT_FALSE(std::signbit(v)) << text;
+    }
+    for (const char* text : {"-1e-400", "-.5e-330"}) {
+        const double v = ParseNumber(text);
+        EXPECT_EQ(v, 0.0) << text;
+        EXPECT_TRUE(std::signbit(v)) << text;
+    }
 }
 
 TEST(FormatG9, WritesShortWholeNumbersAndNineDigitFractions) {

@@ -13,6 +13,7 @@
 
 #include "engine_support.h"
 #include "numeric.h"
+#include "scenarioreader.h"
 
 namespace vintrop {
 namespace {
@@ -227,7 +228,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"number_beyond_double", kHead + "1\r\n2\r\n300\r\n1e999\r\n0\r\n0\r\n", 6, 7, 0, 70, -1},
         BadRow{"decimal_comma", kHead + "1\r\n2\r\n300\r\n400\r\n3,5\r\n0\r\n", 13, 8, 0, 70, -1},
         BadRow{"binary_garbage", std::string("\x00\xff\x7f\r\n", 5), 13, 1, 0, 50, 0},
-        BadRow{"lone_cr_line_ends", "50\r0\r0\r0\r", 13, 1, 0, 50, 0}),
+        BadRow{"lone_cr_line_ends", "50\r0\r0\r0\r", 13, 1, 0, 50, 0},
+        BadRow{"no_line_end_at_all", std::string(100000, '7'), 13, 1, 0, 50, 0},
+        BadRow{"line_one_past_the_limit", "70\r\n" + std::string(4096, ' ') + "1\r\n0\r\n0\r\n", 13, 2, 0, 70, 0}),
     [](const auto& info) { return std::string(info.param.situation); });
 
 TEST_F(ScenarioFile, HistoryFlagSwitchesTheLogOnDuringTheLoadAndStaysOnAfterAFailure) {
@@ -253,6 +256,22 @@ TEST_F(ScenarioFile, SuccessfulReadClearsTheLastError) {
     ASSERT_TRUE(eng.LastReadError().has_value());
     EXPECT_TRUE(Load(kExample));
     EXPECT_FALSE(eng.LastReadError().has_value());
+}
+
+TEST_F(ScenarioFile, LinesUpToTheLimitReadWithEitherLineEnd) {
+    // 4,096 characters is the longest line; a CR before the LF does not count.
+    const std::string longest = std::string(4095, ' ') + "1";
+    ASSERT_EQ(longest.size(), ScenarioReader::kMaxLineLength);
+    EXPECT_TRUE(Load("70\r\n" + longest + "\r\n0\r\n0\r\n"));
+    EXPECT_EQ(eng.CentralCollision(), -1);
+    EXPECT_TRUE(Load("70\n" + longest + "\n0\n0"));
+    EXPECT_EQ(eng.CentralCollision(), -1);
+}
+
+TEST_F(ScenarioFile, NumbersBelowTheDoubleRangeReadAsSignedZero) {
+    EXPECT_TRUE(Load(kHead + "1\r\n2\r\n300\r\n400\r\n1e-400\r\n-0.000001e-999999999999\r\n"));
+    EXPECT_EQ(Bits(eng.GetBowl(1).Vxo()), Bits(0.0f));
+    EXPECT_EQ(Bits(eng.GetBowl(1).Vyo()), Bits(-0.0f));
 }
 
 TEST_F(ScenarioFile, FileThatCannotBeOpenedIsFileNotFound) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The runner's command-line contract: exit status 0/2/3/64, nothing on
+# The runner's command-line contract: exit status 0/2/3/64/74, nothing on
 # standard output for an unreadable scenario, one explaining line on standard
 # error, the lines printed so far kept when a step fails.
 # Usage: bash cli_contract.sh PATH-TO-vintrop-run PATH-TO-examples
@@ -27,7 +27,8 @@ scenario() {
 run() {
     local name=$1
     shift
-    "$RUN" "$@" >"$TMP/$name.out" 2>"$TMP/$name.err"
+    # A run that hangs (a FIFO read for ever) fails with status 124.
+    timeout 60 "$RUN" "$@" >"$TMP/$name.out" 2>"$TMP/$name.err"
     echo $? >"$TMP/$name.status"
 }
 
@@ -57,6 +58,7 @@ run good --steps 10 "$TMP/good.vintrop"
 expect_status good 0
 [ -s "$TMP/good.err" ] && fail "good: unexpected standard error: $(cat "$TMP/good.err")"
 tail -n 1 "$TMP/good.out" | grep -q '^end,10,' || fail "good: last line should be end,10,...: $(tail -n 1 "$TMP/good.out")"
+G0="$TMP/good.vintrop"
 
 run options_anywhere "$TMP/good.vintrop" --plain --back 2 --box 9000 5000 --steps 3
 expect_status options_anywhere 0
@@ -91,7 +93,44 @@ check_unreadable negative_mass "$TMP/negative_mass.vintrop" "line 5: Invalid pro
 check_unreadable negative_interval "$TMP/negative_interval.vintrop" "line 1: Invalid property value"
 check_unreadable binary "$TMP/binary.vintrop" "line 1: Type mismatch"
 check_unreadable empty "$TMP/empty.vintrop" "line 1: Input past end of file"
-check_unreadable folder "$TMP/folder.vintrop" "directory"
+check_unreadable folder "$TMP/folder.vintrop" "Path/File access error (error 75)"
+# Anything but a regular file is refused before a byte is read: a FIFO with
+# no writer would block for ever, a device would never end.
+mkfifo "$TMP/fifo.vintrop"
+check_unreadable fifo "$TMP/fifo.vintrop" "Path/File access error (error 75)"
+check_unreadable device /dev/zero "Path/File access error (error 75)"
+# A file with no line end is refused at its first line once the line is too
+# long to be a number, not read whole into memory.
+head -c 20000000 /dev/zero | tr '\0' '7' >"$TMP/endless.vintrop"
+check_unreadable endless_line "$TMP/endless.vintrop" "line 1: Type mismatch"
+# A read that fails is named as such, not as the end of the file (reading
+# this process's memory at address 0 fails with EIO).
+check_unreadable read_error /proc/self/mem "line 1: Device I/O error (error 57)"
+
+# A file that exists but may not be read is an access error, not a missing
+# file. Root reads anything, so the check runs as an unprivileged user there.
+SHARED=$(mktemp -d)
+chmod 755 "$SHARED"
+cp "$G0" "$SHARED/secret.vintrop"
+chmod 000 "$SHARED/secret.vintrop"
+cp "$RUN" "$SHARED/vintrop-run"
+if [ "$(id -u)" = 0 ]; then
+    setpriv --reuid=65534 --regid=65534 --clear-groups "$SHARED/vintrop-run" --steps 1 "$SHARED/secret.vintrop" \
+        >"$TMP/unreadable.out" 2>"$TMP/unreadable.err"
+else
+    "$SHARED/vintrop-run" --steps 1 "$SHARED/secret.vintrop" >"$TMP/unreadable.out" 2>"$TMP/unreadable.err"
+fi
+echo $? >"$TMP/unreadable.status"
+expect_status unreadable 2
+expect_stdout_empty unreadable
+expect_one_stderr_line_with unreadable "Path/File access error (error 75)"
+rm -rf "$SHARED"
+
+# --- standard output that cannot be written: status 74 ------------------------
+timeout 60 "$RUN" --steps 10 "$G0" >/dev/full 2>"$TMP/full.err"
+echo $? >"$TMP/full.status"
+expect_status full 74
+expect_one_stderr_line_with full "could not write the output"
 
 # --- a step that fails: status 3, earlier lines kept --------------------------
 # Bowls 1 and 2 overlap and collide in the first step; bowl 3 then overflows.

@@ -1,6 +1,10 @@
 #include "prompt.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <functional>
 
 #include "version.h"
@@ -72,6 +76,7 @@ void Prompt::Error(QWidget* parent, const QString& userText) {
 }
 
 QString Prompt::OpenFileName(QWidget* parent, const QString& current) {
+    KeepNoDialogSettings();
     if (script().on) return NextFileName();
     // No filter, no title, no default extension; the file must exist.
     QFileDialog dialog(parent, QString(), current);
@@ -82,24 +87,64 @@ QString Prompt::OpenFileName(QWidget* parent, const QString& current) {
     return dialog.selectedFiles().constFirst();
 }
 
-QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
-    if (script().on) return NextFileName();
-    // The dialog asks before overwriting an existing file.
-    QFileDialog dialog(parent, QString(), current);
+namespace {
+// A save dialog lets a name through whose folder does not exist (typed by
+// hand); writing there can only fail. Such a name is refused with the
+// dialog's own wording and the dialog comes back, as an open dialog does
+// for a file that does not exist.
+template <typename Ask>
+QString AskForNameInExistingFolder(QWidget* parent, Ask ask) {
+    for (;;) {
+        const QString name = ask();
+        if (name.isEmpty()) return {};
+        const QDir folder = QFileInfo(name).absoluteDir();
+        if (folder.exists()) return name;
+        Prompt::Message(parent,
+                        QStringLiteral("%1\nDirectory not found.\nPlease verify the correct directory name was given.")
+                            .arg(QDir::toNativeSeparators(folder.path())),
+                        Prompt::Icon::Exclamation);
+    }
+}
+
+QString RunSaveDialog(QFileDialog& dialog) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
+    // The next showing starts where the user was.
+    const QString name = dialog.selectedFiles().constFirst();
+    dialog.selectFile(name);
+    return name;
+}
+} // namespace
+
+QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
+    KeepNoDialogSettings();
+    // The dialog asks before overwriting an existing file.
+    QFileDialog dialog(parent, QString(), current);
+    return AskForNameInExistingFolder(parent, [&] { return script().on ? NextFileName() : RunSaveDialog(dialog); });
 }
 
 QString Prompt::ExportFileName(QWidget* parent, const QString& suggested) {
-    if (script().on) return NextFileName();
+    KeepNoDialogSettings();
     QFileDialog dialog(parent, QString(), suggested, QStringLiteral("CSV (*.csv)"));
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
+    return AskForNameInExistingFolder(parent, [&] { return script().on ? NextFileName() : RunSaveDialog(dialog); });
+}
+
+void Prompt::KeepNoDialogSettings() {
+    // Qt's file dialog reads and writes its history and view settings in the
+    // user's QtProject.conf, and has no switch for it. The program keeps no
+    // state between runs, so every QSettings of this process is sent to a
+    // private folder that goes with the process.
+    static const QTemporaryDir folder;
+    static const bool redirected = [] {
+        const QString path = folder.isValid() ? folder.path() : QStringLiteral("/nonexistent");
+        for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+            for (auto scope : {QSettings::UserScope, QSettings::SystemScope})
+                QSettings::setPath(format, scope, path);
+        return true;
+    }();
+    Q_UNUSED(redirected);
 }
 
 void Prompt::StartScripting() {

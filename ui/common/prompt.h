@@ -26,7 +26,11 @@ public:
     // File dialogs with the program's options; an empty string means cancelled.
     static QString OpenFileName(QWidget* parent, const QString& current);
     static QString SaveFileName(QWidget* parent, const QString& current);
+    // Both save dialogs come back while the chosen folder does not exist.
     static QString ExportFileName(QWidget* parent, const QString& suggested);
+    // Sends Qt's own settings (the file dialog's history) to a folder that
+    // goes with the process; the file dialogs call it themselves.
+    static void KeepNoDialogSettings();
 
     // --- scripting for tests ---
     struct Shown {
