@@ -22,6 +22,7 @@
 #include <system_error>
 
 #include "clock.h"
+#include "csvlistener.h"
 #include "envengine.h"
 #include "outputbuffer.h"
 #include "scenarioinput.h"
@@ -48,33 +49,6 @@ struct Options {
     uint64_t back = 0;    // back steps, after the forward ones
     bool plain = false;   // check every ordered pair instead of the indexed loop
     std::string scenario;
-};
-
-// Prints the collision events as they happen and counts them.
-class CsvListener : public IEngineListener {
-public:
-    CsvListener(const CEnvEng& engine, OutputBuffer& out) : m_Engine(engine), m_Out(out) {}
-
-    void BeforeCollision(const CBowl& b1, const CBowl& b2) override {
-        ++m_Collisions;
-        m_Out.Text("collision,").Int(m_Engine.t).Char(',').Int(b1.Id).Char(',').Int(b2.Id);
-        for (float v : {b1.M(), b2.M(), b1.x, b1.y, b2.x, b2.y, b1.Vx, b1.Vy, b2.Vx, b2.Vy})
-            m_Out.Char(',').Float(v);
-        m_Out.EndLine();
-    }
-
-    void AfterCollision(const CBowl& b1, const CBowl& b2) override {
-        m_Out.Text("resolved,").Int(m_Engine.t).Char(',').Int(b1.Id).Char(',').Int(b2.Id);
-        for (float v : {b1.Vx, b1.Vy, b2.Vx, b2.Vy}) m_Out.Char(',').Float(v);
-        m_Out.EndLine();
-    }
-
-    uint64_t Collisions() const { return m_Collisions; }
-
-private:
-    const CEnvEng& m_Engine;
-    OutputBuffer& m_Out;
-    uint64_t m_Collisions = 0;
 };
 
 // A whole number of steps: decimal digits only.
