@@ -116,6 +116,7 @@ F_ABOUT::F_ABOUT(QWidget* parent) : QDialog(parent) {
     m_cmdOK->setDefault(true);   // Enter; Esc rejects the dialog, which closes it too
     connect(m_cmdOK, &QPushButton::clicked, this, &F_ABOUT::cmdOK_Click);
     connect(m_cmdSysInfo, &QPushButton::clicked, this, &F_ABOUT::cmdSysInfo_Click);
+    m_cmdSysInfo->installEventFilter(this);   // its access key also takes the focus
 
     for (QWidget* w : {static_cast<QWidget*>(image1), static_cast<QWidget*>(label2), static_cast<QWidget*>(label3)})
         w->installEventFilter(this);
@@ -188,6 +189,13 @@ void F_ABOUT::paintEvent(QPaintEvent* event) {
 }
 
 bool F_ABOUT::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_cmdSysInfo) {
+        // Alt+S clicks the button and, as the platform's access keys do,
+        // moves the focus there, so that Enter runs it again rather than
+        // pressing OK. Qt's button only clicks.
+        if (event->type() == QEvent::Shortcut) m_cmdSysInfo->setFocus(Qt::ShortcutFocusReason);
+        return QDialog::eventFilter(watched, event);
+    }
     // Image1, Label2 and Label3 close the box when clicked.
     if (event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);

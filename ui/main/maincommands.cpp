@@ -75,10 +75,11 @@ void F_MAIN::DiscardPartialFrame() {
 }
 
 void F_MAIN::OnStepFailed(const QString& userText) {
-    // The clock has already stopped, so this is shown once.
+    // The clock has already stopped, so this is shown once; the commands
+    // show the stopped clock before the message comes up in front of them.
     DiscardPartialFrame();
-    Prompt::Error(this, userText);
     RefreshCommands();
+    Prompt::Error(this, userText);
 }
 
 void F_MAIN::OnIntervalChanged(int value) {

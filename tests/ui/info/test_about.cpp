@@ -78,6 +78,26 @@ private slots:
         QVERIFY(about.isVisible());
     }
 
+    void accessKeyClicksAndFocusesSystemInfo() {
+        F_ABOUT about;
+        about.show();
+        about.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&about));
+        auto* sysInfo = about.findChild<QPushButton*>("cmdSysInfo");
+        QCOMPARE(about.focusWidget(), about.findChild<QPushButton*>("cmdOK"));
+
+        // Alt+S runs System Info and leaves the focus on its button...
+        QTest::keyClick(&about, Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(Prompt::ShownMessages().size(), std::size_t(1));
+        QCOMPARE(about.focusWidget(), sysInfo);
+        QVERIFY(about.isVisible());
+
+        // ...so Enter runs it again instead of closing the box.
+        QTest::keyClick(about.focusWidget(), Qt::Key_Return);
+        QCOMPARE(Prompt::ShownMessages().size(), std::size_t(2));
+        QVERIFY(about.isVisible());
+    }
+
     void registryReadFailsCleanlyWithoutARegistry() {
         QString value = "left over";
         QVERIFY(!F_ABOUT::GetKeyValue(sysinfo::kLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",

@@ -139,10 +139,15 @@ void TestTransport::failingTimerStepShowsOneMessage() {
     const CBowl& mover = m_F.AddBowl(100, 1500, 1500, 900, 0);
     m_F.AddBowl(1, 3.0e38f, 1000, 3.0e38f, 0);
     m_F.Engine().sInterval(1);
+    // The commands behind the message already show the stopped clock.
+    QStringList enabledWhileShown;
+    Prompt::SetOnMessage([&](const Prompt::Shown&) { enabledWhileShown = EnabledTransport(); });
+    const auto unhook = qScopeGuard([] { Prompt::SetOnMessage({}); });
     m_F.Trigger("MN_COND_PLAY");
     QTRY_COMPARE(Prompt::ShownMessages().size(), std::size_t(1));
     QTest::qWait(30);
     QCOMPARE(Prompt::ShownTexts(), QStringList({"Errore 6: Overflow Vintrop"}));
+    QCOMPARE(enabledWhileShown, QStringList({"PLAY", "STEP"}));
     QCOMPARE(Prompt::ShownMessages().front().icon, Prompt::Icon::Exclamation);
     QVERIFY(!m_F.Engine().IsExecuting());
     QCOMPARE(m_F.Engine().t, 0);
