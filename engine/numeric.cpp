@@ -1,6 +1,7 @@
 #include "numeric.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -33,8 +34,133 @@ Int RoundToInt(double v) {
 int16_t ToInt16(double v) { return RoundToInt<int16_t>(v); }
 int32_t ToInt32(double v) { return RoundToInt<int32_t>(v); }
 
+namespace {
+using Wide = unsigned __int128;
+
+// 10^p for 0 <= p <= 27; 10^27 < 2^90.
+constexpr int kMaxPower = 27;
+Wide PowerOfTen(int p) {
+    static const auto table = [] {
+        std::array<Wide, kMaxPower + 1> t{};
+        Wide x = 1;
+        for (auto& power : t) {
+            power = x;
+            x *= 10;
+        }
+        return t;
+    }();
+    return table[static_cast<std::size_t>(p)];
+}
+
+// The nine significant digits of a float a > 0 as a whole number in
+// [1e8, 1e9), correctly rounded (halves to even), and the decimal exponent of
+// the first digit. Exact: a = m * 2^k with m below 2^24, and a * 10^p is a
+// quotient of integers that fit in 128 bits for every float from about
+// 1e-19 up. False outside that range; the caller then takes the slow path.
+bool NineDigitsOfFloat(double a, uint32_t& digits, int& exponent) {
+    int b = 0;
+    const double fraction = std::frexp(a, &b);   // a = fraction * 2^b, fraction in [0.5, 1)
+    const auto m = static_cast<uint64_t>(std::ldexp(fraction, 24));
+    const int k = b - 24;
+    // floor(log10 a) is floor((b - 1) * log10 2) or one more; the loop settles it.
+    int e = b - 1 >= 0 ? ((b - 1) * 78913) >> 18 : -((-(b - 1) * 78913 + (1 << 18) - 1) >> 18);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int p = 8 - e;
+        Wide quotient = 0, remainder = 0, divisor = 0;
+        if (p >= 0) {
+            // a * 10^p = m * 10^p / 2^-k (k >= 0 only when a >= 2^23: then p <= 2 and k <= 6)
+            if (p > kMaxPower || k < -120) return false;
+            Wide n = m * PowerOfTen(p);
+            if (k >= 0) {
+                quotient = n << k;
+                divisor = 1;
+            } else {
+                divisor = Wide(1) << -k;
+                quotient = n >> -k;
+                remainder = n & (divisor - 1);
+            }
+        } else {
+            // a >= 1e9 is a whole number: a / 10^-p = (m * 2^k) / 10^-p
+            if (-p > kMaxPower || k < 0) return false;
+            const Wide n = Wide(m) << k;   // below 2^128: no float reaches it
+            divisor = PowerOfTen(-p);
+            quotient = n / divisor;
+            remainder = n % divisor;
+        }
+        if (quotient < 100000000u) {
+            --e;
+            continue;
+        }
+        if (quotient >= 1000000000u) {
+            ++e;
+            continue;
+        }
+        auto n = static_cast<uint32_t>(quotient);
+        const Wide twice = remainder * 2;   // divisor <= 2^120: no overflow
+        if (twice > divisor || (twice == divisor && (n & 1u))) ++n;
+        if (n == 1000000000u) {
+            n = 100000000u;
+            ++e;
+        }
+        digits = n;
+        exponent = e;
+        return true;
+    }
+    return false;
+}
+
+// Writes digits (nine, the first non-zero) with decimal exponent e as "%.9g"
+// does: fixed notation for -4 <= e < 9, else d.ddde+XX; trailing zeros go.
+char* WriteNineDigits(char* out, bool negative, uint32_t digits, int e) {
+    char d[9];
+    for (int i = 8; i >= 0; --i) {
+        d[i] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    }
+    int last = 8;
+    while (last > 0 && d[last] == '0') --last;
+    if (negative) *out++ = '-';
+    if (e < -4 || e >= 9) {
+        *out++ = d[0];
+        if (last > 0) {
+            *out++ = '.';
+            for (int i = 1; i <= last; ++i) *out++ = d[i];
+        }
+        *out++ = 'e';
+        *out++ = e < 0 ? '-' : '+';
+        int x = e < 0 ? -e : e;
+        if (x >= 100) {
+            *out++ = static_cast<char>('0' + x / 100);
+            x %= 100;
+        }
+        *out++ = static_cast<char>('0' + x / 10);
+        *out++ = static_cast<char>('0' + x % 10);
+    } else if (e >= 0) {
+        for (int i = 0; i <= e; ++i) *out++ = d[i];
+        if (last > e) {
+            *out++ = '.';
+            for (int i = e + 1; i <= last; ++i) *out++ = d[i];
+        }
+    } else {
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = 0; i < -e - 1; ++i) *out++ = '0';
+        for (int i = 0; i <= last; ++i) *out++ = d[i];
+    }
+    return out;
+}
+} // namespace
+
 char* FormatG9(char* first, double v) {
-    // "-1.23456789e-308" is the longest: 16 characters.
+    // The runner prints thousands of floats a step, so they take a fast
+    // exact path; other doubles go through to_chars. Both give the same text. "-1.23456789e-308" is the longest:
+    // 16 characters.
+    if (v == 0) return WriteNineDigits(first, std::signbit(v), 0, 0);
+    uint32_t digits = 0;
+    int exponent = 0;
+    const double a = std::fabs(v);
+    if (std::isfinite(v) && static_cast<double>(static_cast<float>(a)) == a && NineDigitsOfFloat(a, digits, exponent))
+        return WriteNineDigits(first, std::signbit(v), digits, exponent);
     return std::to_chars(first, first + 32, v, std::chars_format::general, 9).ptr;
 }
 

@@ -9,36 +9,37 @@
 namespace vintrop {
 
 OutputBuffer& OutputBuffer::Int(int64_t v) {
-    char buf[24];
-    m_Data.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+    if (m_Used + kNumber > kCapacity) Flush();
+    char* start = m_Data.get() + m_Used;
+    m_Used += static_cast<std::size_t>(std::to_chars(start, start + kNumber, v).ptr - start);
     return *this;
 }
 
 OutputBuffer& OutputBuffer::Float(double v) {
-    char buf[32];
-    m_Data.append(buf, FormatG9(buf, v));
+    if (m_Used + kNumber > kCapacity) Flush();
+    char* start = m_Data.get() + m_Used;
+    m_Used += static_cast<std::size_t>(FormatG9(start, v) - start);
     return *this;
 }
 
-void OutputBuffer::EndLine() {
-    m_Data.push_back('\n');
-    if (m_Data.size() >= kBlock) Flush();
+bool OutputBuffer::Flush() {
+    WriteAll(m_Data.get(), m_Used);
+    m_Used = 0;
+    return !Failed();
 }
 
-bool OutputBuffer::Flush() {
+void OutputBuffer::WriteAll(const char* data, std::size_t size) {
+    // After a failure nothing more is written: the output is already incomplete.
     std::size_t done = 0;
-    while (!Failed() && done < m_Data.size()) {
-        const ssize_t n = ::write(m_Fd, m_Data.data() + done, m_Data.size() - done);
+    while (!Failed() && done < size) {
+        const ssize_t n = ::write(m_Fd, data + done, size - done);
         if (n > 0)
             done += static_cast<std::size_t>(n);
-        else if (n < 0 && errno != EINTR)
-            m_Error = errno;
         else if (n == 0)
             m_Error = EIO;
+        else if (errno != EINTR)
+            m_Error = errno;
     }
-    // After a failure nothing more is written: the output is already incomplete.
-    m_Data.clear();
-    return !Failed();
 }
 
 } // namespace vintrop

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "engine_support.h"
 #include "numeric.h"
@@ -133,6 +136,43 @@ TEST(FormatG9, WritesShortWholeNumbersAndNineDigitFractions) {
     EXPECT_EQ(FormatG9(1500), "1500");
     EXPECT_EQ(FormatG9(0.1f), "0.100000001");
     EXPECT_EQ(FormatG9(-2.5), "-2.5");
+}
+
+// The text "%.9g" gives, computed the slow and certain way.
+std::string ReferenceG9(double v) {
+    char buf[64];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 9).ptr);
+}
+
+TEST(FormatG9, WritesExactlyWhatPrintfG9Writes) {
+    std::vector<double> values = {0.0, -0.0, 1e-5, 1e-4, 0.0001234567891, 99999.99995, 999999999, 999999999.5,
+                                  1e9, 123456789.5, 123456788.5, 0.5, 2.5, 1e-300, 5e-324, 1.7e308, 6e-8,
+                                  -3.40282347e38, 1.17549435e-38, 1e27, 1e28, 1e-19, 1e-20};
+    // Exact halves between nine-digit neighbours: ties go to even.
+    for (double base = 1e-3; base < 1e12; base *= 10) values.push_back(base * 1.234567885);
+    for (int p = -30; p <= 30; ++p) {
+        values.push_back(std::pow(10.0, p));
+        values.push_back(std::nextafter(std::pow(10.0, p), 0.0));
+        values.push_back(std::nextafter(std::pow(10.0, p), 1e300));
+    }
+    std::mt19937_64 gen(77);
+    for (int i = 0; i < 300000; ++i) {
+        const uint64_t bits = gen();
+        float f;
+        const auto low = static_cast<uint32_t>(bits);
+        std::memcpy(&f, &low, sizeof f);
+        values.push_back(f);
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        values.push_back(d);
+        // The values a scene has: positions and velocities as floats.
+        values.push_back(static_cast<float>(std::ldexp(static_cast<double>(bits >> 40), -static_cast<int>(bits % 40))));
+    }
+    for (double v : values) {
+        if (!std::isfinite(v)) continue;
+        ASSERT_EQ(FormatG9(v), ReferenceG9(v)) << std::hexfloat << v;
+        ASSERT_EQ(FormatG9(-v), ReferenceG9(-v)) << std::hexfloat << -v;
+    }
 }
 
 // A seeded sweep over random bit patterns: every finite float written with
