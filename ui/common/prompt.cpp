@@ -119,16 +119,18 @@ QString RunSaveDialog(QFileDialog& dialog) {
 
 QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
     KeepNoDialogSettings();
+    if (script().on) return AskForNameInExistingFolder(parent, NextFileName);
     // The dialog asks before overwriting an existing file.
     QFileDialog dialog(parent, QString(), current);
-    return AskForNameInExistingFolder(parent, [&] { return script().on ? NextFileName() : RunSaveDialog(dialog); });
+    return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
 }
 
 QString Prompt::ExportFileName(QWidget* parent, const QString& suggested) {
     KeepNoDialogSettings();
+    if (script().on) return AskForNameInExistingFolder(parent, NextFileName);
     QFileDialog dialog(parent, QString(), suggested, QStringLiteral("CSV (*.csv)"));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    return AskForNameInExistingFolder(parent, [&] { return script().on ? NextFileName() : RunSaveDialog(dialog); });
+    return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
 }
 
 void Prompt::KeepNoDialogSettings() {

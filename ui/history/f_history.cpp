@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -21,6 +20,7 @@
 #include "collisiontablemodel.h"
 #include "editing/utility.h"
 #include "envengine.h"
+#include "filewriter.h"
 #include "info/classicfonts.h"
 #include "numberformat.h"
 #include "numeric.h"
@@ -181,6 +181,9 @@ void F_HISTORY::init(CEnvEng& pEnvEng) {
     m_FlgActive = kTrue;
     BuildColumns();
     m_TotCollisions = 0;
+    m_OverflowReported = false;
+    // A log switched off and on again comes up centred, as the first time.
+    m_Placed = false;
 }
 
 void F_HISTORY::Terminate() {
@@ -193,12 +196,14 @@ void F_HISTORY::Terminate() {
     m_Model->Clear();
     m_Model->SetHeaders({});
     m_TotCollisions = 0;
+    m_OverflowReported = false;
     m_PnlEnCinTot->clear();
     m_PnlTotCollisioni->clear();
 }
 
 void F_HISTORY::Reset() {
     m_TotCollisions = 0;
+    m_OverflowReported = false;
     m_Model->Clear();
     RefreshStatistic();
 }
@@ -264,13 +269,33 @@ void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     // collision is not counted. The simulation itself goes on.
     if (!complete) return;
 
-    // The counter is 32-bit; at its limit it stays where it is.
-    if (m_TotCollisions < std::numeric_limits<int32_t>::max()) ++m_TotCollisions;
+    // The counter is 32-bit: past its limit it stays where it is and the
+    // overflow is reported; the row and the panels go on as usual.
+    if (m_TotCollisions < std::numeric_limits<int32_t>::max())
+        ++m_TotCollisions;
+    else
+        ReportCounterOverflow();
     // The panels show the energy as it is before the collision is resolved.
     // Until the step ends only this pair's velocities change (a wall flips a
     // sign, which leaves every energy term the same), so keeping them is
     // enough to show that exact total later.
     m_Pending = PendingStatistic{&b1, &b2, b1.Vx, b1.Vy, b2.Vx, b2.Vy};
+}
+
+void F_HISTORY::ReportCounterOverflow() {
+    if (m_OverflowReported) return;
+    m_OverflowReported = true;
+    // Not from inside the engine's step: a message box runs its own event
+    // loop, in which the clock and the user's commands would step the engine
+    // again before this step has finished. Queued, it comes up once the step
+    // has returned, and the run goes on behind it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            QWidget* parent = (isVisible() || !m_Owner) ? static_cast<QWidget*>(this) : m_Owner.data();
+            Prompt::Error(parent, QString::fromStdString(err::Make(err::Overflow).UserText()));
+        },
+        Qt::QueuedConnection);
 }
 
 void F_HISTORY::AdvanceCompleted() { FlushStatistic(); }
@@ -414,12 +439,7 @@ bool F_HISTORY::WriteCsv(const QString& path, QString* error) const {
             cells << CollisionTableModel::PortableText(m_Model->Row(r), c);
         out += cells.join(QLatin1Char(',')).toUtf8() + "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return WriteWholeFile(path, out, error);
 }
 
 void F_HISTORY::CopyRows() {
@@ -432,12 +452,10 @@ void F_HISTORY::CopyRows() {
 void F_HISTORY::ExportRows() {
     const QString path = Prompt::ExportFileName(this, QDir::home().filePath(QStringLiteral("history.csv")));
     if (path.isEmpty()) return;
-    QString error;
-    if (!WriteCsv(path, &error)) {
-        Prompt::Message(this,
-                        QStringLiteral("The history could not be written to \"%1\".\n%2")
-                            .arg(QDir::toNativeSeparators(path), error),
-                        Prompt::Icon::Exclamation);
+    QString why;
+    if (!WriteCsv(path, &why)) {
+        qWarning("%s", qPrintable(why));
+        Prompt::Message(this, QStringLiteral("Errore scrittura File"), Prompt::Icon::Exclamation);
     }
 }
 

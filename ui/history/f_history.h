@@ -85,11 +85,15 @@ private:
     void FlushStatistic();
     void SetOwner(QWidget* owner);
     void OwnerDestroyed();
+    // The counter cannot go past its maximum: the overflow error, said once
+    // per count and only after the engine's step has returned.
+    void ReportCounterOverflow();
     bool HandlePreviewKey(QKeyEvent* event);
 
     CEnvEng* m_pEnvEng = nullptr;   // the engine whose events arrive; not owned
     int16_t m_FlgActive = 0;        // -1 while bound: close requests only hide
     int32_t m_TotCollisions = 0;    // collisions since the last init or Reset
+    bool m_OverflowReported = false; // this count has hit its limit and said so
     // The last logged collision whose panels are still to be shown: its two
     // bowls and their velocities just before it was resolved.
     struct PendingStatistic {
@@ -98,7 +102,7 @@ private:
         float v1x = 0, v1y = 0, v2x = 0, v2y = 0;
     };
     std::optional<PendingStatistic> m_Pending;
-    bool m_Placed = false;          // centred on the screen at the first showing
+    bool m_Placed = false;          // centred on the screen at the first showing after init
 
     CollisionTableModel* m_Model = nullptr;
     QTreeView* m_lvwCollision = nullptr;

@@ -2,34 +2,25 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 #include <exception>
-#include <fstream>
 #include <sstream>
 
 #include "appstate.h"
 #include "documenthost.h"
 #include "envengine.h"
+#include "filewriter.h"
 #include "numeric.h"
 #include "prompt.h"
+#include "scenarioinput.h"
 #include "version.h"
 #include "vintroperror.h"
 
 namespace vintrop {
 
 namespace {
-constexpr int kPathFileAccessError = 75;
-
 QString TitleFor(const QString& name) { return name + QStringLiteral(" - ") + version::Title; }
-
-// Why a scenario file cannot be opened for reading, as the program's error.
-VintropError OpenError(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || info.isDir() || (info.exists() && !info.isReadable()))
-        return VintropError(kPathFileAccessError, "Path/File access error");
-    return err::Make(err::FileNotFound);
-}
+QString UntitledTitle() { return QStringLiteral("Untitled - ") + version::Title; }
 } // namespace
 
 ScenarioDocument::ScenarioDocument(IDocumentHost& host) : m_Host(host) {}
@@ -54,7 +45,7 @@ void ScenarioDocument::New() {
     m_FileName.clear();
     g_pEnvEng->Reset();
     m_Host.SetSliderFromEngine();
-    m_Host.SetTitle(QStringLiteral("Untitled - ") + version::Title);
+    m_Host.SetTitle(UntitledTitle());
     FlgModified = kFalse;
     m_Host.ManualRefresh();
     m_Host.RefreshCommands();
@@ -67,50 +58,51 @@ void ScenarioDocument::Open() {
     }
     const QString chosen = Prompt::OpenFileName(m_Host.HostWidget(), m_FileName);
     if (chosen.isEmpty()) return;   // cancelled: nothing changes
-    m_FileName = chosen;
     QString path = chosen;          // LoadScenario may strip quotes from its copy
-    LoadScenario(path);
+    if (LoadScenario(path)) {
+        m_FileName = chosen;
+    } else {
+        // Never leave the document named after a file that could not be
+        // read: a later Save would write an empty scenario over it.
+        m_FileName.clear();
+        m_Host.SetTitle(UntitledTitle());
+    }
     m_Host.RefreshCommands();
 }
 
-void ScenarioDocument::LoadScenario(QString& path) {
+bool ScenarioDocument::LoadScenario(QString& path) {
     g_pEnvEng->Reset();
     if (path.startsWith(QLatin1Char('"'))) path.remove(0, 1);
     if (path.endsWith(QLatin1Char('"'))) path.chop(1);
 
     try {
-        std::ifstream file;
-        if (!path.isEmpty() && !QFileInfo(path).isDir())
-            file.open(QFile::encodeName(path).toStdString(), std::ios::in | std::ios::binary);
-        if (!file.is_open()) throw OpenError(path);
-
-        if (g_pEnvEng->SerializeIn(file)) {
+        // Only a regular file is opened; its lines are read with a bound.
+        const auto file = OpenScenarioFile(QFile::encodeName(path).toStdString());
+        if (g_pEnvEng->SerializeIn(*file)) {
             m_Host.ManualRefresh();
             m_Host.SetTitle(TitleFor(path));
             m_Host.SetSliderFromEngine();
             FlgModified = kFalse;
-        } else {
-            if (const auto& why = g_pEnvEng->LastReadError())
-                qWarning("%s: line %d: %s", qPrintable(path), why->Line(), why->UserText().c_str());
-            Prompt::Message(m_Host.HostWidget(), QStringLiteral("Errore lettura Dati"),
-                            Prompt::Icon::Exclamation);
-            g_pEnvEng->Reset();
-            ShowResetEngine();
+            m_Host.RefreshCommands();
+            return true;
         }
+        if (const auto& why = g_pEnvEng->LastReadError())
+            qWarning("%s: line %d: %s", qPrintable(path), why->Line(), why->UserText().c_str());
+        Prompt::Message(m_Host.HostWidget(), QStringLiteral("Errore lettura Dati"), Prompt::Icon::Exclamation);
+        g_pEnvEng->Reset();
+        ShowResetEngine();
+        m_Host.RefreshCommands();
     } catch (const VintropError& e) {
         g_pEnvEng->Reset();
         Prompt::Error(m_Host.HostWidget(), QString::fromStdString(e.UserText()));
         ShowResetEngine();
-        return;
     } catch (const std::exception& e) {
         g_pEnvEng->Reset();
-        Prompt::Error(m_Host.HostWidget(), QString::fromStdString(VintropError(kPathFileAccessError,
-                                                                  "Path/File access error").UserText()));
+        Prompt::Error(m_Host.HostWidget(), QString::fromStdString(err::Make(err::PathFileAccess).UserText()));
         qWarning("%s: %s", qPrintable(path), e.what());
         ShowResetEngine();
-        return;
     }
-    m_Host.RefreshCommands();
+    return false;
 }
 
 void ScenarioDocument::ShowResetEngine() {
@@ -135,8 +127,9 @@ void ScenarioDocument::Save() {
 void ScenarioDocument::SaveAs() {
     const QString chosen = Prompt::SaveFileName(m_Host.HostWidget(), m_FileName);
     if (chosen.isEmpty()) return;   // cancelled
-    m_FileName = chosen;
+    // The document takes the new name only once the scenario is there.
     if (WriteScenario(chosen)) {
+        m_FileName = chosen;
         m_Host.SetTitle(TitleFor(chosen));
         FlgModified = kFalse;
     } else {
@@ -155,23 +148,10 @@ bool ScenarioDocument::WriteScenario(const QString& path) {
         qWarning("%s: %s", qPrintable(path), e.what());
         return false;
     }
-    const std::string bytes = text.str();
-
-    // Unbuffered, so a write the file system accepts only in part (a full
-    // disk, a size limit) shows as a short count instead of being dropped
-    // silently on commit.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    const auto total = static_cast<qint64>(bytes.size());
-    for (qint64 done = 0; done < total;) {
-        const qint64 written = file.write(bytes.data() + done, total - done);
-        if (written <= 0) {
-            file.cancelWriting();
-            return false;
-        }
-        done += written;
-    }
-    return file.commit();
+    QString why;
+    if (WriteWholeFile(path, QByteArray::fromStdString(text.str()), &why)) return true;
+    qWarning("%s", qPrintable(why));
+    return false;
 }
 
 QString CommandLinePath(const QStringList& arguments) {

@@ -16,7 +16,8 @@ public:
     void Save();
     void SaveAs();
     // Loads a scenario file; surrounding double quotes are removed from path.
-    void LoadScenario(QString& path);
+    // True when the scenario was read; after a failure the engine is empty.
+    bool LoadScenario(QString& path);
     // True when the pending command (New, Open, close) may go on.
     bool QuerySaveChanges();
 

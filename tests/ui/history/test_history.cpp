@@ -13,10 +13,12 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
+#include <csignal>
 #include <limits>
 #include <memory>
 
 #include "numberformat.h"
+#include "../common/forkedchild.h"
 #include "bowl.h"
 #include "clock.h"
 #include "envengine.h"
@@ -24,6 +26,7 @@
 #include "history/f_history.h"
 #include "numberformat.h"
 #include "prompt.h"
+#include "vintroperror.h"
 #include "windows.h"
 
 using namespace vintrop;
@@ -75,6 +78,17 @@ private:
     bool AdvanceUntilRows(int rows) {
         for (int i = 0; i < 40 && Rows() < rows; ++i) m_Engine->Advance();
         return Rows() >= rows;
+    }
+    // Real steps until the table holds `rows` rows; false when a step fails
+    // or they do not come within a few hundred steps.
+    bool StepUntilRows(int rows) {
+        try {
+            for (int i = 0; i < 400 && Rows() < rows; ++i) m_Engine->Advance();
+        } catch (const VintropError& e) {
+            qWarning("step failed: %s", e.UserText().c_str());
+            return false;
+        }
+        return Rows() == rows;
     }
 
 private slots:
@@ -220,14 +234,57 @@ private slots:
         m_Engine->Detach(&probe);
     }
 
-    void counterStopsAtItsLimit() {
-        AddPair();
+    void counterAtItsLimitReportsOverflowOnce() {
+        // Two bowls in a narrow box: they meet, the lighter one comes back
+        // from the wall, and so on, so the collisions come from real steps.
+        constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+        const QString overflow = QString::fromStdString(err::Make(err::Overflow).UserText());
+        m_Engine->MaxX = 3000;
+        m_Engine->MaxY = 6000;
+        m_Engine->AddBowl(10, 2000, 3000, 50, 0);
+        m_Engine->AddBowl(5, 2400, 3000, 0, 0);
         m_Window->init(*m_Engine);
-        m_Window->SetTotCollisionsForTest(std::numeric_limits<int32_t>::max());
-        Collide(1);
-        QCOMPARE(m_Window->TotCollisions(), std::numeric_limits<int32_t>::max());
+
+        // The last increment that fits is counted without a word.
+        m_Window->SetTotCollisionsForTest(kMax - 1);
+        QVERIFY(StepUntilRows(2));
+        QCOMPARE(m_Window->TotCollisions(), kMax);
+        QVERIFY(Prompt::ShownMessages().empty());
+
+        // Beyond it: the overflow error once, the counter stays, the run goes
+        // on. The message waits until the step has finished (its after row is
+        // in), so its event loop cannot run the engine from inside a step.
+        int rowsWhenShown = -1;
+        Prompt::SetOnMessage([&](const Prompt::Shown&) { rowsWhenShown = Rows(); });
+        const auto unhook = qScopeGuard([] { Prompt::SetOnMessage({}); });
+        QVERIFY(StepUntilRows(4));
+        QCoreApplication::processEvents();
+        QCOMPARE(Prompt::ShownTexts(), QStringList{overflow});
+        QCOMPARE(Prompt::ShownMessages().front().icon, Prompt::Icon::Exclamation);
+        QCOMPARE(rowsWhenShown, 4);
+        QVERIFY(StepUntilRows(6));
+        QCoreApplication::processEvents();
+        QCOMPARE(Prompt::ShownTexts(), QStringList{overflow});
+        QCOMPARE(m_Window->TotCollisions(), kMax);
         QCOMPARE(Panel("PNL_TOT_COLLISIONI"), QString("2147483647"));
-        QCOMPARE(Rows(), 2);
+        QCOMPARE(Rows(), 6);
+
+        // Clear starts a new count, which may overflow (and be reported) again.
+        m_Window->findChild<QToolButton*>("BT_CLEAR")->click();
+        m_Window->SetTotCollisionsForTest(kMax);
+        Collide(100);
+        Collide(101);
+        QCoreApplication::processEvents();
+        QCOMPARE(Prompt::ShownTexts(), QStringList({overflow, overflow}));
+
+        // And so does init.
+        m_Window->init(*m_Engine);
+        m_Window->SetTotCollisionsForTest(kMax);
+        Collide(102);
+        Collide(103);
+        QCoreApplication::processEvents();
+        QCOMPARE(Prompt::ShownTexts(), QStringList({overflow, overflow, overflow}));
+        QCOMPARE(m_Window->TotCollisions(), kMax);
     }
 
     void panelsAroundInitAndClear() {
@@ -400,6 +457,39 @@ private slots:
         QVERIFY(qAbs(m_Window->geometry().center().y() - screen.center().y()) <= 3);
     }
 
+    void centredAgainAfterTheLogWasSwitchedOffAndOn() {
+        m_Engine->SetHistoryFactory(&CreateHistoryWindow);
+        m_Engine->KeepHistory(-1);
+        F_HISTORY* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* h = qobject_cast<F_HISTORY*>(w); h && h != m_Window.get()) window = h;
+        QVERIFY(window);
+        auto centred = [window] {
+            const QRect screen = window->screen()->geometry();
+            const QPoint offset = window->geometry().center() - screen.center();
+            return qAbs(offset.x()) <= 3 && qAbs(offset.y()) <= 3;
+        };
+        OwnerWindow owner;
+        owner.show();
+        m_Engine->ShowHistory(&owner);
+        QVERIFY(centred());
+
+        // Moved by the user: hiding and showing again keeps the place.
+        window->move(10, 20);
+        m_Engine->HideHistory();
+        m_Engine->ShowHistory(&owner);
+        QCOMPARE(window->pos(), QPoint(10, 20));
+        QVERIFY(!centred());
+
+        // The log switched off and on: its next showing is centred again.
+        m_Engine->HideHistory();
+        m_Engine->KeepHistory(0);
+        m_Engine->KeepHistory(-1);
+        m_Engine->ShowHistory(&owner);
+        QVERIFY(window->isVisible());
+        QVERIFY(centred());
+    }
+
     void ownerGoingFirstLeavesTheWindowToTheEngine() {
         AddPair();
         m_Window->init(*m_Engine);
@@ -501,20 +591,55 @@ private slots:
         AddPair();
         m_Window->init(*m_Engine);
         Collide(1);
+        // The name chosen is a folder: the dialog lets it through, writing fails.
         QTemporaryDir dir;
-        const QString path = dir.filePath("missing/history.csv");
+        const QString path = dir.filePath("history.csv");
+        QVERIFY(QDir(dir.path()).mkdir("history.csv"));
         Prompt::ScriptFileName(path);
         m_Window->findChild<QAction*>("MN_EXPORT_CSV")->trigger();
-        QCOMPARE(Prompt::ShownMessages().size(), std::size_t(1));
+        QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore scrittura File")});
         QCOMPARE(Prompt::ShownMessages().front().icon, Prompt::Icon::Exclamation);
-        QVERIFY(Prompt::ShownMessages().front().text.contains(QDir::toNativeSeparators(path)));
-        QVERIFY(!QFile::exists(path));
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"history.csv"});
 
         // Cancelling the dialog writes nothing and says nothing.
         Prompt::ClearLog();
         Prompt::ScriptFileName(QString());
         m_Window->findChild<QAction*>("MN_EXPORT_CSV")->trigger();
         QVERIFY(Prompt::ShownMessages().empty());
+    }
+
+    void exportBeyondTheFileSizeLimitKeepsTheOldCsv() {
+        AddPair();
+        m_Window->init(*m_Engine);
+        for (int t = 1; t <= 200; ++t) Collide(t);   // some 18 KB of CSV
+        QTemporaryDir dir;
+        const QString path = dir.filePath("history.csv");
+        const QByteArray old = "t,B1,B2\r\n1,1,2\r\n";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(old), qint64(old.size()));
+        }
+        Prompt::ScriptFileName(path);
+
+        // Exported in a child whose files may not grow past 4 KB (room for
+        // the file dialog's settings), with SIGXFSZ as a program starts with
+        // it: unless the export guards against that signal, it ends the program.
+        const int result = testing::RunForked([this] {
+            std::signal(SIGXFSZ, SIG_DFL);
+            if (!testing::LimitFileSize(4096)) return 2;
+            m_Window->findChild<QAction*>("MN_EXPORT_CSV")->trigger();
+            if (Prompt::ShownTexts() != QStringList{QStringLiteral("Errore scrittura File")}) return 3;
+            if (Prompt::ShownMessages().front().icon != Prompt::Icon::Exclamation) return 4;
+            return 0;
+        });
+        QCOMPARE(result, 0);   // 153: ended by SIGXFSZ; 3 and 4: the checks above
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"history.csv"});
     }
 
     void columnsKeepTheirDesignedWidths() {

@@ -8,8 +8,9 @@
 #include <QtTest>
 #include <csignal>
 #include <memory>
-#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include "../common/forkedchild.h"
 #include "appstate.h"
 #include "envengine.h"
 #include "main/documenthost.h"
@@ -75,7 +76,9 @@ private slots:
     void saveAsReplacesAnOldFileWhole();
     void saveThatCannotOpenItsFileReports_data();
     void saveThatCannotOpenItsFileReports();
+    void saveAsAsksAgainForAFolderThatDoesNotExist();
     void saveFailingHalfWayKeepsTheOldFile();
+    void saveKeepsTheFilesPermissionsAndOwner();
     void savedScenarioLoadsBackTheSame();
     void commandLinePath_data();
     void commandLinePath();
@@ -83,7 +86,9 @@ private slots:
     void loadStripsQuotes();
     void commandLineScenarioStaysUntitled();
     void loadFromCommandLineWithAMissingFile();
-    void loadADirectory();
+    void loadWhatIsNotARegularFile_data();
+    void loadWhatIsNotARegularFile();
+    void loadALineWithoutEndReadsOnlyUpToTheLimit();
     void intervalOutsideTheSliderIsKept();
 
 private:
@@ -272,13 +277,24 @@ void TestDocument::openUnreadableContents() {
     QCOMPARE(Prompt::ShownMessages()[0].icon, Prompt::Icon::Exclamation);
     QCOMPARE(m_Engine->BowlCount(), int16_t(0));
     QCOMPARE(m_Engine->sInterval(), int16_t(50));
-    QCOMPARE(m_Host->title, titleBefore);
-    QCOMPARE(m_Doc->FileName(), Path("short.txt"));
+    // Neither the earlier file nor the unreadable one names the document.
+    QVERIFY(titleBefore != QStringLiteral("Untitled - Vintrop"));
+    QCOMPARE(m_Host->title, QStringLiteral("Untitled - Vintrop"));
+    QVERIFY(m_Doc->FileName().isEmpty());
     // Picture and slider show the emptied engine.
     QVERIFY(m_Host->manualRefreshes >= 1);
     QCOMPARE(m_Host->sliderSets, 1);
     QVERIFY(m_Host->refreshCommands >= 1);
     QCOMPARE(FlgModified, kFalse);
+
+    // So the next Save asks for a name instead of writing over the file
+    // that failed, and changes nothing when that is cancelled.
+    AddBowls(1);
+    FlgModified = kTrue;
+    const int dialogs = Prompt::FileDialogsShown();
+    m_Doc->Save();
+    QCOMPARE(Prompt::FileDialogsShown(), dialogs + 1);
+    QCOMPARE(ReadAll(Path("short.txt")), QByteArray("50\r\n0\r\n0\r\n2\r\n1\r\n500\r\n400\r\n3\r\n-2\r\n"));
 }
 
 void TestDocument::openMissingFile() {
@@ -290,9 +306,13 @@ void TestDocument::openMissingFile() {
     QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Errore 53: File not found Vintrop"));
     QCOMPARE(Prompt::ShownMessages().back().icon, Prompt::Icon::Exclamation);
     QCOMPARE(m_Engine->BowlCount(), int16_t(0));
-    QCOMPARE(m_Host->title, QStringLiteral("Vintrop"));
-    QCOMPARE(m_Doc->FileName(), Path("gone.txt"));
+    QCOMPARE(m_Host->title, QStringLiteral("Untitled - Vintrop"));
+    QVERIFY(m_Doc->FileName().isEmpty());
     QCOMPARE(FlgModified, kTrue);   // a failed load does not touch the flag
+    Prompt::ClearLog();
+    Prompt::ScriptAnswer(QMessageBox::Cancel);
+    QVERIFY(!m_Doc->QuerySaveChanges());
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Save Changes to Untitled?")});
     QCOMPARE(m_Host->sliderSets, 1);
     QCOMPARE(m_Host->refreshCommands, 1);   // Open's own refresh
 }
@@ -362,38 +382,74 @@ void TestDocument::saveAsReplacesAnOldFileWhole() {
 
 void TestDocument::saveThatCannotOpenItsFileReports_data() {
     QTest::addColumn<bool>("viaSaveAs");
-    QTest::newRow("Save on a name in a missing folder") << false;
-    QTest::newRow("Save As to a name in a missing folder") << true;
+    QTest::newRow("Save on a name whose folder has gone") << false;
+    QTest::newRow("Save As into a folder nobody may write") << true;
 }
 
 void TestDocument::saveThatCannotOpenItsFileReports() {
     QFETCH(bool, viaSaveAs);
-    const QString bad = Path("no such folder/scenario.txt");
-    AddBowls(1);
+    // /proc takes no new files, not even from root.
+    const QString bad = viaSaveAs ? QStringLiteral("/proc/vintrop-scenario.txt") : Path("gone/scenario.txt");
+    QString name;
     if (viaSaveAs) {
+        WriteAll(Path("earlier.txt"), kTwoBowls);
+        Prompt::ScriptFileName(Path("earlier.txt"));
+        m_Doc->Open();
+        name = Path("earlier.txt");
+        Prompt::ClearLog();
         FlgModified = kTrue;
         Prompt::ScriptFileName(bad);
         m_Doc->SaveAs();
     } else {
-        // Give the document that name through a Save As that fails.
+        QVERIFY(QDir(m_Dir->path()).mkdir(QStringLiteral("gone")));
+        WriteAll(bad, kTwoBowls);
         Prompt::ScriptFileName(bad);
-        m_Doc->SaveAs();
+        m_Doc->Open();
+        name = bad;
+        QVERIFY(QDir(Path("gone")).removeRecursively());
         Prompt::ClearLog();
         FlgModified = kTrue;
         m_Doc->Save();
     }
+    const QString title = m_Host->title;
     QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore scrittura File")});
     QCOMPARE(Prompt::ShownMessages()[0].icon, Prompt::Icon::Exclamation);
     QCOMPARE(FlgModified, kTrue);
-    QCOMPARE(m_Host->title, QStringLiteral("Vintrop"));
-    QCOMPARE(m_Doc->FileName(), bad);
+    QCOMPARE(title, name + QStringLiteral(" - Vintrop"));
+    // A failed Save As keeps the name the document had.
+    QCOMPARE(m_Doc->FileName(), name);
     QVERIFY(!QFile::exists(bad));
 
     // So the question after it still asks, and a failed save refuses to go on.
     Prompt::ClearLog();
     Prompt::ScriptAnswer(QMessageBox::Yes);
+    if (viaSaveAs) QVERIFY(QFile::remove(name) && QDir().mkpath(name));   // now a folder: Save fails
     QVERIFY(!m_Doc->QuerySaveChanges());
     QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Errore scrittura File"));
+}
+
+void TestDocument::saveAsAsksAgainForAFolderThatDoesNotExist() {
+    AddBowls(1);
+    FlgModified = kTrue;
+    Prompt::ScriptFileName(Path("no such folder/scenario.txt"));
+    Prompt::ScriptFileName(Path("scenario.txt"));
+    m_Doc->SaveAs();
+    QCOMPARE(Prompt::FileDialogsShown(), 2);
+    QCOMPARE(Prompt::ShownMessages().size(), std::size_t(1));
+    QCOMPARE(Prompt::ShownMessages()[0].icon, Prompt::Icon::Exclamation);
+    QVERIFY(Prompt::ShownTexts()[0].startsWith(QDir::toNativeSeparators(Path("no such folder")) + "\n"));
+    QVERIFY(Prompt::ShownTexts()[0].contains(QStringLiteral("Directory not found")));
+    QCOMPARE(m_Doc->FileName(), Path("scenario.txt"));
+    QCOMPARE(FlgModified, kFalse);
+    QVERIFY(!QDir(Path("no such folder")).exists());
+
+    // Cancelling the second dialog ends the command without a name.
+    FlgModified = kTrue;
+    Prompt::ScriptFileName(Path("missing/x.txt"));
+    Prompt::ScriptFileName(QString());
+    m_Doc->SaveAs();
+    QCOMPARE(m_Doc->FileName(), Path("scenario.txt"));
+    QCOMPARE(FlgModified, kTrue);
 }
 
 void TestDocument::saveFailingHalfWayKeepsTheOldFile() {
@@ -401,26 +457,49 @@ void TestDocument::saveFailingHalfWayKeepsTheOldFile() {
     WriteAll(Path("keep.txt"), kTwoBowls);
     Prompt::ScriptFileName(Path("keep.txt"));
     m_Doc->Open();
+    const QString title = m_Host->title;
     AddBowls(40);
     FlgModified = kTrue;
 
-    // Let the file system refuse every byte past the 64th, as a full disk
-    // would: the write stops part of the way through the scenario.
-    struct rlimit old {};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 64;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    m_Doc->Save();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Errore scrittura File"));
+    // Saved in a child whose file system refuses every byte past the 64th,
+    // as a full disk would, with SIGXFSZ as a program starts with it: unless
+    // the save guards against that signal, it ends the program.
+    const int result = testing::RunForked([&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        if (!testing::LimitFileSize(64)) return 2;
+        m_Doc->Save();
+        if (Prompt::ShownTexts().value(0) != QStringLiteral("Errore scrittura File")) return 3;
+        if (Prompt::ShownMessages()[0].icon != Prompt::Icon::Exclamation) return 4;
+        if (FlgModified != kTrue) return 5;
+        if (m_Host->title != title) return 6;
+        return 0;
+    });
+    QCOMPARE(result, 0);   // 153: ended by SIGXFSZ; 3 to 6: the checks above in order
     QCOMPARE(ReadAll(Path("keep.txt")), kTwoBowls);
-    QCOMPARE(FlgModified, kTrue);
     // Nothing left behind beside it.
-    QCOMPARE(QDir(m_Dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.txt")});
+    QCOMPARE(QDir(m_Dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.txt")});
+}
+
+void TestDocument::saveKeepsTheFilesPermissionsAndOwner() {
+    WriteAll(Path("shared.txt"), kTwoBowls);
+    const QByteArray name = QFile::encodeName(Path("shared.txt"));
+    const bool root = geteuid() == 0;
+    if (root) QCOMPARE(::chown(name.constData(), testing::kNobody, testing::kNobody), 0);
+    QCOMPARE(::chmod(name.constData(), 0444), 0);
+    Prompt::ScriptFileName(Path("shared.txt"));
+    m_Doc->Open();
+    AddBowls(1);
+    FlgModified = kTrue;
+
+    m_Doc->Save();
+    QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Configurazione Salvata"));
+    QCOMPARE(ReadAll(Path("shared.txt")).count("\r\n"), 19);   // the third bowl is in
+    struct stat saved {};
+    QCOMPARE(::stat(name.constData(), &saved), 0);
+    QCOMPARE(int(saved.st_mode & 07777), 0444);
+    if (!root) QSKIP("only root may give a file to another user: the owner part needs root");
+    QCOMPARE(saved.st_uid, testing::kNobody);
+    QCOMPARE(saved.st_gid, gid_t(testing::kNobody));
 }
 
 void TestDocument::savedScenarioLoadsBackTheSame() {
@@ -512,11 +591,41 @@ void TestDocument::loadFromCommandLineWithAMissingFile() {
     QCOMPARE(m_Host->refreshCommands, 0);   // the error report ends the load
 }
 
-void TestDocument::loadADirectory() {
-    QString path = m_Dir->path();
-    m_Doc->LoadScenario(path);
+void TestDocument::loadWhatIsNotARegularFile_data() {
+    QTest::addColumn<QString>("what");
+    QTest::newRow("a directory") << QStringLiteral("directory");
+    QTest::newRow("a FIFO with no writer") << QStringLiteral("fifo");
+    QTest::newRow("a device that never ends") << QStringLiteral("/dev/zero");
+}
+
+void TestDocument::loadWhatIsNotARegularFile() {
+    // Refused before a byte is read: a FIFO would otherwise block for ever.
+    QFETCH(QString, what);
+    QString path = what.startsWith('/') ? what : m_Dir->path();
+    if (what == QStringLiteral("fifo")) {
+        path = Path("fifo");
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    AddBowls(1);
+    QVERIFY(!m_Doc->LoadScenario(path));
     QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore 75: Path/File access error Vintrop")});
     QCOMPARE(m_Engine->BowlCount(), int16_t(0));
+}
+
+void TestDocument::loadALineWithoutEndReadsOnlyUpToTheLimit() {
+    // 16 MiB of digits and no line end: refused at the first line as a line
+    // that cannot be a number, not read whole as one huge number.
+    const QString path = Path("endless.txt");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        const QByteArray block(1 << 20, '7');
+        for (int k = 0; k < 16; ++k) QCOMPARE(f.write(block), qint64(block.size()));
+    }
+    QString p = path;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("line 1: Errore 13: Type mismatch")));
+    QVERIFY(!m_Doc->LoadScenario(p));
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore lettura Dati")});
 }
 
 void TestDocument::intervalOutsideTheSliderIsKept() {
