@@ -1,5 +1,6 @@
 #include "collisiontablemodel.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "numberformat.h"
@@ -23,22 +24,38 @@ void CollisionTableModel::SetHeaders(const QStringList& headers) {
     emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
 }
 
-void CollisionTableModel::Append(const CollisionRow& row) {
-    const int at = static_cast<int>(m_Rows.size());
-    beginInsertRows({}, at, at);
-    m_Rows.push_back(row);
-    endInsertRows();
+void CollisionTableModel::Queue(const CollisionRow& row) { m_Queued.push_back(row); }
+
+void CollisionTableModel::DropFirst(int count) {
+    if (count <= 0) return;
+    auto n = static_cast<std::size_t>(count);
+    const std::size_t fromShown = std::min(n, m_Rows.size() - m_DropPending);
+    m_DropPending += fromShown;
+    n -= fromShown;
+    m_Queued.erase(m_Queued.begin(), m_Queued.begin() + static_cast<std::ptrdiff_t>(std::min(n, m_Queued.size())));
 }
 
-void CollisionTableModel::RemoveFirst(int count) {
-    count = std::min(count, static_cast<int>(m_Rows.size()));
-    if (count <= 0) return;
-    beginRemoveRows({}, 0, count - 1);
-    m_Rows.erase(m_Rows.begin(), m_Rows.begin() + count);
-    endRemoveRows();
+bool CollisionTableModel::Publish() {
+    const bool changed = m_DropPending > 0 || !m_Queued.empty();
+    if (m_DropPending > 0) {
+        beginRemoveRows({}, 0, static_cast<int>(m_DropPending) - 1);
+        m_Rows.erase(m_Rows.begin(), m_Rows.begin() + static_cast<std::ptrdiff_t>(m_DropPending));
+        m_DropPending = 0;
+        endRemoveRows();
+    }
+    if (!m_Queued.empty()) {
+        const int at = static_cast<int>(m_Rows.size());
+        beginInsertRows({}, at, at + static_cast<int>(m_Queued.size()) - 1);
+        m_Rows.insert(m_Rows.end(), m_Queued.begin(), m_Queued.end());
+        m_Queued.clear();
+        endInsertRows();
+    }
+    return changed;
 }
 
 void CollisionTableModel::Clear() {
+    m_Queued.clear();
+    m_DropPending = 0;
     if (m_Rows.empty()) return;
     beginResetModel();
     m_Rows.clear();

@@ -36,10 +36,19 @@ public:
     void SetHeaders(const QStringList& headers);
     const QStringList& Headers() const { return m_Headers; }
 
-    void Append(const CollisionRow& row);
-    // Removes the first `count` rows (the oldest).
-    void RemoveFirst(int count);
+    // Rows arrive in bursts, thousands a second, faster than anyone can
+    // read them: they wait in a queue and reach the view together at
+    // Publish, so the view (and a screen reader listening to it) hears of
+    // one change per repaint instead of one per row.
+    void Queue(const CollisionRow& row);
+    // Removes the first `count` rows (the oldest), shown or still queued.
+    void DropFirst(int count);
+    // Rows shown and queued together: what the table holds once published.
+    int TotalRows() const { return static_cast<int>(m_Rows.size() - m_DropPending + m_Queued.size()); }
+    // Applies the queued changes to the view; true when anything changed.
+    bool Publish();
     void Clear();
+    // A shown row (0 <= index < rowCount()).
     const CollisionRow& Row(int index) const { return m_Rows[static_cast<std::size_t>(index)]; }
 
     // A cell as the window shows it, in the user's locale; empty when the
@@ -56,7 +65,9 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    std::deque<CollisionRow> m_Rows;
+    std::deque<CollisionRow> m_Rows;     // the rows the view knows of
+    std::deque<CollisionRow> m_Queued;   // to be appended at the next Publish
+    std::size_t m_DropPending = 0;       // rows of m_Rows to drop at the next Publish
     QStringList m_Headers;
 };
 

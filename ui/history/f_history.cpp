@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <limits>
@@ -81,6 +82,12 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     setFont(fonts::SansSerif(8.25));
 
     m_Model = new CollisionTableModel(this);
+    // Rows reach the table at most once per screen refresh (about 60 a
+    // second), however many collisions a second the engine reports.
+    m_PublishTimer = new QTimer(this);
+    m_PublishTimer->setSingleShot(true);
+    m_PublishTimer->setInterval(16);
+    connect(m_PublishTimer, &QTimer::timeout, this, [this] { PublishRows(); });
 
     m_lvwCollision = new QTreeView(this);
     m_lvwCollision->setObjectName(QStringLiteral("lvw_Collision"));
@@ -255,7 +262,7 @@ bool F_HISTORY::FillVelocities(CollisionRow& row, const CBowl& b1, const CBowl& 
 
 void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
-    if (m_Model->rowCount() > kRowLimit) m_Model->RemoveFirst(2);
+    if (m_Model->TotalRows() > kRowLimit) m_Model->DropFirst(2);
 
     CollisionRow row;
     row.t = m_pEnvEng->t;
@@ -264,7 +271,7 @@ void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     row.m1 = b1.M();
     row.m2 = b2.M();
     const bool complete = FillVelocities(row, b1, b2);
-    m_Model->Append(row);
+    QueueRow(row);
     // A sum beyond the float range: the row stays as far as it got and the
     // collision is not counted. The simulation itself goes on.
     if (!complete) return;
@@ -315,11 +322,19 @@ void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
     CollisionRow row;
     row.after = true;
-    const bool complete = FillVelocities(row, b1, b2);
-    m_Model->Append(row);
-    if (!complete) return;
+    FillVelocities(row, b1, b2);
+    QueueRow(row);
+}
+
+void F_HISTORY::QueueRow(const CollisionRow& row) {
+    m_Model->Queue(row);
+    if (!m_PublishTimer->isActive()) m_PublishTimer->start();
+}
+
+void F_HISTORY::PublishRows() const {
+    m_PublishTimer->stop();
     // Scrolling a hidden window is wasted work; showEvent catches up.
-    if (isVisible()) m_lvwCollision->scrollToBottom();
+    if (m_Model->Publish() && isVisible()) m_lvwCollision->scrollToBottom();
 }
 
 // ------------------------------------------------------------- window side
@@ -387,6 +402,7 @@ bool F_HISTORY::eventFilter(QObject* watched, QEvent* event) {
 void F_HISTORY::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Rows logged while hidden: show the latest, as a visible window would.
+    PublishRows();
     if (m_Model->rowCount() > 0) m_lvwCollision->scrollToBottom();
 }
 
@@ -412,6 +428,7 @@ void F_HISTORY::OwnerDestroyed() {
 // ---------------------------------------------------------- copy and export
 
 QString F_HISTORY::RowsAsTabText(QList<int> rows) const {
+    PublishRows();
     if (rows.isEmpty())
         for (int r = 0; r < m_Model->rowCount(); ++r) rows << r;
     std::sort(rows.begin(), rows.end());
@@ -430,6 +447,7 @@ QString F_HISTORY::RowsAsTabText(QList<int> rows) const {
 }
 
 bool F_HISTORY::WriteCsv(const QString& path, QString* error) const {
+    PublishRows();
     QStringList header;
     for (const auto& c : kColumns) header << QString::fromLatin1(c.header);
     QByteArray out = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
@@ -443,6 +461,7 @@ bool F_HISTORY::WriteCsv(const QString& path, QString* error) const {
 }
 
 void F_HISTORY::CopyRows() {
+    PublishRows();   // the selection refers to the rows shown
     QList<int> rows;
     for (const QModelIndex& index : m_lvwCollision->selectionModel()->selectedRows())
         rows << index.row();

@@ -16,6 +16,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QStatusBar;
+class QTimer;
 class QToolButton;
 class QTreeView;
 
@@ -48,7 +49,11 @@ public:
     int32_t TotCollisions() const { return m_TotCollisions; }
     // Lets a test start the counter near its limit.
     void SetTotCollisionsForTest(int32_t value) { m_TotCollisions = value; }
-    const CollisionTableModel& Model() const { return *m_Model; }
+    // The rows, those still waiting for the next refresh included.
+    const CollisionTableModel& Model() const {
+        PublishRows();
+        return *m_Model;
+    }
 
     // The given rows (all rows when empty) with the header row, one line
     // per row, cells separated by tabs, as the window shows them.
@@ -74,6 +79,10 @@ protected:
 
 private:
     void BuildColumns();
+    // A row to the table at the next refresh; PublishRows shows the waiting
+    // rows at once (it changes what is shown, not the log, hence const).
+    void QueueRow(const CollisionRow& row);
+    void PublishRows() const;
     void RefreshStatistic();
     // The velocities and the two momentum sums of a row; false when a sum
     // overflows a float, leaving the row filled up to that column.
@@ -105,6 +114,7 @@ private:
     bool m_Placed = false;          // centred on the screen at the first showing after init
 
     CollisionTableModel* m_Model = nullptr;
+    QTimer* m_PublishTimer = nullptr;
     QTreeView* m_lvwCollision = nullptr;
     QStatusBar* m_sbrStatistic = nullptr;
     QLabel* m_PnlEnCinTot = nullptr;
