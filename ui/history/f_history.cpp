@@ -87,7 +87,7 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     m_PublishTimer = new QTimer(this);
     m_PublishTimer->setSingleShot(true);
     m_PublishTimer->setInterval(16);
-    connect(m_PublishTimer, &QTimer::timeout, this, [this] { PublishRows(); });
+    connect(m_PublishTimer, &QTimer::timeout, this, [this] { ShowPending(); });
 
     m_lvwCollision = new QTreeView(this);
     m_lvwCollision->setObjectName(QStringLiteral("lvw_Collision"));
@@ -197,6 +197,7 @@ void F_HISTORY::Terminate() {
     if (m_pEnvEng) m_pEnvEng->Detach(this);
     m_pEnvEng = nullptr;
     m_Pending.reset();
+    m_PanelsDue.reset();
     m_FlgActive = kFalse;
     if (isVisible()) done(QDialog::Rejected);
     // Closed for good: a later init starts from an empty window.
@@ -314,8 +315,8 @@ void F_HISTORY::FlushStatistic() {
     const PendingStatistic p = *m_Pending;
     m_Pending.reset();
     if (!m_pEnvEng) return;
-    m_PnlEnCinTot->setText(fmt::Fixed(m_pEnvEng->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y)));
-    m_PnlTotCollisioni->setText(fmt::Integer(m_TotCollisions));
+    m_PanelsDue = PanelValues{m_pEnvEng->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y), m_TotCollisions};
+    if (!m_PublishTimer->isActive()) m_PublishTimer->start();
 }
 
 void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
@@ -331,10 +332,15 @@ void F_HISTORY::QueueRow(const CollisionRow& row) {
     if (!m_PublishTimer->isActive()) m_PublishTimer->start();
 }
 
-void F_HISTORY::PublishRows() const {
+void F_HISTORY::ShowPending() {
     m_PublishTimer->stop();
     // Scrolling a hidden window is wasted work; showEvent catches up.
     if (m_Model->Publish() && isVisible()) m_lvwCollision->scrollToBottom();
+    if (m_PanelsDue) {
+        m_PnlEnCinTot->setText(fmt::Fixed(m_PanelsDue->energy));
+        m_PnlTotCollisioni->setText(fmt::Integer(m_PanelsDue->collisions));
+        m_PanelsDue.reset();
+    }
 }
 
 // ------------------------------------------------------------- window side
@@ -351,6 +357,7 @@ void F_HISTORY::BuildColumns() {
 
 void F_HISTORY::RefreshStatistic() {
     m_Pending.reset();
+    m_PanelsDue.reset();
     m_PnlEnCinTot->setText(m_pEnvEng ? fmt::Fixed(m_pEnvEng->EnCinTot()) : QString());
     m_PnlTotCollisioni->setText(fmt::Integer(m_TotCollisions));
 }
@@ -402,7 +409,7 @@ bool F_HISTORY::eventFilter(QObject* watched, QEvent* event) {
 void F_HISTORY::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Rows logged while hidden: show the latest, as a visible window would.
-    PublishRows();
+    ShowPending();
     if (m_Model->rowCount() > 0) m_lvwCollision->scrollToBottom();
 }
 
@@ -427,8 +434,8 @@ void F_HISTORY::OwnerDestroyed() {
 
 // ---------------------------------------------------------- copy and export
 
-QString F_HISTORY::RowsAsTabText(QList<int> rows) const {
-    PublishRows();
+QString F_HISTORY::RowsAsTabText(QList<int> rows) {
+    ShowPending();
     if (rows.isEmpty())
         for (int r = 0; r < m_Model->rowCount(); ++r) rows << r;
     std::sort(rows.begin(), rows.end());
@@ -446,8 +453,8 @@ QString F_HISTORY::RowsAsTabText(QList<int> rows) const {
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-bool F_HISTORY::WriteCsv(const QString& path, QString* error) const {
-    PublishRows();
+bool F_HISTORY::WriteCsv(const QString& path, QString* error) {
+    ShowPending();
     QStringList header;
     for (const auto& c : kColumns) header << QString::fromLatin1(c.header);
     QByteArray out = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
@@ -461,7 +468,7 @@ bool F_HISTORY::WriteCsv(const QString& path, QString* error) const {
 }
 
 void F_HISTORY::CopyRows() {
-    PublishRows();   // the selection refers to the rows shown
+    ShowPending();   // the selection refers to the rows shown
     QList<int> rows;
     for (const QModelIndex& index : m_lvwCollision->selectionModel()->selectedRows())
         rows << index.row();

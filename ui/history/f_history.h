@@ -50,18 +50,21 @@ public:
     // Lets a test start the counter near its limit.
     void SetTotCollisionsForTest(int32_t value) { m_TotCollisions = value; }
     // The rows, those still waiting for the next refresh included.
-    const CollisionTableModel& Model() const {
-        PublishRows();
+    const CollisionTableModel& Model() {
+        ShowPending();
         return *m_Model;
     }
+    // Shows at once what otherwise waits for the next refresh: queued rows
+    // (scrolled into view) and the panels of the latest step.
+    void ShowPending();
 
     // The given rows (all rows when empty) with the header row, one line
     // per row, cells separated by tabs, as the window shows them.
-    QString RowsAsTabText(QList<int> rows) const;
+    QString RowsAsTabText(QList<int> rows);
     // Every row with the header, comma separated, "." as decimal point and
     // no digit grouping, lines ending in CR LF. False with `error` set when
     // the file cannot be written; an existing file is then left untouched.
-    bool WriteCsv(const QString& path, QString* error) const;
+    bool WriteCsv(const QString& path, QString* error);
 
 public slots:
     // Toolbar clicks, dispatched on the button's key.
@@ -79,10 +82,8 @@ protected:
 
 private:
     void BuildColumns();
-    // A row to the table at the next refresh; PublishRows shows the waiting
-    // rows at once (it changes what is shown, not the log, hence const).
+    // A row to the table at the next refresh (ShowPending).
     void QueueRow(const CollisionRow& row);
-    void PublishRows() const;
     void RefreshStatistic();
     // The velocities and the two momentum sums of a row; false when a sum
     // overflows a float, leaving the row filled up to that column.
@@ -111,6 +112,14 @@ private:
         float v1x = 0, v1y = 0, v2x = 0, v2y = 0;
     };
     std::optional<PendingStatistic> m_Pending;
+    // The panels' values as of the latest step, shown at the next refresh:
+    // a label changed a thousand times a second costs a layout (and a
+    // screen reader's event) each time, for text nobody can read that fast.
+    struct PanelValues {
+        double energy = 0;
+        int32_t collisions = 0;
+    };
+    std::optional<PanelValues> m_PanelsDue;
     bool m_Placed = false;          // centred on the screen at the first showing after init
 
     CollisionTableModel* m_Model = nullptr;

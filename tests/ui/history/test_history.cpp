@@ -52,7 +52,11 @@ private:
         for (int c = 0; c < model.columnCount(); ++c) cells << model.data(model.index(row, c)).toString();
         return cells;
     }
-    QString Panel(const char* name) const { return m_Window->findChild<QLabel*>(name)->text(); }
+    // A panel as the next refresh shows it.
+    QString Panel(const char* name) const {
+        m_Window->ShowPending();
+        return m_Window->findChild<QLabel*>(name)->text();
+    }
     int Rows() const { return m_Window->Model().rowCount(); }
 
     // One logged collision of bowls 1 and 2 as the engine would report it.
@@ -394,9 +398,12 @@ private slots:
         auto* table = m_Window->findChild<QTreeView*>("lvw_Collision");
         QSignalSpy inserted(table->model(), &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(table->model(), &QAbstractItemModel::rowsRemoved);
+        auto* counter = m_Window->findChild<QLabel*>("PNL_TOT_COLLISIONI");
         for (int k = 1; k <= 600; ++k) Collide(k);
         QCOMPARE(inserted.count(), 0);
+        QCOMPARE(counter->text(), QString());   // the panels wait for the refresh too
         QTRY_COMPARE(inserted.count(), 1);
+        QCOMPARE(counter->text(), QString("600"));
         QCOMPARE(table->model()->rowCount(), 1002);
         QCOMPARE(removed.count(), 0);   // the oldest rows went before the table saw them
         QCOMPARE(table->model()->index(0, 0).data().toString(), QString("100"));
