@@ -2,12 +2,13 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "guardedapplication.h"
 #include "main/f_main.h"
 #include "main/scenariodocument.h"
 #include "version.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    vintrop::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(vintrop::version::Title);
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(vintrop::version::Major)

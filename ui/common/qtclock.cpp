@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "errortext.h"
 #include "vintroperror.h"
 
 namespace vintrop {
@@ -59,9 +60,11 @@ void QtClock::OnTimeout() {
             ++m_Delivered;
             m_OnTick();
         }
-    } catch (const VintropError& e) {
+    } catch (...) {
+        // Whatever the step threw, be it the program's own error or a failed
+        // allocation, ends the run here and never reaches the event loop.
         m_Timer.stop();
-        emit stepFailed(QString::fromStdString(e.UserText()));
+        emit stepFailed(UserTextOf(std::current_exception()));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "appstate.h"
 #include "drawdevice.h"
 #include "envengine.h"
+#include "errortext.h"
 #include "f_edit_bowl.h"
 #include "numberformat.h"
 #include "numeric.h"
@@ -160,20 +161,29 @@ void F_BOWL_EDITOR::SetupColumns() {
 
 void F_BOWL_EDITOR::RefreshList() {
     m_lvwBowls->clear();
-    const int16_t count = g_pEnvEng ? g_pEnvEng->BowlCount() : 0;
+    // Positions run up to 32767: the counter is wider than the 16-bit
+    // position so that it can step past the last one.
     QList<QTreeWidgetItem*> rows;
-    for (int16_t i = 1; i <= count; ++i) {
-        const CBowl& b = g_pEnvEng->GetBowl(i);
-        auto* row = new QTreeWidgetItem(QStringList{
-            PadLeft(QString::number(i), 3, QStringLiteral(" ")), fmt::General(b.M()),
-            fmt::Fixed(b.Xo()), fmt::Fixed(b.Yo()), fmt::Fixed(b.Vxo()), fmt::Fixed(b.Vyo())});
-        for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c)
-            row->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
-        rows << row;
+    try {
+        const int count = g_pEnvEng ? g_pEnvEng->BowlCount() : 0;
+        rows.reserve(count);
+        for (int i = 1; i <= count; ++i) {
+            const CBowl& b = g_pEnvEng->GetBowl(i);
+            auto* row = new QTreeWidgetItem(QStringList{
+                PadLeft(QString::number(i), 3, QStringLiteral(" ")), fmt::General(b.M()),
+                fmt::Fixed(b.Xo()), fmt::Fixed(b.Yo()), fmt::Fixed(b.Vxo()), fmt::Fixed(b.Vyo())});
+            rows << row;
+            for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c)
+                row->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
+        }
+        m_lvwBowls->addTopLevelItems(rows);
+        rows.clear();   // the list owns them now
+        m_pnlBowlCount->setText(fmt::Integer(count));
+        m_pnlEnCinTot->setText(fmt::Fixed(g_pEnvEng ? g_pEnvEng->EnCinTot() : 0.0));
+    } catch (...) {
+        qDeleteAll(rows);
+        Prompt::Error(this, UserTextOf(std::current_exception()));
     }
-    m_lvwBowls->addTopLevelItems(rows);
-    m_pnlBowlCount->setText(fmt::Integer(count));
-    m_pnlEnCinTot->setText(fmt::Fixed(g_pEnvEng ? g_pEnvEng->EnCinTot() : 0.0));
     UpdateButtons();
     if (m_pDrawDevice) m_pDrawDevice->ManualRefresh();
 }
@@ -199,7 +209,8 @@ void F_BOWL_EDITOR::SelectRow(int row) {
 }
 
 void F_BOWL_EDITOR::bt_Add_Click() {
-    const auto next = static_cast<int16_t>(m_lvwBowls->topLevelItemCount() + 1);
+    // One past the last row; with the list full the engine refuses the bowl.
+    const int next = m_lvwBowls->topLevelItemCount() + 1;
     if (!m_EditDialog.Display(F_EDIT_BOWL::kAdd, next, m_pDrawDevice, this)) return;
     FlgModified = kTrue;
     RefreshList();
@@ -209,7 +220,7 @@ void F_BOWL_EDITOR::bt_Add_Click() {
 void F_BOWL_EDITOR::bt_Update_Click() {
     const int k = SelectedRow();
     if (k == 0) return;
-    if (!m_EditDialog.Display(F_EDIT_BOWL::kProperty, static_cast<int16_t>(k), m_pDrawDevice, this))
+    if (!m_EditDialog.Display(F_EDIT_BOWL::kProperty, k, m_pDrawDevice, this))
         return;
     FlgModified = kTrue;
     RefreshList();
@@ -219,7 +230,7 @@ void F_BOWL_EDITOR::bt_Update_Click() {
 void F_BOWL_EDITOR::bt_Remove_Click() {
     const int k = SelectedRow();
     if (k == 0) return;
-    if (!m_EditDialog.Display(F_EDIT_BOWL::kRemove, static_cast<int16_t>(k), m_pDrawDevice, this))
+    if (!m_EditDialog.Display(F_EDIT_BOWL::kRemove, k, m_pDrawDevice, this))
         return;
     FlgModified = kTrue;
     RefreshList();

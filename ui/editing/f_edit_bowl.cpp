@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgRenderer>
@@ -14,6 +15,8 @@
 #include "appstate.h"
 #include "drawdevice.h"
 #include "envengine.h"
+#include "errortext.h"
+#include "numberformat.h"
 #include "numeric.h"
 #include "prompt.h"
 #include "twips.h"
@@ -84,13 +87,21 @@ QLineEdit* MakeField(QWidget* parent, const char* name, int limit) {
     return field;
 }
 
-// A field's text as a number, read the same way whatever the user's locale
-// (optional sign, digits, decimal point). Throws TypeMismatch otherwise.
-double FieldValue(const QLineEdit* field) { return ParseNumber(field->text().toStdString()); }
-
-// Plain decimal text of a stored 32-bit value: shortest form, at most 7
-// significant digits, "." as decimal point so that it reads back as typed.
-QString PlainText(float v) { return QString::number(static_cast<double>(v), 'g', 7); }
+// A field's text as a number: optional sign, digits, decimal point and
+// exponent, as in a scenario file. A stored value is shown in the user's
+// locale, so its decimal mark, signs and digits are read as well: what the
+// dialog shows reads back as the same value. Throws TypeMismatch otherwise.
+double FieldValue(const QLineEdit* field) {
+    QString text = field->text();
+    const QLocale locale;
+    text.replace(locale.decimalPoint(), QStringLiteral("."));
+    text.replace(locale.negativeSign(), QStringLiteral("-"));
+    text.replace(locale.positiveSign(), QStringLiteral("+"));
+    const QString zero = locale.zeroDigit();
+    if (zero.size() == 1 && zero != QLatin1String("0"))
+        for (char16_t d = 0; d < 10; ++d) text.replace(QChar(zero.at(0).unicode() + d), QChar(u'0' + d));
+    return ParseNumber(text.toStdString());
+}
 
 QColor ColorOf(int32_t packed) {
     return QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
@@ -106,14 +117,14 @@ F_EDIT_BOWL& EditBowlDialog() {
     return dialog;
 }
 
-bool F_EDIT_BOWL::Display(int32_t EditType, int16_t vIndex, IDrawDevice* pDrawDevice, QWidget* owner) {
+bool F_EDIT_BOWL::Display(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, QWidget* owner) {
     if (!Load(EditType, vIndex, pDrawDevice, owner)) return false;
     m_Window->exec();
     delete m_Window;
     return m_Result;
 }
 
-bool F_EDIT_BOWL::Load(int32_t EditType, int16_t vIndex, IDrawDevice* pDrawDevice, QWidget* owner) {
+bool F_EDIT_BOWL::Load(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, QWidget* owner) {
     m_Result = false;
     m_EditType = EditType;
     m_pDrawDevice = pDrawDevice;
@@ -130,7 +141,7 @@ bool F_EDIT_BOWL::Load(int32_t EditType, int16_t vIndex, IDrawDevice* pDrawDevic
         case kRemove:
             if (!g_pEnvEng) err::Raise(err::ObjectNotSet);
             m_pBowl = &g_pEnvEng->GetBowl(vIndex);
-            m_Index = vIndex;
+            m_Index = static_cast<int16_t>(vIndex);   // a position: 1..32767
             ShowBowl(*m_pBowl);
             if (EditType == kProperty) {
                 m_Window->setWindowTitle(QStringLiteral("Bowl nr. ") + number + QStringLiteral(" property"));
@@ -148,9 +159,9 @@ bool F_EDIT_BOWL::Load(int32_t EditType, int16_t vIndex, IDrawDevice* pDrawDevic
             m_PictureKey = QStringLiteral("PC_ADD");
             break;
         }
-    } catch (const VintropError& e) {
+    } catch (...) {
         m_pBowl = nullptr;
-        Prompt::Error(owner, QString::fromStdString(e.UserText()));
+        Prompt::Error(owner, UserTextOf(std::current_exception()));
         delete m_Window;
         return false;
     }
@@ -221,11 +232,13 @@ void F_EDIT_BOWL::BuildWindow(QWidget* owner) {
 }
 
 void F_EDIT_BOWL::ShowBowl(const CBowl& bowl) {
-    SetFieldText(m_txM, PlainText(bowl.M()));
-    SetFieldText(m_txX0, PlainText(bowl.Xo()));
-    SetFieldText(m_txY0, PlainText(bowl.Yo()));
-    SetFieldText(m_txVx0, PlainText(bowl.Vxo()));
-    SetFieldText(m_txVy0, PlainText(bowl.Vyo()));
+    // The values as the bowl editor's list shows a mass, so both windows
+    // show the same text ("1E-07" for a tiny value).
+    SetFieldText(m_txM, fmt::General(bowl.M()));
+    SetFieldText(m_txX0, fmt::General(bowl.Xo()));
+    SetFieldText(m_txY0, fmt::General(bowl.Yo()));
+    SetFieldText(m_txVx0, fmt::General(bowl.Vxo()));
+    SetFieldText(m_txVy0, fmt::General(bowl.Vyo()));
 
     // The bowl's own colour as background; the labels stay readable on it.
     const QColor back = ColorOf(bowl.Color);
@@ -296,8 +309,10 @@ bool F_EDIT_BOWL::Validate() {
         if (valid) {
             // Touching counts as overlapping: RelDist is the whole number
             // just above the true distance of the centres.
-            const int16_t count = engine.BowlCount();
-            for (int16_t i = 1; i <= count; ++i) {
+            // The counter is wider than a position, so that it can step
+            // past the last one, 32767.
+            const int count = engine.BowlCount();
+            for (int i = 1; i <= count; ++i) {
                 if (m_EditType == kProperty && i == m_Index) continue;
                 const CBowl& other = engine.GetBowl(i);
                 const float s = ToSingle(static_cast<double>(scratch.r()) + other.r());
@@ -357,8 +372,10 @@ void F_EDIT_BOWL::bt_OK_Click() {
     if (!m_Window || !Validate()) return;
     try {
         Commit();
-    } catch (const VintropError& e) {
-        Prompt::Error(m_Window, QString::fromStdString(e.UserText()));
+    } catch (...) {
+        // The engine refused the change (a full scenario refuses one more
+        // bowl with Overflow): nothing was committed, the window stays open.
+        Prompt::Error(m_Window, UserTextOf(std::current_exception()));
         return;
     }
     m_Result = true;

@@ -28,15 +28,15 @@ public:
 
     // Opens the window for EditType (add, property, remove) modally over
     // `owner` and returns when it has closed: true only when a change was
-    // committed. vIndex is the new bowl's number in add mode, otherwise the
-    // 1-based position of the bowl. pDrawDevice may be null (no circle, no
-    // redraw).
-    bool Display(int32_t EditType, int16_t vIndex, IDrawDevice* pDrawDevice,
-                 QWidget* owner = nullptr);
+    // committed. vIndex is the new bowl's number in add mode (shown in the
+    // title; one past the last position when the engine is full, which then
+    // refuses the bowl), otherwise the 1-based position of the bowl.
+    // pDrawDevice may be null (no circle, no redraw).
+    bool Display(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, QWidget* owner = nullptr);
 
     // The first half of Display: builds and fills the window without showing
     // it. False (after telling the user) when there is no bowl at vIndex.
-    bool Load(int32_t EditType, int16_t vIndex, IDrawDevice* pDrawDevice, QWidget* owner);
+    bool Load(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, QWidget* owner);
 
     QDialog* Window() const { return m_Window; }   // the window of the current opening
     QString PictureKey() const { return m_PictureKey; }

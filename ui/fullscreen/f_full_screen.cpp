@@ -22,7 +22,9 @@ constexpr float kMouseExitTwips = 100.0f;
 
 F_FULL_SCREEN::F_FULL_SCREEN(QWidget* parent) : QDialog(parent), m_Presented(this) {
     setObjectName(QStringLiteral("F_FULL_SCREEN"));
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // A borderless tool window: like the program's other secondary windows
+    // it has no task-bar button of its own; it belongs to its owner.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setAccessibleName(QStringLiteral("Vintrop"));
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -80,9 +82,10 @@ void F_FULL_SCREEN::RedrawAll() {
     const QSize screenPixels = screen() ? screen()->geometry().size() : size();
     m_DrawBuffer.Resize(screenPixels, devicePixelRatioF(), twips::PerPixel(this));
     SetBoxSize();
-    // Every bowl with its position number, whatever FlgShowNumber says.
-    const int16_t count = m_pEnvEng->BowlCount();
-    for (int16_t i = 1; i <= count; ++i) {
+    // Every bowl with its position number, whatever FlgShowNumber says. The
+    // counter is wider than a position so that it can step past 32767.
+    const int count = m_pEnvEng->BowlCount();
+    for (int i = 1; i <= count; ++i) {
         m_DrawBuffer.DrawBowl(m_pEnvEng->GetBowl(i));
         m_DrawBuffer.PrintText(QString::number(i));
     }

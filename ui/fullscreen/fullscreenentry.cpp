@@ -1,10 +1,14 @@
+#include <QApplication>
+
 #include "f_full_screen.h"
 #include "windows.h"
 
 namespace vintrop {
 
 void DisplayFullScreen(bool FlgScrSv) {
-    F_FULL_SCREEN view;
+    // Owned by the window that gave the command (the main window), so the
+    // view stays with it and has no task-bar button of its own.
+    F_FULL_SCREEN view(QApplication::activeWindow());
     view.Display(FlgScrSv);
 }
 

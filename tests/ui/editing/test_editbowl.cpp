@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -51,6 +52,8 @@ private slots:
     void propertyModeNeverConflictsWithItself();
     void propertyCommitSetsEveryValue();
     void storedValuesAreShownWholeAndRoundedOnOk();
+    void storedValuesAreShownAsTheEditorListsThem_data();
+    void storedValuesAreShownAsTheEditorListsThem();
     void displayReturnsFalseOnCancelAfterARefusal();
     void displayReturnsTrueWhenCommitted();
     void everyOpeningStartsAfresh();
@@ -384,6 +387,42 @@ void TestEditBowl::storedValuesAreShownWholeAndRoundedOnOk() {
     m_Dialog->bt_OK_Click();
     QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Dati non validi")});
     QCOMPARE(b.Yo(), 40000.0f);
+}
+
+void TestEditBowl::storedValuesAreShownAsTheEditorListsThem_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("huge");
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates)
+                             << QStringList{"2", "300.25", "400", "-1E-07", "2.5"} << "1.234568E+07";
+    QTest::newRow("German decimal comma") << QLocale(QLocale::German, QLocale::Germany)
+                                          << QStringList{"2", "300,25", "400", "-1E-07", "2,5"}
+                                          << "1,234568E+07";
+}
+
+void TestEditBowl::storedValuesAreShownAsTheEditorListsThem() {
+    // The bowl editor's list shows a value in the user's locale, very small
+    // and very large ones with an "E" exponent; the dialog shows the same
+    // text, and what it shows reads back.
+    QFETCH(QLocale, locale);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, huge);
+    const auto restore = qScopeGuard([before = QLocale()] { QLocale::setDefault(before); });
+    QLocale::setDefault(locale);
+    m_Engine->AddBowl(2, 300.25f, 400, -1e-07f, 2.5f);
+    m_Engine->AddBowl(1, 12345678.0f, 400, 0, 0);
+    Open(F_EDIT_BOWL::kProperty, 3);
+    QCOMPARE(Field("tx_X0")->text(), huge);
+    Open(F_EDIT_BOWL::kProperty, 2);
+    QCOMPARE(FieldTexts(), shown);
+    m_Dialog->bt_OK_Click();
+
+    QCOMPARE(Prompt::ShownTexts(), QStringList());
+    QVERIFY(m_Dialog->Result());
+    const CBowl& b = m_Engine->GetBowl(2);
+    QCOMPARE(b.Xo(), 300.0f);
+    QCOMPARE(b.Vxo(), 0.0f);
+    QCOMPARE(b.Vyo(), 2.0f);   // halves to even
 }
 
 void TestEditBowl::displayReturnsFalseOnCancelAfterARefusal() {

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 #include <memory>
 
@@ -263,7 +264,7 @@ private slots:
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal) return;
             seen = modal->objectName();
-            wasFullScreen = modal->isFullScreen() && !modal->parentWidget();
+            wasFullScreen = modal->isFullScreen() && modal->isWindow();
             if (running) m_Clock.Tick();
             QTest::keyClick(modal, Qt::Key_Space);
         });
@@ -272,6 +273,32 @@ private slots:
         QVERIFY(wasFullScreen);
         QCOMPARE(m_Engine->IsExecuting(), running);
         m_Clock.Tick();   // no listener left behind
+    }
+
+    void ownedByTheWindowThatOpensItWithoutATaskBarButton() {
+        // A tool window is left off the task bar; being owned (transient
+        // for the owner) keeps it with the main window.
+        QWidget owner;
+        owner.setObjectName(QStringLiteral("owner"));
+        owner.show();
+        owner.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&owner));
+        Qt::WindowFlags flags;
+        QWidget* parent = nullptr;
+        QWindow* transientParent = nullptr;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            flags = modal->windowFlags();
+            parent = modal->parentWidget();
+            transientParent = modal->windowHandle()->transientParent();
+            modal->close();
+        });
+        DisplayFullScreen(false);
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::WindowFlags(Qt::Tool));
+        QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(parent, &owner);
+        QCOMPARE(transientParent, owner.windowHandle());
     }
 };
 

@@ -1,6 +1,7 @@
 // The program's clock keeps the slider's pace: ticks that fell due while the
 // event loop was busy are delivered at the next timeout, a few at most.
 #include <QtTest>
+#include <new>
 
 #include "qtclock.h"
 #include "vintroperror.h"
@@ -91,6 +92,22 @@ private slots:
         QCOMPARE(m_Ticks, 1);
         QCOMPARE(failed.count(), 1);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("Errore 6: Overflow Vintrop"));
+        QVERIFY(!m_Clock->Enabled());
+    }
+
+    void aFailedAllocationInAStepIsReportedLikeTheProgramsErrors() {
+        // Not the program's own error type: it must not leave the timeout
+        // for the event loop either.
+        m_Clock->SetTickHandler([this] {
+            ++m_Ticks;
+            throw std::bad_alloc();
+        });
+        QSignalSpy failed(m_Clock.get(), &QtClock::stepFailed);
+        m_Now = 4;
+        m_Clock->OnTimeout();
+        QCOMPARE(m_Ticks, 1);
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("Errore 7: Out of memory Vintrop"));
         QVERIFY(!m_Clock->Enabled());
     }
 

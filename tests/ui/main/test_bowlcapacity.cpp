@@ -1,0 +1,229 @@
+// A scenario with as many bowls as 16-bit positions can number (32767):
+// it loads, every window opens on it and lists or draws all of it, a step
+// reports the engine's overflow, and the bowl editor adds bowls up to the
+// limit and refuses one more without losing the scenario.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <fstream>
+#include <functional>
+
+#include "fullscreen/f_full_screen.h"
+#include "mainwindowfixture.h"
+#include "vintroperror.h"
+
+using namespace vintrop;
+using vintrop::testing::MainWindowFixture;
+
+namespace {
+constexpr int kLimit = 32767;
+
+// Bowl 1 of mass 1 at (300, 300) moving right; all the others of mass 1
+// stacked at (2000, 2000), far from bowl 1 and from the free places below.
+void AddStack(CEnvEng& engine, int count) {
+    engine.AddBowl(1, 300, 300, 1, 0);
+    for (int i = 2; i <= count; ++i) engine.AddBowl(1, 2000, 2000, 0, 0);
+}
+
+// Runs `action` on the modal window named `name` once it is up, from the
+// event loop, and closes it if the action left it open. If it never comes
+// up, whatever modal window there is gets closed, so no test waits forever.
+void WhenModal(QObject* context, const char* name, std::function<void(QWidget*)> action, int tries = 2000) {
+    QTimer::singleShot(5, context, [context, name, action, tries] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || w->objectName() != QLatin1String(name)) {
+            if (tries > 0)
+                WhenModal(context, name, action, tries - 1);
+            else if (w)
+                w->close();
+            return;
+        }
+        action(w);
+        if (QApplication::activeModalWidget() == w) w->close();
+    });
+}
+
+template <typename T = QWidget>
+T* Child(QWidget* parent, const char* name) {
+    auto* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
+void Fill(QWidget* dialog, const QStringList& values) {
+    const char* names[] = {"tx_M", "tx_X0", "tx_Y0", "tx_Vx0", "tx_Vy0"};
+    for (int i = 0; i < 5; ++i) Child<QLineEdit>(dialog, names[i])->setText(values[i]);
+}
+
+QWidget* VisibleTopLevel(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == QLatin1String(name)) return w;
+    return nullptr;
+}
+
+const QString kOverflow = QString::fromStdString(err::Make(err::Overflow).UserText());
+} // namespace
+
+class TestBowlCapacity : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init() { m_F.Reset(); }
+    void cleanupTestCase() { m_F.Destroy(); }
+
+    void aFullScenarioLoadsAndEveryWindowOpensOnIt();
+    void theEditorAddsTheLastBowlAndRefusesOneMore();
+
+private:
+    MainWindowFixture m_F;
+    QTemporaryDir m_Dir;
+    QString m_Path;
+};
+
+void TestBowlCapacity::initTestCase() {
+    m_F.Build();
+    QVERIFY(m_Dir.isValid());
+    m_Path = m_Dir.filePath(QStringLiteral("full.bow"));
+    // Interval 50, non-central, no history, then the bowls of AddStack.
+    std::ofstream file(m_Path.toStdString(), std::ios::binary);
+    file << "50\r\n0\r\n0\r\n" << kLimit << "\r\n1\r\n300\r\n300\r\n1\r\n0\r\n";
+    for (int i = 2; i <= kLimit; ++i) file << "1\r\n2000\r\n2000\r\n0\r\n0\r\n";
+    QVERIFY(file.good());
+}
+
+void TestBowlCapacity::aFullScenarioLoadsAndEveryWindowOpensOnIt() {
+    QString path = m_Path;
+    m_F.Window().Document().LoadScenario(path);
+    QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
+    QCOMPARE(m_F.Window().windowTitle(), m_Path + QStringLiteral(" - Vintrop"));
+    QVERIFY(Prompt::ShownTexts().isEmpty());
+    const CBowl& first = m_F.Engine().GetBowl(1);
+    QCOMPARE(m_F.ShownAt(first.x - first.r() / 2, first.y), MainWindowFixture::ColorOf(first));
+
+    // The bowl editor lists every bowl; from it the bowl dialog opens on the
+    // last bowl and for one more.
+    int rows = 0;
+    QString lastNumber, countPanel, changeTitle, changeMass, addTitle;
+    WhenModal(this, "F_BOWL_EDITOR", [&](QWidget* editor) {
+        auto* list = Child<QTreeWidget>(editor, "lvw_Bowls");
+        rows = list->topLevelItemCount();
+        lastNumber = list->topLevelItem(rows - 1)->text(0);
+        countPanel = Child<QLabel>(editor, "PNL_BOWL_COUNT")->text();
+        list->setCurrentItem(list->topLevelItem(rows - 1));
+        WhenModal(this, "F_EDIT_BOWL", [&](QWidget* dialog) {
+            changeTitle = dialog->windowTitle();
+            changeMass = Child<QLineEdit>(dialog, "tx_M")->text();
+        });
+        Child<QPushButton>(editor, "bt_Update")->click();
+        WhenModal(this, "F_EDIT_BOWL", [&](QWidget* dialog) { addTitle = dialog->windowTitle(); });
+        Child<QPushButton>(editor, "bt_Add")->click();
+    });
+    m_F.Trigger("MN_VIEW_BOWL_EDITOR");
+    QCOMPARE(rows, kLimit);
+    QCOMPARE(lastNumber, QStringLiteral("32767"));
+    QCOMPARE(countPanel, QStringLiteral("32767"));
+    QCOMPARE(changeTitle, QStringLiteral("Bowl nr. 32767 property"));
+    QCOMPARE(changeMass, QStringLiteral("1"));
+    QCOMPARE(addTitle, QStringLiteral("Insert Bowl nr. 32768"));
+
+    // The options.
+    QString optionsTitle;
+    WhenModal(this, "F_OPTIONS", [&](QWidget* options) { optionsTitle = options->windowTitle(); });
+    m_F.Trigger("MN_OPTIONS");
+    QCOMPARE(optionsTitle, QStringLiteral("Options"));
+
+    // The collision history, once the log is on.
+    Prompt::ScriptAnswer(QMessageBox::Yes);
+    m_F.Trigger("MN_VIEW_HISTORY");
+    QWidget* history = VisibleTopLevel("F_HISTORY");
+    QVERIFY(history);
+    history->close();
+
+    // The full-screen view draws every bowl at once.
+    bool bound = false;
+    QColor firstShown;
+    WhenModal(this, "F_FULL_SCREEN", [&](QWidget* w) {
+        auto* view = static_cast<F_FULL_SCREEN*>(w);
+        bound = view->Bound();
+        const qreal scale = view->Picture().devicePixelRatio() / twips::PerPixel(view);
+        firstShown = view->Picture().pixelColor(qFloor((first.x - first.r() / 2) * scale), qFloor(first.y * scale));
+    });
+    m_F.Trigger("MN_FULL_SCREEN");
+    QVERIFY(bound);
+    QCOMPARE(firstShown, MainWindowFixture::ColorOf(first));
+
+    // The about box and the explanation.
+    bool aboutSeen = false;
+    WhenModal(this, "F_ABOUT", [&](QWidget*) { aboutSeen = true; });
+    m_F.Trigger("MN_ABOUT");
+    QVERIFY(aboutSeen);
+    m_F.Trigger("MN_ACKNOWLEDGEMENTS");
+    QWidget* explanation = VisibleTopLevel("F_EXPLANATION");
+    QVERIFY(explanation);
+    explanation->close();
+
+    // Nothing has complained so far, and the scenario is whole.
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("History non attiva. Attivarla adesso?")});
+    QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
+
+    // A step cannot count past the last position: the engine's overflow.
+    Prompt::ClearLog();
+    m_F.Trigger("MN_COND_STEP");
+    QCOMPARE(Prompt::ShownTexts(), QStringList{kOverflow});
+    QCOMPARE(Prompt::ShownMessages().front().icon, Prompt::Icon::Exclamation);
+    QCOMPARE(m_F.Engine().t, 0);
+    QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
+}
+
+void TestBowlCapacity::theEditorAddsTheLastBowlAndRefusesOneMore() {
+    AddStack(m_F.Engine(), kLimit - 1);
+    m_F.Window().ManualRefresh();
+    int rowsAfterAdd = 0, selectedAfterAdd = 0, rowsAfterRefusal = 0;
+    QString countAfterAdd, refusedTitle;
+    QStringList refusal;
+    bool openAfterRefusal = false;
+    WhenModal(this, "F_BOWL_EDITOR", [&](QWidget* editor) {
+        auto* list = Child<QTreeWidget>(editor, "lvw_Bowls");
+        // Bowl 32767 in a free place: accepted.
+        WhenModal(this, "F_EDIT_BOWL", [&](QWidget* dialog) {
+            Fill(dialog, {"1", "6000", "1000", "0", "0"});
+            Child<QPushButton>(dialog, "bt_OK")->click();
+        });
+        Child<QPushButton>(editor, "bt_Add")->click();
+        rowsAfterAdd = list->topLevelItemCount();
+        selectedAfterAdd = list->indexOfTopLevelItem(list->currentItem()) + 1;
+        countAfterAdd = Child<QLabel>(editor, "PNL_BOWL_COUNT")->text();
+
+        // Bowl 32768, in another free place: the engine refuses it, the
+        // dialog stays open until cancelled.
+        WhenModal(this, "F_EDIT_BOWL", [&](QWidget* dialog) {
+            refusedTitle = dialog->windowTitle();
+            Fill(dialog, {"1", "7000", "3000", "0", "0"});
+            Child<QPushButton>(dialog, "bt_OK")->click();
+            refusal = Prompt::ShownTexts();
+            openAfterRefusal = dialog->isVisible();
+            Child<QPushButton>(dialog, "bt_Cancel")->click();
+        });
+        Child<QPushButton>(editor, "bt_Add")->click();
+        rowsAfterRefusal = list->topLevelItemCount();
+    });
+    m_F.Trigger("MN_VIEW_BOWL_EDITOR");
+
+    QCOMPARE(rowsAfterAdd, kLimit);
+    QCOMPARE(selectedAfterAdd, kLimit);
+    QCOMPARE(countAfterAdd, QStringLiteral("32767"));
+    QCOMPARE(refusedTitle, QStringLiteral("Insert Bowl nr. 32768"));
+    QCOMPARE(refusal, QStringList{kOverflow});
+    QCOMPARE(Prompt::ShownMessages().front().icon, Prompt::Icon::Exclamation);
+    QVERIFY(openAfterRefusal);
+    QCOMPARE(rowsAfterRefusal, kLimit);
+
+    QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
+    QCOMPARE(m_F.Engine().GetBowl(kLimit).Xo(), 6000.0f);
+    QCOMPARE(m_F.Engine().GetBowl(kLimit).Yo(), 1000.0f);
+    QCOMPARE(FlgModified, kTrue);
+}
+
+QTEST_MAIN(TestBowlCapacity)
+#include "test_bowlcapacity.moc"
