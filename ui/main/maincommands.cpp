@@ -7,6 +7,7 @@
 
 #include "appstate.h"
 #include "envengine.h"
+#include "errortext.h"
 #include "f_main.h"
 #include "numeric.h"
 #include "prompt.h"
@@ -61,9 +62,9 @@ template <typename StepFn>
 void F_MAIN::RunSingleStep(StepFn&& step) {
     try {
         step();
-    } catch (const VintropError& e) {
+    } catch (...) {
         DiscardPartialFrame();
-        Prompt::Error(this, QString::fromStdString(e.UserText()));
+        Prompt::Error(this, UserTextOf(std::current_exception()));
     }
 }
 
