@@ -12,14 +12,16 @@
 
 namespace vintrop {
 
-float RadiusOf(float m) {
+double ExactRadiusOf(double m) {
     // The volume rule of a disk of unit density: the constant is 3.14 and it
     // multiplies; 100000 scales the result to twips.
-    const double base = 0.75 * static_cast<double>(m) * 100000.0 * 3.14;
+    const double base = 0.75 * m * 100000.0 * 3.14;
     const double exponent = 1.0 / 3.0;
     if (base < 0) err::Raise(err::InvalidCall);
-    return ToSingle(std::pow(base, exponent));
+    return std::pow(base, exponent);
 }
+
+float RadiusOf(float m) { return ToSingle(ExactRadiusOf(m)); }
 
 void CBowl::SetM(float newMass) {
     m_M = newMass;

@@ -63,8 +63,10 @@ private:
     std::vector<int16_t> m_Contacts; // kept sorted, each position once
 };
 
-// Radius of a bowl of mass m: (0.75 * m * 100000 * 3.14)^(1/3). Throws
-// InvalidCall for a negative mass.
+// Radius of a bowl of mass m: (0.75 * m * 100000 * 3.14)^(1/3), worked out
+// in double. Throws InvalidCall for a negative mass.
+double ExactRadiusOf(double m);
+// The same radius as a bowl stores it, rounded to a float.
 float RadiusOf(float m);
 
 } // namespace vintrop

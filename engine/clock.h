@@ -6,6 +6,9 @@
 
 namespace vintrop {
 
+// The interval, in milliseconds, of a new clock and of a new scenario.
+inline constexpr int32_t kDefaultInterval = 50;
+
 class IClock {
 public:
     virtual ~IClock() = default;
@@ -32,7 +35,7 @@ public:
 
 private:
     bool m_Enabled = false;
-    int32_t m_Interval = 50;
+    int32_t m_Interval = kDefaultInterval;
     std::function<void()> m_OnTick;
 };
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 #include <istream>
+#include <iterator>
 #include <limits>
 #include <ostream>
 #include <string>
@@ -24,6 +26,19 @@ constexpr int kMaxPosition = std::numeric_limits<int16_t>::max();
 float DistanceAsFloat(double d) {
     return d > std::numeric_limits<float>::max() ? std::numeric_limits<float>::infinity()
                                                  : static_cast<float>(d);
+}
+
+// Whether two floats are the same value to the bit (a changed position).
+bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Sorts the few positions a query finds, usually none to three.
+void SortFew(int16_t* first, int16_t* last) {
+    if (last - first > 16) {
+        std::sort(first, last);
+        return;
+    }
+    for (int16_t* i = first + (first != last); i < last; ++i)
+        for (int16_t* j = i; j > first && j[-1] > j[0]; --j) std::swap(j[-1], j[0]);
 }
 
 // A listener may not add or remove bowls while a step delivers events.
@@ -228,19 +243,19 @@ void CEnvEng::StepAll(bool forward) {
 void CEnvEng::StepBowls(bool forward) {
     StepGuard guard(m_Stepping);
     const int n = BowlCount();
+    // A handful of bowls is checked pair by pair faster than it is indexed.
+    const bool indexed = !m_PlainLoop && n >= kIndexFrom;
     // Positions may have been changed since the last step (editing, rewind,
-    // a resized box), so the index starts afresh each step.
-    if (!m_PlainLoop) m_Index.Rebuild(m_Bowls, MaxX, MaxY);
+    // a resized box), so the index catches up with the bowls each step.
+    if (indexed) m_Index.Rebuild(m_Bowls, MaxX, MaxY);
     for (int i = 1; i <= n; ++i) {
         CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
         MoveAndReflect(b, forward);
         const int count = BowlCount();
-        if (m_PlainLoop) {
-            for (int j = 1; j <= count; ++j)
-                if (j != i) CheckPair(static_cast<int16_t>(i), static_cast<int16_t>(j), forward);
-        } else {
+        if (indexed)
             CheckCandidates(static_cast<int16_t>(i), forward);
-        }
+        else
+            CheckFrom(static_cast<int16_t>(i), 1, forward);
         // The 16-bit counter of the inner loop cannot step past 32767.
         if (count == kMaxPosition) err::Raise(err::Overflow);
         RaiseStep(b);
@@ -278,30 +293,52 @@ void CEnvEng::MoveAndReflect(CBowl& b, bool forward) const {
     }
 }
 
+void CEnvEng::CheckFrom(int16_t i, int first, bool forward) {
+    const int count = BowlCount();
+    for (int j = first; j <= count; ++j)
+        if (j != i) CheckPair(i, static_cast<int16_t>(j), forward);
+}
+
 void CEnvEng::CheckCandidates(int16_t i, bool forward) {
     // The same pairs in the same ascending order as the plain loop, minus
     // those that can neither collide (too far apart) nor be released (not in
     // contact): for them the plain loop's check does nothing.
     CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
+    const int count = BowlCount();
     m_Index.Update(i, b);
-    int16_t lastJ = 0;
-    for (bool again = true; again;) {
-        again = false;
-        m_Candidates.clear();
-        m_Index.Query(i, b, m_Candidates);
-        m_Candidates.insert(m_Candidates.end(), b.Contacts().begin(), b.Contacts().end());
-        std::sort(m_Candidates.begin(), m_Candidates.end());
-        m_Candidates.erase(std::unique(m_Candidates.begin(), m_Candidates.end()), m_Candidates.end());
-        for (int16_t j : m_Candidates) {
-            if (j <= lastJ) continue;
-            lastJ = j;
-            if (CheckPair(i, j, forward)) {
-                // B was pushed back: look again from where it is now.
-                m_Index.Update(i, b);
-                again = true;
-                break;
-            }
+    int16_t lastJ = 0;  // every pair up to here is checked
+    for (;;) {
+        // Where a crowd within reach is about as large as what is left to
+        // check, checking every pair left is cheaper than sorting the crowd.
+        const auto limit = static_cast<std::size_t>(count - lastJ) / kCrowdShare;
+        const int found = m_Index.Query(i, b, lastJ, limit, m_Found);
+        if (found < 0) {
+            CheckFrom(i, lastJ + 1, forward);
+            m_Index.Update(i, b);
+            return;
         }
+        const int16_t* next = m_Found.data();
+        const int16_t* last = next + found;
+        SortFew(m_Found.data(), m_Found.data() + found);
+        // Bowls in contact are checked wherever they are.
+        const auto& contacts = b.Contacts();
+        const auto later = std::upper_bound(contacts.begin(), contacts.end(), lastJ);
+        if (later != contacts.end()) {
+            m_Candidates.clear();
+            std::set_union(next, last, later, contacts.end(), std::back_inserter(m_Candidates));
+            next = m_Candidates.data();
+            last = next + m_Candidates.size();
+        }
+        for (;; ++next) {
+            if (next == last) return;
+            const int16_t j = *next;
+            lastJ = j;
+            const float x = b.x, y = b.y;
+            // A push-back moves B unless it is at rest; once it has moved,
+            // the bowls within reach are looked up again from where it is.
+            if (CheckPair(i, j, forward) && !(SameBits(b.x, x) && SameBits(b.y, y))) break;
+        }
+        m_Index.Update(i, b);
     }
 }
 
@@ -399,7 +436,7 @@ void CEnvEng::Reset() {
     sStop();
     sRewind();
     ClearBowls();
-    sInterval(50);
+    sInterval(static_cast<int16_t>(kDefaultInterval));
 }
 
 void CEnvEng::Terminate() {

@@ -84,12 +84,19 @@ public:
 
 private:
     static constexpr int16_t kTrueValue = -1;
+    // The indexed loop indexes a step's bowls from this many on.
+    static constexpr int kIndexFrom = 8;
+    // A query gives up when the crowded cells within reach hold more than
+    // 1/kCrowdShare of the bowls left to check: those are then all checked
+    // in turn, as the plain loop does.
+    static constexpr int kCrowdShare = 4;
 
     IClock& Clock() const;
     IHistoryLog* History();
     void StepAll(bool forward);      // raises StepAborted when a step fails
     void StepBowls(bool forward);
     void MoveAndReflect(CBowl& b, bool forward) const;
+    void CheckFrom(int16_t i, int first, bool forward);   // every pair (i, j), j >= first
     void CheckCandidates(int16_t i, bool forward);
     bool CheckPair(int16_t i, int16_t j, bool forward); // true when B was pushed back
     void ResolveCollision(CBowl& b1, CBowl& b2) const;
@@ -113,7 +120,8 @@ private:
     std::optional<VintropError> m_LastReadError;
     bool m_PlainLoop = false;
     BroadPhase m_Index;
-    std::vector<int16_t> m_Candidates;          // reused by every step
+    std::vector<int16_t> m_Found;               // what the index found; reused
+    std::vector<int16_t> m_Candidates;          // the pairs to check, ascending; reused
 };
 
 } // namespace vintrop
