@@ -5,8 +5,17 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev \
             libgmock-dev libbenchmark-dev
 CMAKE_FLAGS ?=
+# Warnings fail the build for `make test` (and so in CI); the tree builds
+# without any.
+WERROR ?= OFF
+test: WERROR = ON
+# `make fuzz`: how long libFuzzer runs, and where it builds and keeps the
+# inputs it finds (tests/fuzz/corpus is only read).
+FUZZ_SECONDS ?= 300
+FUZZ_BUILD ?= build-fuzz
+FUZZ_FLAGS ?=
 
-.PHONY: run test bench deps configure build install clean
+.PHONY: run test bench fuzz fuzz-deps deps configure build install clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -17,7 +26,7 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B $(BUILD) -DVINTROP_WERROR=$(WERROR) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -33,8 +42,30 @@ bench: deps
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	@for b in $(BUILD)-bench/bench/bench_*; do [ -x "$$b" ] || continue; "$$b" || exit 1; done
 
+fuzz-deps:
+	@missing=$$(command -v clang++ >/dev/null 2>&1 || echo clang; \
+	  for p in cmake; do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+# Fuzzes the scenario reader for FUZZ_SECONDS. New inputs go to
+# $(FUZZ_BUILD)/corpus; crashes to $(FUZZ_BUILD)/crash-*. To keep the few that
+# matter, minimise them (-minimize_crash=1 or -merge=1 into an empty folder)
+# and copy them into tests/fuzz/corpus, which `make test` replays.
+fuzz: fuzz-deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DVINTROP_FUZZ=ON -DVINTROP_GUI=OFF \
+	  -DVINTROP_TESTS=OFF >/dev/null
+	cmake --build $(FUZZ_BUILD) --target fuzz_scenario -j $(JOBS)
+	mkdir -p $(FUZZ_BUILD)/corpus
+	./$(FUZZ_BUILD)/tests/fuzz/fuzz_scenario -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=10 \
+	  -print_final_stats=1 -dict=tests/fuzz/scenario.dict -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_FLAGS) \
+	  $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
 install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-bench $(FUZZ_BUILD)

@@ -32,10 +32,11 @@ int CellIndex(double v, int n) {
 
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Cells across a length, for cells of the given size.
-int CellsAcross(double length, double cell) {
+// Cells across a length, for cells of the given size; counted in double,
+// since a box near the float range holds more cells than an int can count.
+double CellsAcross(double length, double cell) {
     if (!std::isfinite(cell)) return 1;
-    return static_cast<int>(std::floor(length / cell)) + 1;
+    return std::floor(length / cell) + 1;
 }
 } // namespace
 
@@ -72,8 +73,7 @@ void BroadPhase::PlanGrids(double width, double height, const ClassSummary (&cla
         if (s.population == 0) continue;
         if (count > 0) {
             Plan& above = plans[count - 1];
-            const double cells = static_cast<double>(CellsAcross(width, above.reachCell)) *
-                                 CellsAcross(height, above.reachCell);
+            const double cells = CellsAcross(width, above.reachCell) * CellsAcross(height, above.reachCell);
             if (above.members + s.population <= kSparse * cells) {
                 above.members += s.population;
                 gridOf[c] = count - 1;
@@ -95,7 +95,9 @@ void BroadPhase::PlanGrids(double width, double height, const ClassSummary (&cla
         // A large box gets coarser cells rather than more cells than bowls.
         const double most = kCellsPerBowl * static_cast<double>(p.members);
         const double cell = std::max({p.reachCell, std::sqrt(width * height / most), width / most, height / most});
-        const int nx = CellsAcross(width, cell), ny = CellsAcross(height, cell);
+        // Never more cells across than kCellsPerBowl per bowl, so these fit an int.
+        const int nx = static_cast<int>(CellsAcross(width, cell));
+        const int ny = static_cast<int>(CellsAcross(height, cell));
         const std::size_t cells = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
         grid.maxRadius = p.maxRadius;
         if (grid.cell != cell || grid.nx != nx || grid.ny != ny || grid.tallies.size() != cells) {

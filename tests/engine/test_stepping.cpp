@@ -54,6 +54,12 @@ INSTANTIATE_TEST_SUITE_P(
         WallRow{"left_wall_touched_exactly", 1000, 1000, 69.75379180908203f, 500, -8, 0, kR1, 500, 8, 0},
         WallRow{"left_wall_missed", 1000, 1000, 69.75379180908203f, 500, -7.5f, 0, 62.25379180908203f, 500, -7.5f,
                 0},
+        WallRow{"bottom_wall_touched_exactly", 1000, 561.7537841796875f, 500, 490, 0, 10, 500, 500, 0, -10},
+        WallRow{"bottom_wall_missed_by_one_ulp", 1000, std::nextafter(561.7537841796875f, 1e9f), 500, 490, 0, 10,
+                500, 500, 0, 10},
+        WallRow{"top_wall_touched_exactly", 1000, 1000, 500, 69.75379180908203f, 0, -8, 500, kR1, 0, 8},
+        WallRow{"top_wall_missed", 1000, 1000, 500, 69.75379180908203f, 0, -7.5f, 500, 62.25379180908203f, 0,
+                -7.5f},
         WallRow{"overlapping_left_wall_moving_away", 1000, 1000, 30, 500, 5, 0, kR1, 500, -5, 0},
         WallRow{"wider_than_the_box", 100, 1000, 50, 500, 3, 0, kR1, 500, 3, 0},
         WallRow{"box_not_set_yet", 0, 0, 400, 300, 7, -9, kR1, kR1, 7, -9}),
@@ -186,6 +192,18 @@ TEST_F(EngineTest, ClockTickHandsTheStepErrorToItsCaller) {
     eng.sPlay();
     EXPECT_VINTROP_ERROR(clock.Tick(), err::Overflow);
     EXPECT_EQ(eng.t, 0);
+}
+
+TEST_F(EngineTest, CounterReachesBothEndsOfItsRange) {
+    Add(1, 1000, 1000, 1, 0);
+    eng.t = std::numeric_limits<int32_t>::max() - 1;
+    EXPECT_NO_THROW(eng.Advance());
+    EXPECT_EQ(eng.t, std::numeric_limits<int32_t>::max());
+
+    eng.t = std::numeric_limits<int32_t>::min() + 1;
+    EXPECT_NO_THROW(eng.Reverse());
+    EXPECT_EQ(eng.t, std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(rec.Count(testing::Event::Completed), 2);
 }
 
 TEST_F(EngineTest, CounterOverflowIsAnErrorAndRaisesNoCompletion) {
