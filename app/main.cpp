@@ -5,16 +5,14 @@
 #include "guardedapplication.h"
 #include "main/f_main.h"
 #include "main/scenariodocument.h"
+#include "programicon.h"
 #include "version.h"
 
 int main(int argc, char* argv[]) {
     vintrop::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(vintrop::version::Title);
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(vintrop::version::Major)
-                                            .arg(vintrop::version::Minor)
-                                            .arg(vintrop::version::Revision));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/main/resources/vintrop.svg")));
+    QApplication::setApplicationVersion(vintrop::version::Number);
+    QApplication::setWindowIcon(QIcon(vintrop::kProgramIcon));
     QGuiApplication::setDesktopFileName(QStringLiteral("vintrop"));
 
     // The main window shows the splash first, then itself; its closing ends

@@ -19,6 +19,7 @@ const char* DescriptionOf(int number) {
     switch (number) {
     case InvalidCall: return "Invalid procedure call or argument";
     case Overflow: return "Overflow";
+    case OutOfMemory: return "Out of memory";
     case SubscriptRange: return "Subscript out of range";
     case TypeMismatch: return "Type mismatch";
     case FileNotFound: return "File not found";

@@ -34,6 +34,7 @@ namespace err {
 enum : int {
     InvalidCall = 5,       // "Invalid procedure call or argument"
     Overflow = 6,          // "Overflow"
+    OutOfMemory = 7,       // "Out of memory"
     SubscriptRange = 9,    // "Subscript out of range"
     TypeMismatch = 13,     // "Type mismatch"
     FileNotFound = 53,     // "File not found"

@@ -24,6 +24,7 @@
 #include "clock.h"
 #include "csvlistener.h"
 #include "envengine.h"
+#include "initialbox.h"
 #include "outputbuffer.h"
 #include "scenarioinput.h"
 #include "vintroperror.h"
@@ -43,8 +44,8 @@ enum ExitStatus : int {
 const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] SCENARIO";
 
 struct Options {
-    float width = 8085;   // twips, the main window's initial drawing area
-    float height = 4230;
+    float width = kInitialBoxWidth;   // twips
+    float height = kInitialBoxHeight;
     uint64_t steps = 0;   // forward steps
     uint64_t back = 0;    // back steps, after the forward ones
     bool plain = false;   // check every ordered pair instead of the indexed loop

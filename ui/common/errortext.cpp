@@ -7,17 +7,13 @@
 
 namespace vintrop {
 
-namespace {
-constexpr int kOutOfMemory = 7;
-} // namespace
-
 QString UserTextOf(std::exception_ptr error) {
     try {
         if (error) std::rethrow_exception(error);
     } catch (const VintropError& e) {
         return QString::fromStdString(e.UserText());
     } catch (const std::bad_alloc&) {
-        return QString::fromStdString(VintropError(kOutOfMemory, "Out of memory").UserText());
+        return QString::fromStdString(err::Make(err::OutOfMemory).UserText());
     } catch (const std::exception& e) {
         qWarning("unexpected error: %s", e.what());
     } catch (...) {

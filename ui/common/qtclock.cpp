@@ -11,7 +11,7 @@ QtClock::QtClock(QObject* parent) : QObject(parent) {
     m_Elapsed.start();
     m_Now = [this] { return m_Elapsed.elapsed(); };
     m_Timer.setTimerType(Qt::PreciseTimer);
-    m_Timer.setInterval(50);
+    m_Timer.setInterval(kDefaultInterval);
     connect(&m_Timer, &QTimer::timeout, this, &QtClock::OnTimeout);
 }
 

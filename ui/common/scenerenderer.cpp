@@ -2,7 +2,9 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPen>
 #include <QRectF>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -97,9 +99,7 @@ double SceneRenderer::InnerHeightTwips() const { return m_Pixels.height() * m_Tw
 
 QColor SceneRenderer::ColorOf(int32_t color) { return QColor::fromRgb(RgbOf(color)); }
 
-QColor SceneRenderer::TextColorOn(const QColor& fill) {
-    return IsDark(fill.red() + 256 * fill.green() + 65536 * fill.blue()) ? QColor(Qt::white) : QColor(Qt::black);
-}
+QColor SceneRenderer::TextColorOn(int32_t color) { return IsDark(color) ? QColor(Qt::white) : QColor(Qt::black); }
 
 // ---------------------------------------------------------------- recording
 

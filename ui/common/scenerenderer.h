@@ -13,12 +13,10 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
-#include <QPen>
 #include <QPointF>
 #include <QSize>
 #include <QStaticText>
 #include <QString>
-#include <QTransform>
 #include <cstdint>
 #include <vector>
 
@@ -112,8 +110,10 @@ public:
 
     // A bowl's Color (red + 256 * green + 65536 * blue) as a QColor.
     static QColor ColorOf(int32_t color);
-    // Black or white, whichever reads better on `fill`.
-    static QColor TextColorOn(const QColor& fill);
+    // What text takes on a bowl of that Color: white on a dark one (perceived
+    // brightness below 128 of 255), black on a light one. The scene's numbers
+    // and the bowl dialog's labels follow it.
+    static QColor TextColorOn(int32_t color);
 
 private:
     void Record(const SceneFrame::Op& op) { m_Recording.ops.push_back(op); }

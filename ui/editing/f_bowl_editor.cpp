@@ -14,6 +14,7 @@
 #include "f_edit_bowl.h"
 #include "numberformat.h"
 #include "numeric.h"
+#include "panellabel.h"
 #include "prompt.h"
 #include "twips.h"
 #include "utility.h"
@@ -39,15 +40,6 @@ constexpr Column kColumns[] = {
 // stays in view.
 constexpr double kCountPanelTwips = 2540;
 constexpr double kEnergyPanelTwips = 3528;
-
-QLabel* MakePanel(QWidget* parent, const QString& text, const char* name) {
-    auto* panel = new QLabel(text, parent);
-    if (name) panel->setObjectName(QLatin1String(name));
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setMinimumWidth(1);
-    return panel;
-}
 } // namespace
 
 F_BOWL_EDITOR::F_BOWL_EDITOR(QWidget* owner, IDrawDevice* drawDevice, F_EDIT_BOWL& editDialog)
@@ -80,12 +72,12 @@ F_BOWL_EDITOR::F_BOWL_EDITOR(QWidget* owner, IDrawDevice* drawDevice, F_EDIT_BOW
 
     auto* totals = new QWidget(this);
     totals->setObjectName(QStringLiteral("sbr_Totals"));
-    auto* countCaption = MakePanel(totals, QStringLiteral("Bowls Count = "), nullptr);
-    countCaption->setToolTip(countCaption->text());
-    m_pnlBowlCount = MakePanel(totals, QString(), "PNL_BOWL_COUNT");
-    auto* energyCaption = MakePanel(totals, QStringLiteral("1/2 MV^2(o) = "), nullptr);
-    energyCaption->setToolTip(energyCaption->text());
-    m_pnlEnCinTot = MakePanel(totals, QString(), "PNL_EN_CIN_TOT");
+    QLabel* countCaption = MakePanelLabel(totals, QString(), QStringLiteral("Bowls Count = "));
+    m_pnlBowlCount = MakePanelLabel(totals, QStringLiteral("PNL_BOWL_COUNT"));
+    m_pnlBowlCount->setMinimumWidth(1);
+    QLabel* energyCaption = MakePanelLabel(totals, QString(), QStringLiteral("1/2 MV^2(o) = "));
+    m_pnlEnCinTot = MakePanelLabel(totals, QStringLiteral("PNL_EN_CIN_TOT"));
+    m_pnlEnCinTot->setMinimumWidth(1);
     m_pnlEnCinTot->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* totalsLayout = new QHBoxLayout(totals);
     totalsLayout->setContentsMargins(0, 0, 0, 0);

@@ -9,8 +9,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgRenderer>
-#include <cmath>
+#include <algorithm>
 #include <exception>
+#include <new>
 
 #include "appstate.h"
 #include "drawdevice.h"
@@ -18,7 +19,9 @@
 #include "errortext.h"
 #include "numberformat.h"
 #include "numeric.h"
+#include "placement.h"
 #include "prompt.h"
+#include "scenerenderer.h"
 #include "twips.h"
 #include "vintroperror.h"
 
@@ -102,10 +105,6 @@ double FieldValue(const QLineEdit* field) {
         for (char16_t d = 0; d < 10; ++d) text.replace(QChar(zero.at(0).unicode() + d), QChar(u'0' + d));
     return ParseNumber(text.toStdString());
 }
-
-QColor ColorOf(int32_t packed) {
-    return QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
-}
 } // namespace
 
 F_EDIT_BOWL::F_EDIT_BOWL(QObject* parent) : QObject(parent) {}
@@ -170,7 +169,6 @@ bool F_EDIT_BOWL::Load(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, Q
 }
 
 void F_EDIT_BOWL::BuildWindow(QWidget* owner) {
-    delete m_Window;
     auto* window = new EditBowlWindow(owner);
     m_Window = window;
     window->setObjectName(QStringLiteral("F_EDIT_BOWL"));
@@ -240,11 +238,11 @@ void F_EDIT_BOWL::ShowBowl(const CBowl& bowl) {
     SetFieldText(m_txVx0, fmt::General(bowl.Vxo()));
     SetFieldText(m_txVy0, fmt::General(bowl.Vyo()));
 
-    // The bowl's own colour as background; the labels stay readable on it.
-    const QColor back = ColorOf(bowl.Color);
+    // The bowl's own colour as background; the labels take the colour the
+    // scene gives a number on that bowl.
     QPalette palette = m_Window->palette();
-    palette.setColor(QPalette::Window, back);
-    palette.setColor(QPalette::WindowText, back.lightnessF() < 0.5 ? Qt::white : Qt::black);
+    palette.setColor(QPalette::Window, SceneRenderer::ColorOf(bowl.Color));
+    palette.setColor(QPalette::WindowText, SceneRenderer::TextColorOn(bowl.Color));
     m_Window->setPalette(palette);
     m_Window->setAutoFillBackground(true);
 }
@@ -272,7 +270,8 @@ bool F_EDIT_BOWL::Validate() {
         const double xo = FieldValue(m_txX0);
         const double yo = FieldValue(m_txY0);
 
-        if (!(mass > 0)) {
+        const bool positiveMass = HasPositiveMass(mass);
+        if (!positiveMass) {
             Refuse(QStringLiteral("La Massa deve essere > 0!!!"), m_txM);
             valid = false;
         }
@@ -283,48 +282,25 @@ bool F_EDIT_BOWL::Validate() {
         scratch.SetM(ToSingle(mass));
         scratch.x = ToSingle(xo);
         scratch.y = ToSingle(yo);
-        scratch.Vx = ToSingle(FieldValue(m_txVx0));
-        scratch.Vy = ToSingle(FieldValue(m_txVy0));
         if (m_pDrawDevice) m_pDrawDevice->DrawProvisionalCircle(scratch.x, scratch.y, scratch.r());
 
-        // The radius as a whole number, for the wall checks.
-        const int16_t rI = ToInt16(std::pow(mass * 0.75 * 100000.0 * 3.14, 1.0 / 3.0));
-        const CEnvEng& engine = *g_pEnvEng;
-        if (valid && ToSingle(xo + rI) > engine.MaxX) {
-            Refuse(QStringLiteral("Xo troppo grande!"), m_txX0);
-            valid = false;
-        }
-        if (valid && xo - rI < 0) {
-            Refuse(QString::fromUtf8("Xo è troppo piccola!"), m_txX0);
-            valid = false;
-        }
-        if (valid && ToSingle(yo + rI) > engine.MaxY) {
-            Refuse(QStringLiteral("Yo troppo grande!"), m_txY0);
-            valid = false;
-        }
-        if (valid && yo - rI < 0) {
-            Refuse(QStringLiteral("Yo troppo piccola!"), m_txY0);
-            valid = false;
-        }
-        if (valid) {
-            // Touching counts as overlapping: RelDist is the whole number
-            // just above the true distance of the centres.
-            // The counter is wider than a position, so that it can step
-            // past the last one, 32767.
-            const int count = engine.BowlCount();
-            for (int i = 1; i <= count; ++i) {
-                if (m_EditType == kProperty && i == m_Index) continue;
-                const CBowl& other = engine.GetBowl(i);
-                const float s = ToSingle(static_cast<double>(scratch.r()) + other.r());
-                const float d = ToSingle(CEnvEng::RelDist(scratch, other));
-                if (s >= d) {
-                    Refuse(QString::fromUtf8("Posizione Xo, Yo già occupata dalla palla ") +
-                               QString::number(i) + QLatin1Char('!'),
-                           m_txX0);
-                    valid = false;
-                    break;
-                }
+        if (positiveMass) {
+            const PlacementCheck place =
+                CheckPlacement(*g_pEnvEng, mass, xo, yo, m_EditType == kProperty ? m_Index : 0);
+            switch (place.broken) {
+            case PlacementRule::None:
+            case PlacementRule::PositiveMass: break;
+            case PlacementRule::RightWall: Refuse(QStringLiteral("Xo troppo grande!"), m_txX0); break;
+            case PlacementRule::LeftWall: Refuse(QString::fromUtf8("Xo è troppo piccola!"), m_txX0); break;
+            case PlacementRule::BottomWall: Refuse(QStringLiteral("Yo troppo grande!"), m_txY0); break;
+            case PlacementRule::TopWall: Refuse(QStringLiteral("Yo troppo piccola!"), m_txY0); break;
+            case PlacementRule::ClearOfBowls:
+                Refuse(QString::fromUtf8("Posizione Xo, Yo già occupata dalla palla ") +
+                           QString::number(place.other) + QLatin1Char('!'),
+                       m_txX0);
+                break;
             }
+            valid = place.broken == PlacementRule::None;
         }
     } catch (const std::exception&) {
         Prompt::Message(m_Window, QStringLiteral("Dati non validi"), Prompt::Icon::Exclamation);
@@ -335,11 +311,14 @@ bool F_EDIT_BOWL::Validate() {
         return false;
     }
 
-    // The redraw takes the provisional circle away again.
+    // The redraw takes the provisional circle away again. Drawing only asks
+    // for memory: when that runs out the user is told, the circle stays up
+    // and the input counts as judged all the same.
     if (m_pDrawDevice) {
         try {
             m_pDrawDevice->ManualRefresh();
-        } catch (...) {
+        } catch (const std::bad_alloc&) {
+            Prompt::Error(m_Window, UserTextOf(std::current_exception()));
         }
     }
     return valid;

@@ -10,7 +10,6 @@
 #include "envengine.h"
 #include "numeric.h"
 #include "twips.h"
-#include "windows.h"
 
 namespace vintrop {
 

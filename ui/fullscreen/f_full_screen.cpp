@@ -7,10 +7,11 @@
 #include <cmath>
 
 #include "appstate.h"
+#include "characterkey.h"
 #include "envengine.h"
-#include "info/characterkey.h"
 #include "numeric.h"
 #include "twips.h"
+#include "version.h"
 
 namespace vintrop {
 
@@ -20,12 +21,12 @@ namespace {
 constexpr float kMouseExitTwips = 100.0f;
 } // namespace
 
-F_FULL_SCREEN::F_FULL_SCREEN(QWidget* parent) : QDialog(parent), m_Presented(this) {
+F_FULL_SCREEN::F_FULL_SCREEN(QWidget* parent) : QDialog(parent), m_View(this) {
     setObjectName(QStringLiteral("F_FULL_SCREEN"));
     // A borderless tool window: like the program's other secondary windows
     // it has no task-bar button of its own; it belongs to its owner.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    setAccessibleName(QStringLiteral("Vintrop"));
+    setAccessibleName(version::Title);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
@@ -44,7 +45,7 @@ void F_FULL_SCREEN::Display(bool FlgScrSv) {
 void F_FULL_SCREEN::Open(bool FlgScrSv) {
     Unbind();
     m_pEnvEng = g_pEnvEng;
-    if (m_pEnvEng) m_pEnvEng->Attach(this);
+    if (m_pEnvEng) m_pEnvEng->Attach(&m_View);
     m_FlgScrSv = ToBool16(FlgScrSv);
     // The buffer keeps its drawing and the window its picture by design.
     if (m_pEnvEng && !m_pEnvEng->IsExecuting()) RedrawAll();
@@ -61,56 +62,29 @@ void F_FULL_SCREEN::done(int result) {
 }
 
 void F_FULL_SCREEN::Unbind() {
-    if (m_pEnvEng) m_pEnvEng->Detach(this);
+    if (m_pEnvEng) m_pEnvEng->Detach(&m_View);
     m_pEnvEng = nullptr;
 }
 
 void F_FULL_SCREEN::SetBoxSize() {
     if (!m_pEnvEng) return;
-    m_pEnvEng->MaxX = ToSingle(m_DrawBuffer.InnerWidthTwips());
-    m_pEnvEng->MaxY = ToSingle(m_DrawBuffer.InnerHeightTwips());
+    m_pEnvEng->MaxX = ToSingle(m_View.WidthTwips());
+    m_pEnvEng->MaxY = ToSingle(m_View.HeightTwips());
 }
 
 // ------------------------------------------------------------------ drawing
 
-void F_FULL_SCREEN::ShowBuffer() {
-    m_Presented.Present(m_DrawBuffer);
-}
-
 void F_FULL_SCREEN::RedrawAll() {
-    m_DrawBuffer.Clear();
-    const QSize screenPixels = screen() ? screen()->geometry().size() : size();
-    m_DrawBuffer.Resize(screenPixels, devicePixelRatioF(), twips::PerPixel(this));
+    m_View.Resize(screen() ? screen()->geometry().size() : size());
     SetBoxSize();
-    // Every bowl with its position number, whatever FlgShowNumber says. The
-    // counter is wider than a position so that it can step past 32767.
-    const int count = m_pEnvEng->BowlCount();
-    for (int i = 1; i <= count; ++i) {
-        m_DrawBuffer.DrawBowl(m_pEnvEng->GetBowl(i));
-        m_DrawBuffer.PrintText(QString::number(i));
-    }
-    ShowBuffer();
-}
-
-void F_FULL_SCREEN::Step(const CBowl& b) { m_DrawBuffer.DrawBowl(b); }
-
-void F_FULL_SCREEN::BeforeCollision(const CBowl& b1, const CBowl& b2) {
-    m_DrawBuffer.DrawPairMomentum(b1, b2, true);
-}
-
-void F_FULL_SCREEN::AfterCollision(const CBowl& b1, const CBowl& b2) {
-    m_DrawBuffer.DrawPairMomentum(b1, b2, false);
-}
-
-void F_FULL_SCREEN::AdvanceCompleted() {
-    ShowBuffer();
-    m_DrawBuffer.Clear();
+    // Every bowl with its position number, whatever FlgShowNumber says.
+    m_View.Redraw(*m_pEnvEng, true);
 }
 
 void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    const QImage& picture = m_Presented.Picture();
+    const QImage& picture = m_View.Picture();
     if (!picture.isNull()) painter.drawImage(QPointF(0, 0), picture);
 }
 
@@ -118,7 +92,7 @@ void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
 
 void F_FULL_SCREEN::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    m_DrawBuffer.Resize(size(), devicePixelRatioF(), twips::PerPixel(this));
+    m_View.Resize(size());
     SetBoxSize();
 }
 

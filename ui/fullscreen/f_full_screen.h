@@ -7,15 +7,13 @@
 #include <QImage>
 #include <cstdint>
 
-#include "enginelistener.h"
-#include "presentedpicture.h"
-#include "scenerenderer.h"
+#include "sceneview.h"
 
 namespace vintrop {
 
 class CEnvEng;
 
-class F_FULL_SCREEN : public QDialog, public IEngineListener {
+class F_FULL_SCREEN : public QDialog {
     Q_OBJECT
 public:
     explicit F_FULL_SCREEN(QWidget* parent = nullptr);
@@ -37,13 +35,7 @@ public:
     float LastX() const { return m_LastX; }
     float LastY() const { return m_LastY; }
     // The frame on screen now (device pixels).
-    const QImage& Picture() const { return m_Presented.Picture(); }
-
-    // --- IEngineListener ---
-    void Step(const CBowl& b) override;
-    void BeforeCollision(const CBowl& b1, const CBowl& b2) override;
-    void AfterCollision(const CBowl& b1, const CBowl& b2) override;
-    void AdvanceCompleted() override;
+    const QImage& Picture() const { return m_View.Picture(); }
 
 public slots:
     void done(int result) override;
@@ -56,7 +48,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    void ShowBuffer();
     void RedrawAll();
     void SetBoxSize();
     void Unbind();
@@ -64,8 +55,7 @@ private:
     CEnvEng* m_pEnvEng = nullptr;   // set by Open, cleared when the window closes
     int16_t m_FlgScrSv = 0;         // kept; nothing depends on it
     float m_LastX = 0, m_LastY = 0; // last recorded mouse position, twips
-    SceneRenderer m_DrawBuffer;     // pc_DrawBuffer
-    PresentedPicture m_Presented;   // the last finished frame, repainted when uncovered
+    SceneView m_View;               // the engine's steps, drawn on this window
 };
 
 } // namespace vintrop

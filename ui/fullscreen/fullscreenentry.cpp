@@ -1,7 +1,8 @@
+// The entry point through which the main window opens the full-screen view.
 #include <QApplication>
 
 #include "f_full_screen.h"
-#include "windows.h"
+#include "windowentries.h"
 
 namespace vintrop {
 

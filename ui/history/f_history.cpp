@@ -17,25 +17,22 @@
 #include <algorithm>
 #include <limits>
 
-#include "bowl.h"
+#include "classicfonts.h"
 #include "collisiontablemodel.h"
-#include "editing/utility.h"
 #include "envengine.h"
 #include "filewriter.h"
-#include "info/classicfonts.h"
 #include "numberformat.h"
 #include "numeric.h"
+#include "panellabel.h"
 #include "prompt.h"
+#include "twips.h"
+#include "utility.h"
 #include "vintroperror.h"
-#include "windows.h"
+#include "windowentries.h"
 
 namespace vintrop {
 
 namespace {
-// Window geometry is designed in twips at 15 twips per pixel.
-constexpr double kTwipsPerPixel = 15.0;
-int Px(double tw) { return qRound(tw / kTwipsPerPixel); }
-
 // The log keeps at most this many rows before a new pair comes in; the
 // oldest before/after pair then makes room, so the table tops out at 1002.
 constexpr int kRowLimit = 1000;
@@ -59,16 +56,6 @@ const QString kBtAbout = QStringLiteral("BT_ABOUT");
 float MomentumSum(float m1, float v1, float m2, float v2) {
     return ToSingle(static_cast<double>(m1) * v1 + static_cast<double>(m2) * v2);
 }
-
-QLabel* MakePanel(QWidget* parent, const QString& name, int widthTwips, const QString& text,
-                  bool withTip) {
-    auto* panel = new QLabel(text, parent);
-    panel->setObjectName(name);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setFixedWidth(Px(widthTwips));
-    if (withTip) panel->setToolTip(text);
-    return panel;
-}
 } // namespace
 
 F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
@@ -77,7 +64,7 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     // Fixed single border with a close box only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Px(9030), Px(5340));
+    setFixedSize(twips::ToPixels(9030), twips::ToPixels(5340));
     setSizeGripEnabled(false);
     setFont(fonts::SansSerif(8.25));
 
@@ -91,7 +78,7 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
 
     m_lvwCollision = new QTreeView(this);
     m_lvwCollision->setObjectName(QStringLiteral("lvw_Collision"));
-    m_lvwCollision->setGeometry(0, 0, Px(9015), Px(4905));
+    m_lvwCollision->setGeometry(0, 0, twips::ToPixels(9015), twips::ToPixels(4905));
     m_lvwCollision->setFont(fonts::Serif(8.25));
     m_lvwCollision->setModel(m_Model);
     m_lvwCollision->setRootIsDecorated(false);
@@ -110,21 +97,23 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     m_sbrStatistic = new QStatusBar(this);
     m_sbrStatistic->setObjectName(QStringLiteral("sbr_Statistic"));
     m_sbrStatistic->setSizeGripEnabled(false);
-    m_sbrStatistic->setGeometry(0, Px(4935), Px(9030), Px(405));
-    const QString enCaption = QStringLiteral("(1/2 MV^2)t = ");
-    const QString totCaption = QStringLiteral("Tot. Collisions = ");
-    m_sbrStatistic->addWidget(MakePanel(m_sbrStatistic, QStringLiteral("lbl_EnCinCaption"), 1200, enCaption, true));
-    m_PnlEnCinTot = MakePanel(m_sbrStatistic, QStringLiteral("PNL_EN_CIN_TOT"), 1800, QString(), false);
-    m_sbrStatistic->addWidget(m_PnlEnCinTot);
-    m_sbrStatistic->addWidget(MakePanel(m_sbrStatistic, QStringLiteral("lbl_TotCollisionsCaption"), 1300, totCaption, true));
-    m_PnlTotCollisioni = MakePanel(m_sbrStatistic, QStringLiteral("PNL_TOT_COLLISIONI"), 1300, QString(), false);
-    m_sbrStatistic->addWidget(m_PnlTotCollisioni);
+    m_sbrStatistic->setGeometry(0, twips::ToPixels(4935), twips::ToPixels(9030), twips::ToPixels(405));
+    const auto panel = [this](const char* name, int widthTwips, const QString& text = QString()) {
+        QLabel* label = MakePanelLabel(m_sbrStatistic, QLatin1String(name), text);
+        label->setFixedWidth(twips::ToPixels(widthTwips));
+        m_sbrStatistic->addWidget(label);
+        return label;
+    };
+    panel("lbl_EnCinCaption", 1200, QStringLiteral("(1/2 MV^2)t = "));
+    m_PnlEnCinTot = panel("PNL_EN_CIN_TOT", 1800);
+    panel("lbl_TotCollisionsCaption", 1300, QStringLiteral("Tot. Collisions = "));
+    m_PnlTotCollisioni = panel("PNL_TOT_COLLISIONI", 1300);
 
     // Three text buttons over the right end of the status bar row; the
     // captions keep their trailing blanks, which widen the buttons' text.
     m_tlbBottom = new QWidget(this);
     m_tlbBottom->setObjectName(QStringLiteral("tlb_Bottom"));
-    m_tlbBottom->setGeometry(Px(5700), Px(4950), Px(3330), Px(390));
+    m_tlbBottom->setGeometry(twips::ToPixels(5700), twips::ToPixels(4950), twips::ToPixels(3330), twips::ToPixels(390));
     auto* row = new QHBoxLayout(m_tlbBottom);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -142,7 +131,7 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
         button->setText(b.caption);
         button->setAccessibleName(b.caption.trimmed());
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setFixedSize(Px(1110), Px(330));
+        button->setFixedSize(twips::ToPixels(1110), twips::ToPixels(330));
         row->addWidget(button);
         const QString key = b.key;
         connect(button, &QToolButton::clicked, this, [this, key] { tlb_Bottom_ButtonClick(key); });
@@ -350,9 +339,9 @@ void F_HISTORY::BuildColumns() {
     for (const auto& c : kColumns) headers << QString::fromLatin1(c.header);
     m_Model->SetHeaders(headers);
     QHeaderView* header = m_lvwCollision->header();
-    header->setMinimumSectionSize(Px(300));   // the style's own minimum is wider than B1 and B2
+    header->setMinimumSectionSize(twips::ToPixels(300));   // the style's own minimum is wider than B1 and B2
     for (int i = 0; i < CollisionTableModel::kColumnCount; ++i)
-        header->resizeSection(i, Px(kColumns[i].widthTwips));
+        header->resizeSection(i, twips::ToPixels(kColumns[i].widthTwips));
 }
 
 void F_HISTORY::RefreshStatistic() {

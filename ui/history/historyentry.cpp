@@ -1,5 +1,6 @@
+// The entry point through which the main window makes the history window.
 #include "f_history.h"
-#include "windows.h"
+#include "windowentries.h"
 
 namespace vintrop {
 

@@ -9,18 +9,18 @@
 #include <QTreeWidget>
 
 #include "classicfonts.h"
-#include "editing/utility.h"
+#include "headerband.h"
 #include "pictures.h"
+#include "programicon.h"
 #include "prompt.h"
 #include "sysinfo.h"
+#include "twips.h"
+#include "utility.h"
 #include "version.h"
 
 namespace vintrop {
 
 namespace {
-constexpr double kTwipsPerPixel = 15.0;
-int Px(double tw) { return qRound(tw / kTwipsPerPixel); }
-QRect TwipsRect(double x, double y, double w, double h) { return QRect(Px(x), Px(y), Px(w), Px(h)); }
 
 struct Upgrade {
     const char* version;
@@ -59,49 +59,38 @@ F_ABOUT::F_ABOUT(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("F_ABOUT"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Px(5430), Px(5085));
+    setFixedSize(twips::ToPixels(5430), twips::ToPixels(5085));
     setFont(fonts::SansSerif(8.25));
 
     // Decorative band along the top with the picture and the maker's name.
-    auto* label3 = new QLabel(this);
-    label3->setObjectName(QStringLiteral("Label3"));
-    label3->setGeometry(TwipsRect(0, 0, 7305, 1200));
-    label3->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #0b1a30, stop:1 #1d4f8a);"));
-    auto* image1 = new QLabel(this);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setGeometry(TwipsRect(1230, 0, 1350, 1200));
-    image1->setPixmap(pictures::Render(pictures::kCollision, image1->size(), devicePixelRatioF()));
-    auto* label2 = new QLabel(version::CompanyShort, this);
-    label2->setObjectName(QStringLiteral("Label2"));
-    label2->setFont(fonts::SansSerif(24, false, true));
-    label2->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    label2->setGeometry(TwipsRect(2730, 600, 1935, 555));
-    label2->setMinimumWidth(label2->sizeHint().width());
+    const HeaderBand header =
+        MakeHeaderBand(this, QRect(0, 0, 7305, 1200), QRect(1230, 0, 1350, 1200), QRect(2730, 600, 1935, 555));
 
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(TwipsRect(150, 1440, 510, 510));
-    picIcon->setPixmap(pictures::Render(pictures::ProgramIconPath(), picIcon->size(), devicePixelRatioF()));
+    picIcon->setGeometry(twips::ToPixelRect(150, 1440, 510, 510));
+    picIcon->setPixmap(pictures::Render(kProgramIcon, picIcon->size(), devicePixelRatioF()));
 
-    auto* lblTitle = TextLabel(this, QStringLiteral("lblTitle"), TwipsRect(1170, 1380, 3885, 480), Qt::AlignHCenter);
+    auto* lblTitle =
+        TextLabel(this, QStringLiteral("lblTitle"), twips::ToPixelRect(1170, 1380, 3885, 480), Qt::AlignHCenter);
     lblTitle->setFont(fonts::Serif(20.25, true, true));
     auto* lblDescription =
-        TextLabel(this, QStringLiteral("lblDescription"), TwipsRect(1170, 1890, 3885, 225), Qt::AlignHCenter);
+        TextLabel(this, QStringLiteral("lblDescription"), twips::ToPixelRect(1170, 1890, 3885, 225), Qt::AlignHCenter);
     auto* lblVersion =
-        TextLabel(this, QStringLiteral("lblVersion"), TwipsRect(1170, 2130, 3885, 225), Qt::AlignHCenter);
-    auto* lblDate = TextLabel(this, QStringLiteral("lblDate"), TwipsRect(1170, 2460, 3885, 225), Qt::AlignRight);
+        TextLabel(this, QStringLiteral("lblVersion"), twips::ToPixelRect(1170, 2130, 3885, 225), Qt::AlignHCenter);
+    auto* lblDate =
+        TextLabel(this, QStringLiteral("lblDate"), twips::ToPixelRect(1170, 2460, 3885, 225), Qt::AlignRight);
     lblDate->setText(version::Holder);
     // A holder line longer than its box grows to the left instead of being cut.
     if (lblDate->sizeHint().width() > lblDate->width()) {
         QRect box = lblDate->geometry();
-        box.setLeft(std::max(Px(90), box.right() + 1 - lblDate->sizeHint().width()));
+        box.setLeft(std::max(twips::ToPixels(90), box.right() + 1 - lblDate->sizeHint().width()));
         lblDate->setGeometry(box);
     }
 
     m_lvwUpgrades = new QTreeWidget(this);
     m_lvwUpgrades->setObjectName(QStringLiteral("lvw_Upgrades"));
-    m_lvwUpgrades->setGeometry(TwipsRect(90, 2820, 5235, 1155));
+    m_lvwUpgrades->setGeometry(twips::ToPixelRect(90, 2820, 5235, 1155));
     m_lvwUpgrades->setRootIsDecorated(false);
     m_lvwUpgrades->setUniformRowHeights(true);
     m_lvwUpgrades->setAllColumnsShowFocus(true);
@@ -111,20 +100,19 @@ F_ABOUT::F_ABOUT(QWidget* parent) : QDialog(parent) {
     m_lvwUpgrades->setAccessibleName(QStringLiteral("Version history"));
 
     m_cmdSysInfo = Button(this, QStringLiteral("cmdSysInfo"), QStringLiteral("&System Info..."),
-                          TwipsRect(240, 4500, 1245, 345));
-    m_cmdOK = Button(this, QStringLiteral("cmdOK"), QStringLiteral("OK"), TwipsRect(3840, 4500, 1260, 345));
+                          twips::ToPixelRect(240, 4500, 1245, 345));
+    m_cmdOK = Button(this, QStringLiteral("cmdOK"), QStringLiteral("OK"), twips::ToPixelRect(3840, 4500, 1260, 345));
     m_cmdOK->setDefault(true);   // Enter; Esc rejects the dialog, which closes it too
     connect(m_cmdOK, &QPushButton::clicked, this, &F_ABOUT::cmdOK_Click);
     connect(m_cmdSysInfo, &QPushButton::clicked, this, &F_ABOUT::cmdSysInfo_Click);
     m_cmdSysInfo->installEventFilter(this);   // its access key also takes the focus
 
-    for (QWidget* w : {static_cast<QWidget*>(image1), static_cast<QWidget*>(label2), static_cast<QWidget*>(label3)})
-        w->installEventFilter(this);
+    for (QLabel* w : {header.picture, header.name, header.band}) w->installEventFilter(this);
 
     // Loading, in order.
     CenterForm(this);
     setWindowTitle(QStringLiteral("About ") + version::Title);
-    lblVersion->setText(QStringLiteral("Version %1.%2.%3").arg(version::Major).arg(version::Minor).arg(version::Revision));
+    lblVersion->setText(QStringLiteral("Version ") + version::Number);
     lblTitle->setText(version::Title);
     lblDescription->setText(version::Description);
     FillUpgrades();
@@ -183,9 +171,9 @@ void F_ABOUT::paintEvent(QPaintEvent* event) {
     // The etched separator above the buttons: grey, then white one pixel lower.
     QPainter painter(this);
     painter.setPen(QColor(128, 128, 128));
-    painter.drawLine(Px(90), Px(4185), Px(5325), Px(4185));
+    painter.drawLine(twips::ToPixels(90), twips::ToPixels(4185), twips::ToPixels(5325), twips::ToPixels(4185));
     painter.setPen(Qt::white);
-    painter.drawLine(Px(105), Px(4200), Px(5325), Px(4200));
+    painter.drawLine(twips::ToPixels(105), twips::ToPixels(4200), twips::ToPixels(5325), twips::ToPixels(4200));
 }
 
 bool F_ABOUT::eventFilter(QObject* watched, QEvent* event) {

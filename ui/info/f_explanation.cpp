@@ -5,14 +5,11 @@
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 
-#include "editing/utility.h"
+#include "twips.h"
+#include "utility.h"
+#include "version.h"
 
 namespace vintrop {
-
-namespace {
-constexpr double kTwipsPerPixel = 15.0;
-int Px(double tw) { return qRound(tw / kTwipsPerPixel); }
-} // namespace
 
 QString F_EXPLANATION::ExplanationText() {
     QFile file(QStringLiteral(":/info/resources/vintrop.txt"));
@@ -22,9 +19,9 @@ QString F_EXPLANATION::ExplanationText() {
 
 F_EXPLANATION::F_EXPLANATION(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("F_EXPLANATION"));
-    setWindowTitle(QStringLiteral("Vintrop Help"));
+    setWindowTitle(version::Title + QStringLiteral(" Help"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(Px(10740), Px(7665));
+    resize(twips::ToPixels(10740), twips::ToPixels(7665));
 
     m_Text1 = new QPlainTextEdit(this);
     m_Text1->setObjectName(QStringLiteral("Text1"));
@@ -32,7 +29,7 @@ F_EXPLANATION::F_EXPLANATION(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_Text1->setAccessibleName(QStringLiteral("Vintrop Help"));
+    m_Text1->setAccessibleName(windowTitle());
     // The ASCII drawings need a fixed-pitch font.
     QFont font(QStringLiteral("Courier"));
     font.setStyleHint(QFont::TypeWriter);

@@ -8,24 +8,23 @@
 
 #include "characterkey.h"
 #include "classicfonts.h"
-#include "editing/utility.h"
+#include "headerband.h"
 #include "pictures.h"
+#include "programicon.h"
+#include "twips.h"
+#include "utility.h"
 #include "version.h"
 
 namespace vintrop {
 
 namespace {
-constexpr double kTwipsPerPixel = 15.0;
-int Px(double tw) { return qRound(tw / kTwipsPerPixel); }
-QRect TwipsRect(double x, double y, double w, double h) { return QRect(Px(x), Px(y), Px(w), Px(h)); }
-
 // A label sized to its text at (x, y).
 QLabel* TextLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
                   double xTwips, double yTwips) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setFont(font);   // a QLabel paints no background of its own
-    label->move(Px(xTwips), Px(yTwips));
+    label->move(twips::ToPixels(xTwips), twips::ToPixels(yTwips));
     label->adjustSize();
     return label;
 }
@@ -37,55 +36,38 @@ F_SPLASH::F_SPLASH(QWidget* parent) : QDialog(parent) {
     // No title bar, no control box; a tool window gets no taskbar button.
     // (A Qt::SplashScreen window would not end a modal exec when closed.)
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    setFixedSize(Px(7290), Px(4560));
+    setFixedSize(twips::ToPixels(7290), twips::ToPixels(4560));
     setAccessibleName(version::Title);
     setFont(fonts::SansSerif(8.25));
 
     auto* frame1 = new QFrame(this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    frame1->setGeometry(TwipsRect(-30, -120, 7350, 4680));
+    frame1->setGeometry(twips::ToPixelRect(-30, -120, 7350, 4680));
 
-    // Decorative band along the top, with a lighter panel behind the name.
-    auto* label3 = new QLabel(frame1);
-    label3->setObjectName(QStringLiteral("Label3"));
-    label3->setGeometry(TwipsRect(30, 60, 7305, 1320));
-    label3->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #0b1a30, stop:1 #1d4f8a);"));
+    // Decorative band along the top, with a lighter panel behind the name
+    // that lies over the band but under the picture and the name.
+    const HeaderBand header = MakeHeaderBand(frame1, QRect(30, 60, 7305, 1320), QRect(1860, 120, 1350, 1260),
+                                             QRect(3120, 780, 1935, 555));
+    header.name->adjustSize();
     auto* label1 = new QLabel(frame1);
     label1->setObjectName(QStringLiteral("Label1"));
-    label1->setGeometry(TwipsRect(2310, 120, 3435, 1260));
+    label1->setGeometry(twips::ToPixelRect(2310, 120, 3435, 1260));
     label1->setStyleSheet(QStringLiteral(
         "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 rgba(255,255,255,0),"
         " stop:0.5 rgba(255,255,255,40), stop:1 rgba(255,255,255,0));"));
-
-    auto* image1 = new QLabel(frame1);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setGeometry(TwipsRect(1860, 120, 1350, 1260));
-    image1->setPixmap(pictures::Render(pictures::kCollision, image1->size(), devicePixelRatioF()));
-
-    auto* label2 = new QLabel(version::CompanyShort, frame1);
-    label2->setObjectName(QStringLiteral("Label2"));
-    label2->setFont(fonts::SansSerif(24, false, true));
-    label2->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    label2->setGeometry(TwipsRect(3120, 780, 1935, 555));
-    label2->setMinimumWidth(label2->sizeHint().width());
-    label2->adjustSize();
+    label1->stackUnder(header.picture);
 
     auto* imgLogo = new QLabel(frame1);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo->setGeometry(TwipsRect(360, 1755, 1935, 2595));
+    imgLogo->setGeometry(twips::ToPixelRect(360, 1755, 1935, 2595));
     // The icon is square: it is centred in its box rather than distorted.
-    imgLogo->setPixmap(pictures::Render(pictures::ProgramIconPath(), imgLogo->size(), devicePixelRatioF(),
+    imgLogo->setPixmap(pictures::Render(kProgramIcon, imgLogo->size(), devicePixelRatioF(),
                                         Qt::KeepAspectRatio));
 
     TextLabel(frame1, QStringLiteral("lblProductName"), version::Title, fonts::Arial(32.25, true), 2520, 1740);
     TextLabel(frame1, QStringLiteral("lblDes"), version::Description, fonts::Arial(12, true), 2550, 2520);
-    auto* lblVersion = TextLabel(frame1, QStringLiteral("lblVersion"),
-                                 QStringLiteral("Version %1.%2.%3")
-                                     .arg(version::Major)
-                                     .arg(version::Minor)
-                                     .arg(version::Revision),
+    auto* lblVersion = TextLabel(frame1, QStringLiteral("lblVersion"), QStringLiteral("Version ") + version::Number,
                                  fonts::Arial(12, true), 4440, 3240);
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -95,7 +77,7 @@ F_SPLASH::F_SPLASH(QWidget* parent) : QDialog(parent) {
     lblCopyright->setObjectName(QStringLiteral("lblCopyright"));
     lblCopyright->setFont(fonts::Arial(8.25, false));
     lblCopyright->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QRect copyright = TwipsRect(4350, 3600, 2415, 255);
+    QRect copyright = twips::ToPixelRect(4350, 3600, 2415, 255);
     const int needed = lblCopyright->sizeHint().width();
     if (needed > copyright.width()) copyright.setLeft(copyright.right() + 1 - needed);
     lblCopyright->setGeometry(copyright);

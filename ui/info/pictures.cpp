@@ -1,18 +1,9 @@
 #include "pictures.h"
 
-#include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
 
 namespace vintrop::pictures {
-
-QString ProgramIconPath() {
-    static const QString path = [] {
-        const QString shared = QStringLiteral(":/main/resources/vintrop.svg");
-        return QFile::exists(shared) ? shared : QStringLiteral(":/info/resources/vintrop_icon.svg");
-    }();
-    return path;
-}
 
 QPixmap Render(const QString& resource, QSize size, qreal devicePixelRatio, Qt::AspectRatioMode mode) {
     if (size.isEmpty()) return {};

@@ -6,8 +6,6 @@
 
 namespace vintrop::pictures {
 
-// The program icon: the main window's own when it is built in, else ours.
-QString ProgramIconPath();
 // The 256 x 256 picture of two bowls colliding.
 inline const QString kCollision = QStringLiteral(":/info/resources/collision.svg");
 

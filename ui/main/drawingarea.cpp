@@ -3,12 +3,12 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "scenerenderer.h"
+#include "initialbox.h"
 #include "twips.h"
 
 namespace vintrop {
 
-DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent), m_Presented(this) {
+DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent), m_View(this) {
     // Every pixel is painted from the picture or black: no background erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
     QPalette pal = palette();
@@ -18,8 +18,8 @@ DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent), m_Presented(this) {
 }
 
 QSize DrawingArea::sizeHint() const {
-    // The designed drawing area: 8085 x 4230 twips.
-    return {twips::ToPixels(8085, this), twips::ToPixels(4230, this)};
+    // The designed drawing area: the initial box.
+    return {twips::ToPixels(kInitialBoxWidth, this), twips::ToPixels(kInitialBoxHeight, this)};
 }
 
 void DrawingArea::paintEvent(QPaintEvent* event) {

@@ -5,24 +5,20 @@
 #include <QImage>
 #include <QWidget>
 
-#include "presentedpicture.h"
+#include "sceneview.h"
 
 namespace vintrop {
-
-class SceneRenderer;
 
 class DrawingArea : public QWidget {
     Q_OBJECT
 public:
     explicit DrawingArea(QWidget* parent = nullptr);
 
-    // Takes the renderer's finished frame as the new picture and repaints.
-    void Present(SceneRenderer& renderer) { m_Presented.Present(renderer); }
-    // The picture for painting over it in place (the provisional circle);
-    // call update() afterwards.
-    QImage& Picture() { return m_Presented.Picture(); }
-    const QImage& Picture() const { return m_Presented.Picture(); }
-    int FramesRasterised() const { return m_Presented.FramesRasterised(); }
+    // The scene's view on this area: what the engine's steps draw here.
+    SceneView& View() { return m_View; }
+    // The picture on screen (device pixels).
+    const QImage& Picture() const { return m_View.Picture(); }
+    int FramesRasterised() const { return m_View.FramesRasterised(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return {0, 0}; }
@@ -35,7 +31,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    PresentedPicture m_Presented;
+    SceneView m_View;
 };
 
 } // namespace vintrop

@@ -15,12 +15,14 @@
 #include "appstate.h"
 #include "drawingarea.h"
 #include "envengine.h"
+#include "initialbox.h"
 #include "numberformat.h"
 #include "numeric.h"
+#include "programicon.h"
 #include "prompt.h"
 #include "twips.h"
 #include "version.h"
-#include "windows.h"
+#include "windowentries.h"
 
 namespace vintrop {
 
@@ -31,7 +33,7 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
 
     setObjectName(QStringLiteral("F_MAIN"));
     setWindowTitle(version::Title);
-    setWindowIcon(QIcon(QStringLiteral(":/main/resources/vintrop.svg")));
+    setWindowIcon(QIcon(kProgramIcon));
     m_DrawArea = new DrawingArea(this);
     m_DrawArea->setObjectName(QStringLiteral("pc_Picture"));
     setCentralWidget(m_DrawArea);
@@ -42,7 +44,7 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
 
     // 2. The step timer: 50 ms, stopped. The engine starts and stops it.
     tmr_Step.setObjectName(QStringLiteral("tmr_Step"));
-    tmr_Step.SetInterval(50);
+    tmr_Step.SetInterval(kDefaultInterval);
     tmr_Step.SetEnabled(false);
     connect(&tmr_Step, &QtClock::stepFailed, this, &F_MAIN::OnStepFailed);
 
@@ -52,9 +54,11 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     sldr_Interval->setPageStep(10);
     connect(sldr_Interval, &QSlider::valueChanged, this, &F_MAIN::OnIntervalChanged);
 
-    // 4. The one engine, owned here and known to every window as g_pEnvEng.
+    // 4. The one engine, owned here and known to every window as g_pEnvEng;
+    // the drawing area shows its steps.
     m_Engine = std::make_unique<CEnvEng>();
     g_pEnvEng = m_Engine.get();
+    m_DrawArea->View().SetOnPresented([this] { OnFramePresented(); });
     Attach();
 
     // 5. The timer becomes the engine's clock.
@@ -67,8 +71,11 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
         if (m_DrawArea->size() != m_AreaPixels) Form_Resize();
     });
 
-    // 6. Visible at the designed client size: 8085 x 5295 twips below the menu bar.
-    resize(twips::ToPixels(8085, this), twips::ToPixels(5295, this) + menuBar()->sizeHint().height());
+    // 6. Visible at the designed client size below the menu bar: the initial
+    // box above the toolbar and the status bar, 8085 x 5295 twips in all.
+    resize(twips::ToPixels(kInitialBoxWidth, this),
+           twips::ToPixels(kInitialBoxHeight + kToolBarHeightTwips + kStatusBarHeightTwips, this) +
+               menuBar()->sizeHint().height());
     show();
     Form_Resize();
     // On another screen the pixel ratio and the twips per pixel may differ.
@@ -86,13 +93,12 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
 
     // 9. The drawing area keeps its picture between frames by design.
 
-    // 10. The scenario named on the command line, or a new one.
+    // 10. The scenario named on the command line, or a new one; then the
+    // commands' enabled states.
     if (!commandLinePath.isEmpty())
         m_Document.LoadScenario(commandLinePath);
     else
         m_Document.New();
-
-    // 11.
     RefreshCommands();
 }
 
@@ -108,12 +114,12 @@ F_MAIN::~F_MAIN() {
 void F_MAIN::Attach() {
     if (m_pEnvEng || !m_Engine) return;
     m_pEnvEng = m_Engine.get();
-    m_pEnvEng->Attach(this);
+    m_pEnvEng->Attach(&m_DrawArea->View());
 }
 
 void F_MAIN::Detach() {
     if (!m_pEnvEng) return;
-    m_pEnvEng->Detach(this);
+    m_pEnvEng->Detach(&m_DrawArea->View());
     m_pEnvEng = nullptr;
 }
 
@@ -132,11 +138,12 @@ void F_MAIN::Form_Resize() {
     const int room = height() - MenuBarHeight() - toolBar - statusBar()->height();
     if (room >= 0) m_AreaPixels.setHeight(room);
     m_AreaPixels.setWidth(std::max(0, width()));
-    m_Renderer.Resize(m_AreaPixels, devicePixelRatioF(), twips::PerPixel(this));
+    SceneView& view = m_DrawArea->View();
+    view.Resize(m_AreaPixels);
 
     // The box is the drawing area, in twips.
-    m_Engine->MaxX = ToSingle(m_Renderer.InnerWidthTwips());
-    m_Engine->MaxY = ToSingle(m_Renderer.InnerHeightTwips());
+    m_Engine->MaxX = ToSingle(view.WidthTwips());
+    m_Engine->MaxY = ToSingle(view.HeightTwips());
     m_PnlMaxX->setText(fmt::Fixed(m_Engine->MaxX));
     m_PnlMaxY->setText(fmt::Fixed(m_Engine->MaxY));
 
@@ -183,31 +190,16 @@ const QImage& F_MAIN::Picture() const { return m_DrawArea->Picture(); }
 
 // ------------------------------------------------------------------ drawing
 
-void F_MAIN::Step(const CBowl& b) { m_Renderer.DrawBowl(b); }
-
-void F_MAIN::BeforeCollision(const CBowl& b1, const CBowl& b2) { m_Renderer.DrawPairMomentum(b1, b2, true); }
-
-void F_MAIN::AfterCollision(const CBowl& b1, const CBowl& b2) { m_Renderer.DrawPairMomentum(b1, b2, false); }
-
-void F_MAIN::AdvanceCompleted() {
-    m_DrawArea->Present(m_Renderer);
-    m_Renderer.Clear();
+void F_MAIN::OnFramePresented() {
     m_PnlTip->setText(QStringLiteral("t=") + fmt::Integer(m_Engine->t));
     emit framePresented();
 }
 
 void F_MAIN::ManualRefresh() {
-    if (!m_pEnvEng) return;
-    m_Renderer.Clear();
-    const int n = m_pEnvEng->BowlCount();
-    for (int i = 1; i <= n; ++i) Step(m_pEnvEng->GetBowl(i));
-    AdvanceCompleted();
+    if (m_pEnvEng) m_DrawArea->View().Redraw(*m_pEnvEng);
 }
 
-void F_MAIN::DrawProvisionalCircle(float x, float y, float r) {
-    m_Renderer.DrawProvisionalCircle(m_DrawArea->Picture(), x, y, r);
-    m_DrawArea->update();
-}
+void F_MAIN::DrawProvisionalCircle(float x, float y, float r) { m_DrawArea->View().DrawProvisionalCircle(x, y, r); }
 
 void F_MAIN::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);

@@ -1,20 +1,19 @@
 #pragma once
 // The program's main window. It owns the one engine and the engine's clock,
 // carries the menus, the conductor toolbar with the interval slider and the
-// status bar, draws the scene from the engine's events, runs the transport
-// commands and keeps the enabled state of every command in step with the
-// engine. The document commands live in ScenarioDocument.
+// status bar, shows the scene in its drawing area (whose view follows the
+// engine's events), runs the transport commands and keeps the enabled state
+// of every command in step with the engine. The document commands live in
+// ScenarioDocument.
 #include <QMainWindow>
 #include <QSize>
 #include <memory>
 
 #include "documenthost.h"
 #include "drawdevice.h"
-#include "enginelistener.h"
 #include "historylog.h"
 #include "qtclock.h"
 #include "scenariodocument.h"
-#include "scenerenderer.h"
 
 class QAction;
 class QLabel;
@@ -28,7 +27,6 @@ class CEnvEng;
 class DrawingArea;
 
 class F_MAIN : public QMainWindow,
-               public IEngineListener,
                public IOwnerWindow,
                public IDrawDevice,
                public IDocumentHost {
@@ -48,19 +46,13 @@ public:
     void SetSliderFromEngine() override;
     void SetTitle(const QString& title) override;
 
-    // --- IEngineListener: drawing into pc_DrawBuffer ---
-    void BeforeCollision(const CBowl& b1, const CBowl& b2) override;
-    void AfterCollision(const CBowl& b1, const CBowl& b2) override;
-    void Step(const CBowl& b) override;
-    void AdvanceCompleted() override;
-
     // The resize handler: the drawing area fills the client area above the
     // toolbar and the status bar; the engine's box and the size panels follow.
     void Form_Resize();
 
+    // Whether the drawing area's view receives the engine's events.
     bool IsAttached() const { return m_pEnvEng != nullptr; }
     const QImage& Picture() const;             // the frame on screen, device pixels
-    QSize DrawingAreaPixels() const { return m_AreaPixels; }
     ScenarioDocument& Document() { return m_Document; }
     QtClock& StepClock() { return tmr_Step; }
 
@@ -75,7 +67,11 @@ protected:
     QMenu* createPopupMenu() override { return nullptr; }
 
 private:
-    // Built in toolbarbuilder.cpp.
+    // The docked bars' designed heights.
+    static constexpr double kToolBarHeightTwips = 660;
+    static constexpr double kStatusBarHeightTwips = 405;
+
+    // Built in menusandbars.cpp.
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();
@@ -87,6 +83,7 @@ private:
     void Attach();
     void Detach();
     int MenuBarHeight() const;
+    void OnFramePresented();
 
     // Commands, in maincommands.cpp.
     void OnToolBarToggled(bool checked);
@@ -111,9 +108,8 @@ private:
 
     QtClock tmr_Step;                   // the engine's clock; declared before the engine
     std::unique_ptr<CEnvEng> m_Engine;  // the one engine, also g_pEnvEng
-    CEnvEng* m_pEnvEng = nullptr;       // set while this window receives the events
+    CEnvEng* m_pEnvEng = nullptr;       // set while the drawing area receives the events
     bool m_Terminated = false;          // the close went ahead
-    SceneRenderer m_Renderer;           // pc_DrawBuffer
     ScenarioDocument m_Document;
     QSize m_AreaPixels;                 // the drawing area, logical pixels
 

@@ -2,16 +2,15 @@
 // STEP), the interval slider, the toolbar switch, and the commands that open
 // the other windows. Each ends by re-applying the enabled states where the
 // program's rules say so.
-#include <QSlider>
 #include <QToolBar>
 
-#include "appstate.h"
+#include "drawingarea.h"
 #include "envengine.h"
 #include "errortext.h"
 #include "f_main.h"
 #include "numeric.h"
 #include "prompt.h"
-#include "windows.h"
+#include "windowentries.h"
 
 namespace vintrop {
 
@@ -71,7 +70,7 @@ void F_MAIN::RunSingleStep(StepFn&& step) {
 void F_MAIN::DiscardPartialFrame() {
     // A step that failed half-way has drawn only some bowls: drop that and
     // show where the bowls are now.
-    m_Renderer.Clear();
+    m_DrawArea->View().DropRecording();
     ManualRefresh();
 }
 
@@ -126,14 +125,16 @@ void F_MAIN::OnHistory() {
 void F_MAIN::OnFullScreen() {
     // The full-screen view listens to the engine meanwhile; this window
     // neither draws nor touches the box until it returns.
-    Detach();
-    struct Reattach {
-        F_MAIN* window;
-        ~Reattach() { window->Attach(); }
-    } reattach{this};
-    DisplayFullScreen(false);
+    {
+        Detach();
+        // Attached again however the view ends, also when it failed to open.
+        struct Reattach {
+            F_MAIN* window;
+            ~Reattach() { window->Attach(); }
+        } reattach{this};
+        DisplayFullScreen(false);
+    }
     // Back to this window's box; no refresh of the command states follows.
-    Attach();
     Form_Resize();
 }
 

@@ -1,7 +1,6 @@
 #include "scenariodocument.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <exception>
 #include <sstream>

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <new>
 
 #include "appstate.h"
 #include "drawdevice.h"
@@ -32,6 +33,13 @@ private:
     QStringList& m_Log;
 };
 
+// A main window whose redraw runs out of memory.
+class StarvedDrawDevice : public IDrawDevice {
+public:
+    void ManualRefresh() override { throw std::bad_alloc(); }
+    void DrawProvisionalCircle(float, float, float) override {}
+};
+
 const char* const kFields[] = {"tx_M", "tx_X0", "tx_Y0", "tx_Vx0", "tx_Vy0"};
 } // namespace
 
@@ -43,6 +51,8 @@ private slots:
 
     void addModeOpensEmpty();
     void propertyModeShowsTheBowl();
+    void labelsReadOnTheBowlsColour_data();
+    void labelsReadOnTheBowlsColour();
     void removeModeShowsTheBowlDisabled();
     void removeCommitsWithoutChecks();
     void validation_data();
@@ -58,6 +68,7 @@ private slots:
     void displayReturnsTrueWhenCommitted();
     void everyOpeningStartsAfresh();
     void noDrawDeviceMeansNoCircle();
+    void aRedrawOutOfMemoryIsReportedAndTheBowlStillAdded();
 
 private:
     QLineEdit* Field(const char* name) const {
@@ -149,6 +160,31 @@ void TestEditBowl::propertyModeShowsTheBowl() {
     const QColor expected(b.Color & 0xFF, (b.Color >> 8) & 0xFF, (b.Color >> 16) & 0xFF);
     QCOMPARE(m_Dialog->Window()->palette().color(QPalette::Window), expected);
     QCOMPARE(FocusName(), QStringLiteral("tx_M"));
+}
+
+// The labels are white on a dark bowl and black on a light one, by the
+// bowl's perceived brightness (299 red + 587 green + 114 blue, in
+// thousandths), as the scene draws a bowl's number.
+void TestEditBowl::labelsReadOnTheBowlsColour_data() {
+    QTest::addColumn<int>("color");   // red + 256 green + 65536 blue
+    QTest::addColumn<QColor>("text");
+    const QColor white(Qt::white), black(Qt::black);
+    QTest::newRow("pure blue is dark") << 0xFF0000 << white;
+    QTest::newRow("pure red is dark") << 0x0000FF << white;
+    QTest::newRow("pure green is light") << 0x00FF00 << black;
+    QTest::newRow("yellow is light") << 0x00FFFF << black;
+    QTest::newRow("grey 127 is dark") << 0x7F7F7F << white;
+    QTest::newRow("grey 128 is light") << 0x808080 << black;
+}
+
+void TestEditBowl::labelsReadOnTheBowlsColour() {
+    QFETCH(int, color);
+    QFETCH(QColor, text);
+    m_Engine->GetBowl(1).Color = color;
+    Open(F_EDIT_BOWL::kProperty, 1);
+    const QPalette palette = m_Dialog->Window()->palette();
+    QCOMPARE(palette.color(QPalette::Window), QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    QCOMPARE(palette.color(QPalette::WindowText), text);
 }
 
 void TestEditBowl::removeModeShowsTheBowlDisabled() {
@@ -482,6 +518,18 @@ void TestEditBowl::noDrawDeviceMeansNoCircle() {
     // And a missing bowl is reported instead of opening.
     QVERIFY(!m_Dialog->Load(F_EDIT_BOWL::kProperty, 7, nullptr, nullptr));
     QCOMPARE(Prompt::ShownTexts().last(), QStringLiteral("Errore 9: Subscript out of range Vintrop"));
+}
+
+void TestEditBowl::aRedrawOutOfMemoryIsReportedAndTheBowlStillAdded() {
+    // The redraw that takes the circle away fails after the input was
+    // judged: the user hears of it, and the bowl is added all the same.
+    StarvedDrawDevice starved;
+    QVERIFY(m_Dialog->Load(F_EDIT_BOWL::kAdd, 2, &starved, nullptr));
+    Fill({"1", "200", "200", "0", "0"});
+    m_Dialog->bt_OK_Click();
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore 7: Out of memory Vintrop")});
+    QVERIFY(m_Dialog->Result());
+    QCOMPARE(m_Engine->BowlCount(), int16_t(2));
 }
 
 QTEST_MAIN(TestEditBowl)

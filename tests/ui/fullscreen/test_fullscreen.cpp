@@ -17,7 +17,7 @@
 #include "prompt.h"
 #include "scenerenderer.h"
 #include "twips.h"
-#include "windows.h"
+#include "windowentries.h"
 
 using namespace vintrop;
 

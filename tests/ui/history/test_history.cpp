@@ -27,7 +27,7 @@
 #include "numberformat.h"
 #include "prompt.h"
 #include "vintroperror.h"
-#include "windows.h"
+#include "windowentries.h"
 
 using namespace vintrop;
 

@@ -9,7 +9,7 @@
 
 #include "info/f_explanation.h"
 #include "prompt.h"
-#include "windows.h"
+#include "windowentries.h"
 
 using namespace vintrop;
 

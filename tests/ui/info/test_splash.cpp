@@ -8,7 +8,7 @@
 
 #include "info/f_splash.h"
 #include "prompt.h"
-#include "windows.h"
+#include "windowentries.h"
 
 using namespace vintrop;
 

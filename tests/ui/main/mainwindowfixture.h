@@ -58,7 +58,14 @@ public:
         return found;
     }
     QAction* Action(const char* name) { return Find<QAction>(name); }
-    void Trigger(const char* name) { Action(name)->trigger(); }
+    // Runs a command as its menu item or button would. A disabled action
+    // does nothing when triggered, so a test asking for one fails here
+    // rather than passing without the command having run.
+    void Trigger(const char* name) {
+        QAction* action = Action(name);
+        QVERIFY2(action->isEnabled(), qPrintable(QStringLiteral("%1 is disabled").arg(QLatin1String(name))));
+        action->trigger();
+    }
     QString Panel(const char* name) { return Find<QLabel>(name)->text(); }
     QSlider* Slider() { return Find<QSlider>("sldr_Interval"); }
 

@@ -1,14 +1,16 @@
 // Every teaching scenario in examples/ loads in the program without a
-// message, and fits the main window's initial box: each bowl inside the
-// walls and clear of every other bowl, as the bowl dialog would demand.
+// message, and fits the main window's initial box: each bowl keeps the rules
+// the bowl dialog keeps, inside the walls and clear of every other bowl.
 #include <QDir>
 #include <QWidget>
 #include <QtTest>
 
 #include "appstate.h"
 #include "envengine.h"
+#include "initialbox.h"
 #include "main/documenthost.h"
 #include "main/scenariodocument.h"
+#include "placement.h"
 #include "prompt.h"
 
 using namespace vintrop;
@@ -45,8 +47,8 @@ private slots:
         CEnvEng engine;
         ManualClock clock;
         engine.init(clock);
-        engine.MaxX = 8085;   // the main window's initial drawing area
-        engine.MaxY = 4230;
+        engine.MaxX = kInitialBoxWidth;
+        engine.MaxY = kInitialBoxHeight;
         g_pEnvEng = &engine;
         Host host;
         ScenarioDocument document(host);
@@ -58,11 +60,12 @@ private slots:
         QVERIFY(engine.BowlCount() >= 2);
         for (int i = 1; i <= engine.BowlCount(); ++i) {
             const CBowl& b = engine.GetBowl(i);
-            QVERIFY2(b.x - b.r() >= 0 && b.x + b.r() <= engine.MaxX && b.y - b.r() >= 0 && b.y + b.r() <= engine.MaxY,
-                     qPrintable(QStringLiteral("bowl %1 crosses a wall").arg(i)));
-            for (int j = i + 1; j <= engine.BowlCount(); ++j)
-                QVERIFY2(CEnvEng::RelDist(b, engine.GetBowl(j)) > b.r() + engine.GetBowl(j).r(),
-                         qPrintable(QStringLiteral("bowls %1 and %2 overlap").arg(i).arg(j)));
+            const PlacementCheck place = CheckPlacement(engine, b.M(), b.x, b.y, i);
+            QVERIFY2(place.broken == PlacementRule::None,
+                     qPrintable(QStringLiteral("bowl %1 breaks rule %2 (other bowl %3)")
+                                    .arg(i)
+                                    .arg(static_cast<int>(place.broken))
+                                    .arg(place.other)));
         }
         g_pEnvEng = nullptr;
     }

@@ -1,5 +1,5 @@
-// The main window's shell: layout in twips, menus and toolbar, the
-// enabled-state table, the resize rules and closing.
+// The main window's shell: layout in twips, the commands' shortcuts and the
+// toolbar, the enabled-state table, the resize rules and closing.
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -31,7 +31,7 @@ private slots:
     void cleanupTestCase() { m_F.Destroy(); }
 
     void startsWithTheDesignedClientArea();
-    void menusInOrder();
+    void shortcutsRunTheirCommands();
     void toolbarButtonsInOrder();
     void everyToolbarEntryFitsTheDesignedWindow();
     void enabledStates_data();
@@ -75,33 +75,67 @@ void TestMainWindow::startsWithTheDesignedClientArea() {
     QVERIFY(w.IsAttached());
 }
 
-void TestMainWindow::menusInOrder() {
-    // Each item as "object name caption shortcut", separators as "-".
-    const auto describe = [this](const char* menu) {
-        QStringList items;
-        for (QAction* a : m_F.Find<QMenu>(menu)->actions())
-            items << (a->isSeparator() ? QStringLiteral("-")
-                                       : QStringList({a->objectName(), a->text(), a->shortcut().toString()})
-                                             .join(' ')
-                                             .trimmed());
-        return m_F.Find<QMenu>(menu)->title() + ": " + items.join(" | ");
+void TestMainWindow::shortcutsRunTheirCommands() {
+    F_MAIN& w = m_F.Window();
+    const auto activate = [&w] {
+        w.activateWindow();
+        return QTest::qWaitForWindowActive(&w);
     };
-    QCOMPARE(describe("MN_FILE"), QStringLiteral("&File: MN_FILE_NEW &New Ctrl+N | MN_FILE_OPEN &Open Ctrl+O | "
-                                                 "MN_FILE_SAVE &Save Ctrl+S | MN_FILE_SAVE_AS Save &As | - | "
-                                                 "MN_EXIT Exit"));
-    QCOMPARE(describe("MN_VIEW"), QStringLiteral("&View: MN_VIEW_CONDUCTOR_TOOLBAR &ToolBar F2 | "
-                                                 "MN_VIEW_BOWL_EDITOR &Bowl Editor F4 | MN_VIEW_HISTORY &History | "
-                                                 "- | MN_FULL_SCREEN &Full Screen F11 | - | MN_OPTIONS &Options..."));
-    QCOMPARE(describe("MN_CONDUCTOR"), QStringLiteral("&Conductor: MN_COND_REW &REW Ctrl+R | MN_COND_BACK &BACK Ctrl+Z | "
-                                                      "MN_COND_PLAY &PLAY F5 | MN_COND_PAUSE P&AUSE F9 | "
-                                                      "MN_COND_STOP &STOP Ctrl+Q | MN_COND_STEP S&TEP F8"));
-    QCOMPARE(describe("MN_HELP"),
-             QStringLiteral("&Help: MN_ACKNOWLEDGEMENTS Ac&knowledgements F1 | MN_ABOUT &About..."));
-    // Only the toolbar item carries a check mark, on at start.
-    for (const char* menu : {"MN_FILE", "MN_VIEW", "MN_CONDUCTOR", "MN_HELP"})
-        for (QAction* a : m_F.Find<QMenu>(menu)->actions())
-            QCOMPARE(a->isCheckable(), a->objectName() == QLatin1String("MN_VIEW_CONDUCTOR_TOOLBAR"));
-    QVERIFY(m_F.Action("MN_VIEW_CONDUCTOR_TOOLBAR")->isChecked());
+    QVERIFY(activate());
+    m_F.AddBowl(10, 1000, 1000, 5, 0);
+    m_F.Engine().sInterval(30000);   // no tick while the test looks
+    CEnvEng& engine = m_F.Engine();
+
+    QTest::keyClick(&w, Qt::Key_F8);   // STEP
+    QCOMPARE(engine.t, 1);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);   // BACK
+    QCOMPARE(engine.t, 0);
+    QTest::keyClick(&w, Qt::Key_F8);
+    QTest::keyClick(&w, Qt::Key_F8);
+    QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);   // REW
+    QCOMPARE(engine.t, 0);
+    QTest::keyClick(&w, Qt::Key_F5);   // PLAY
+    QVERIFY(engine.IsExecuting());
+    QTest::keyClick(&w, Qt::Key_F9);   // PAUSE
+    QVERIFY(!engine.IsExecuting());
+    QTest::keyClick(&w, Qt::Key_F8);
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);   // STOP
+    QCOMPARE(engine.t, 0);
+
+    QTest::keyClick(&w, Qt::Key_F2);   // the toolbar, off and on
+    QVERIFY(m_F.Find<QToolBar>("tlb_Main")->isHidden());
+    QTest::keyClick(&w, Qt::Key_F2);
+    QVERIFY(!m_F.Find<QToolBar>("tlb_Main")->isHidden());
+
+    {
+        vintrop::testing::ModalCloser closer;
+        QTest::keyClick(&w, Qt::Key_F4);
+        QCOMPARE(closer.Seen(), QStringLiteral("vintrop::F_BOWL_EDITOR"));
+    }
+    QVERIFY(activate());
+    {
+        vintrop::testing::ModalCloser closer;
+        QTest::keyClick(&w, Qt::Key_F11);
+        QCOMPARE(closer.Seen(), QStringLiteral("vintrop::F_FULL_SCREEN"));
+    }
+    QVERIFY(activate());
+    QTest::keyClick(&w, Qt::Key_F1);   // Acknowledgements: the explanation
+    QWidget* explanation = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("F_EXPLANATION") && top->isVisible()) explanation = top;
+    QVERIFY(explanation);
+    explanation->close();
+    QVERIFY(activate());
+
+    // Untitled, Save asks for a name; Open asks for a file; New starts afresh.
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(Prompt::FileDialogsShown(), 1);
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(Prompt::FileDialogsShown(), 2);
+    QCOMPARE(engine.BowlCount(), int16_t(1));
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(engine.BowlCount(), int16_t(0));
+    QVERIFY(Prompt::ShownTexts().isEmpty());
 }
 
 void TestMainWindow::toolbarButtonsInOrder() {

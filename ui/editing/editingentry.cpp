@@ -1,8 +1,8 @@
-// The entry points through which the main window opens the editing windows.
+// The entry points through which the other windows open the editing windows.
 #include "f_bowl_editor.h"
 #include "f_edit_bowl.h"
 #include "f_options.h"
-#include "windows.h"
+#include "windowentries.h"
 
 namespace vintrop {
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <QtTest>
 
-#include "editing/utility.h"
+#include "utility.h"
 
 using vintrop::CenterForm;
 using vintrop::PadLeft;

@@ -1,6 +1,7 @@
 #pragma once
-// How the main window opens the other windows. Each function lives with its
-// window's folder, so the main window needs none of their headers.
+// The entry points through which one window opens another. Each is defined
+// in its window's folder (ui/<folder>/<folder>entry.cpp), so a window that
+// opens another needs none of that window's headers.
 #include <memory>
 
 #include "historylog.h"

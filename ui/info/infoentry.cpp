@@ -1,10 +1,11 @@
-// How the main window opens the information windows.
+// The entry points through which the other windows open the information
+// windows.
 #include <QPointer>
 
 #include "f_about.h"
 #include "f_explanation.h"
 #include "f_splash.h"
-#include "windows.h"
+#include "windowentries.h"
 
 namespace vintrop {
 

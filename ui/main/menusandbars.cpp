@@ -16,10 +16,10 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QToolBar>
-#include <QToolButton>
 #include <algorithm>
 
 #include "f_main.h"
+#include "panellabel.h"
 #include "twips.h"
 
 namespace vintrop {
@@ -146,7 +146,7 @@ void F_MAIN::BuildToolBar() {
     tlb_Main->setFloatable(false);
     tlb_Main->setIconSize(QSize(32, 32));
     tlb_Main->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    tlb_Main->setFixedHeight(twips::ToPixels(660, this));
+    tlb_Main->setFixedHeight(twips::ToPixels(kToolBarHeightTwips, this));
     tlb_Main->setContextMenuPolicy(Qt::PreventContextMenu);
     // Docked at the bottom: the status bar lies below it, the drawing area above.
     addToolBar(Qt::BottomToolBarArea, tlb_Main);
@@ -224,13 +224,10 @@ void F_MAIN::FitSliderToToolBar() {
 void F_MAIN::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("sbr_Main"));
-    bar->setFixedHeight(twips::ToPixels(405, this));
+    bar->setFixedHeight(twips::ToPixels(kStatusBarHeightTwips, this));
     // key, text (also the tooltip), width in twips (0: the remaining width)
     const auto panel = [this, bar](const char* key, const QString& text, int widthTwips) {
-        auto* label = new QLabel(text, bar);
-        label->setObjectName(QLatin1String(key));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setToolTip(text);
+        QLabel* label = MakePanelLabel(bar, QLatin1String(key), text);
         if (widthTwips > 0)
             label->setFixedWidth(twips::ToPixels(widthTwips, this));
         else

@@ -1,0 +1,40 @@
+#include "placement.h"
+
+#include "bowl.h"
+#include "envengine.h"
+#include "numeric.h"
+
+namespace vintrop {
+
+bool HasPositiveMass(double mass) { return mass > 0; }
+
+int16_t WholeRadiusOf(double mass) { return ToInt16(ExactRadiusOf(mass)); }
+
+PlacementCheck CheckPlacement(const CEnvEng& engine, double mass, double x, double y, int moving) {
+    if (!HasPositiveMass(mass)) return {PlacementRule::PositiveMass};
+
+    const int16_t r = WholeRadiusOf(mass);
+    if (ToSingle(x + r) > engine.MaxX) return {PlacementRule::RightWall};
+    if (x - r < 0) return {PlacementRule::LeftWall};
+    if (ToSingle(y + r) > engine.MaxY) return {PlacementRule::BottomWall};
+    if (y - r < 0) return {PlacementRule::TopWall};
+
+    // The bowl as it would be stored, with its float radius.
+    CBowl proposed;
+    proposed.SetM(ToSingle(mass));
+    proposed.x = ToSingle(x);
+    proposed.y = ToSingle(y);
+    // The counter is wider than a position, so that it can step past the
+    // last one, 32767.
+    const int count = engine.BowlCount();
+    for (int i = 1; i <= count; ++i) {
+        if (i == moving) continue;
+        const CBowl& other = engine.GetBowl(i);
+        const float reach = ToSingle(static_cast<double>(proposed.r()) + other.r());
+        const float distance = ToSingle(CEnvEng::RelDist(proposed, other));
+        if (reach >= distance) return {PlacementRule::ClearOfBowls, i};
+    }
+    return {};
+}
+
+} // namespace vintrop

@@ -1,0 +1,64 @@
+#pragma once
+// What the main window's drawing area and the full-screen view both are to
+// the engine: a listener that records each step's drawing (every bowl as it
+// finishes its part of the step, the momenta around each collision) and,
+// once the step is complete, presents it as the picture its screen paints.
+#include <QImage>
+#include <QSize>
+#include <functional>
+
+#include "enginelistener.h"
+#include "presentedpicture.h"
+#include "scenerenderer.h"
+
+class QWidget;
+
+namespace vintrop {
+
+class CEnvEng;
+
+class SceneView : public IEngineListener {
+public:
+    // `screen` paints Picture() and is repainted for every frame presented.
+    explicit SceneView(QWidget* screen);
+    SceneView(const SceneView&) = delete;
+    SceneView& operator=(const SceneView&) = delete;
+
+    // Sizes the frames to `pixels` logical pixels at the screen's pixel ratio
+    // and resolution; drops what was recorded.
+    void Resize(QSize pixels);
+    // The size last given, in twips: the box the engine's bowls live in.
+    double WidthTwips() const { return m_Renderer.InnerWidthTwips(); }
+    double HeightTwips() const { return m_Renderer.InnerHeightTwips(); }
+
+    // Called after every frame presented.
+    void SetOnPresented(std::function<void()> onPresented) { m_OnPresented = std::move(onPresented); }
+
+    // Draws every bowl of `engine` where it is now, each with its position
+    // printed beside it when `numbered`, and presents the frame at once.
+    void Redraw(const CEnvEng& engine, bool numbered = false);
+    // Forgets what was recorded since the last frame (a step that failed
+    // half-way).
+    void DropRecording() { m_Renderer.Clear(); }
+
+    // The frame on screen now (device pixels, ratio set).
+    QImage& Picture() const { return m_Presented.Picture(); }
+    int FramesRasterised() const { return m_Presented.FramesRasterised(); }
+    // A white disk over the frame on screen (centre and radius in twips),
+    // until the next frame.
+    void DrawProvisionalCircle(float x, float y, float r);
+
+    // --- IEngineListener ---
+    void Step(const CBowl& b) override;
+    void BeforeCollision(const CBowl& b1, const CBowl& b2) override;
+    void AfterCollision(const CBowl& b1, const CBowl& b2) override;
+    void AdvanceCompleted() override;   // presents the frame
+
+private:
+    QWidget* m_Screen;
+    SceneRenderer m_Renderer;
+    PresentedPicture m_Presented;
+    std::function<void()> m_OnPresented;
+};
+
+} // namespace vintrop
