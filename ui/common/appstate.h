@@ -11,3 +11,7 @@ extern vintrop::CEnvEng* g_pEnvEng;  // the one engine, owned by the main window
 extern int16_t FlgModified;          // the scenario has unsaved changes
 extern int16_t FlgShowVect;          // draw momentum vectors
 extern int16_t FlgShowNumber;        // draw bowl numbers
+
+// View settings, kept while the program runs and never in a scenario file.
+extern int16_t ViewZoom;             // percent: how much larger than life the scene is drawn (100 at start)
+extern int16_t VectorScale;          // momentum lines drawn 1, 10 or 100 times their tenth-scale length (1 at start)

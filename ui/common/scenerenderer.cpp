@@ -31,6 +31,10 @@ QPen CosmeticPen(const QColor& color, Qt::PenStyle style = Qt::SolidLine) {
     return pen;
 }
 
+// The momentum lines' scale: 1, 10 or 100 as chosen; anything else draws
+// them as at 1.
+double VectorScaleFactor() { return VectorScale == 10 || VectorScale == 100 ? VectorScale : 1.0; }
+
 QRgb RgbOf(int32_t color) {
     return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
@@ -126,9 +130,11 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
 
     if (FlgShowVect) {
         try {
-            // Momentum at one tenth scale; each offset rounded to a float.
-            const float dx = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vx));
-            const float dy = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vy));
+            // Momentum at one tenth scale, times the vector scale; each
+            // offset rounded to a float.
+            const double k = VectorScaleFactor();
+            const float dx = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vx) * k);
+            const float dy = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vy) * k);
             RecordSegment(x, y, x + dx, y + dy, kWhite, false);
         } catch (const VintropError&) {
             // An offset beyond float range: this vector is skipped.
@@ -140,14 +146,16 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
 void SceneRenderer::DrawPairMomentum(const CBowl& b1, const CBowl& b2, bool beforeImpact) {
     if (!FlgShowVect) return;
     try {
-        // Midpoint of the centres and the pair's momentum at one tenth scale,
-        // worked out in double and rounded to floats as stored values are.
+        // Midpoint of the centres and the pair's momentum at one tenth scale
+        // times the vector scale, worked out in double and rounded to floats
+        // as stored values are.
+        const double k = VectorScaleFactor();
         const float mx = ToSingle((static_cast<double>(b1.x) + static_cast<double>(b2.x)) / 2.0);
         const float my = ToSingle((static_cast<double>(b1.y) + static_cast<double>(b2.y)) / 2.0);
-        const float ox = ToSingle(static_cast<double>(b2.M()) / 10.0 * static_cast<double>(b2.Vx) +
-                                  static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vx));
-        const float oy = ToSingle(static_cast<double>(b2.M()) / 10.0 * static_cast<double>(b2.Vy) +
-                                  static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vy));
+        const float ox = ToSingle((static_cast<double>(b2.M()) / 10.0 * static_cast<double>(b2.Vx) +
+                                   static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vx)) * k);
+        const float oy = ToSingle((static_cast<double>(b2.M()) / 10.0 * static_cast<double>(b2.Vy) +
+                                   static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vy)) * k);
         const double ex = static_cast<double>(mx) + ox, ey = static_cast<double>(my) + oy;
         RecordSegment(mx, my, ex, ey, beforeImpact ? b1.Color : b2.Color, beforeImpact);
         m_Current = QPointF(ex, ey);

@@ -73,14 +73,15 @@ public:
     // The disk filled with b's colour and outlined in black; its number when
     // FlgShowNumber is on (top-left corner at the centre, then a line end;
     // white on a dark bowl, black with a white rim on a light one);
-    // its momentum at one tenth scale in white from the centre when
-    // FlgShowVect is on (the current position returns to the centre). A part
-    // that cannot be drawn (an offset that overflows a float) is skipped.
+    // its momentum at one tenth scale (times VectorScale) in white from the
+    // centre when FlgShowVect is on (the current position returns to the
+    // centre). A part that cannot be drawn (an offset that overflows a
+    // float) is skipped.
     void DrawBowl(const CBowl& b);
     // Only when FlgShowVect is on: the pair's total momentum at one tenth
-    // scale from the midpoint of the centres, dashed in b1's colour before
-    // the impact, solid in b2's after it. The current position moves to the
-    // line's end.
+    // scale (times VectorScale) from the midpoint of the centres, dashed in
+    // b1's colour before the impact, solid in b2's after it. The current
+    // position moves to the line's end.
     void DrawPairMomentum(const CBowl& b1, const CBowl& b2, bool beforeImpact);
     // Text at the current position (its top-left corner there), then a line
     // end: the current position moves to x = 0 on the next text line. The

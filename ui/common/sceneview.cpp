@@ -5,13 +5,15 @@
 
 #include "envengine.h"
 #include "twips.h"
+#include "viewzoom.h"
 
 namespace vintrop {
 
 SceneView::SceneView(QWidget* screen) : m_Screen(screen), m_Presented(screen) {}
 
-void SceneView::Resize(QSize pixels) {
-    m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twips::PerPixel(m_Screen));
+void SceneView::Resize(QSize pixels, int16_t zoomPercent) {
+    const double twipsPerPixel = zoom::TwipsPerPixel(twips::PerPixel(m_Screen), zoomPercent);
+    m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twipsPerPixel);
 }
 
 void SceneView::Redraw(const CEnvEng& engine, bool numbered) {

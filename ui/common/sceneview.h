@@ -5,6 +5,7 @@
 // once the step is complete, presents it as the picture its screen paints.
 #include <QImage>
 #include <QSize>
+#include <cstdint>
 #include <functional>
 
 #include "enginelistener.h"
@@ -25,8 +26,9 @@ public:
     SceneView& operator=(const SceneView&) = delete;
 
     // Sizes the frames to `pixels` logical pixels at the screen's pixel ratio
-    // and resolution; drops what was recorded.
-    void Resize(QSize pixels);
+    // and resolution, the scene drawn `zoomPercent` percent of actual size;
+    // drops what was recorded.
+    void Resize(QSize pixels, int16_t zoomPercent);
     // The size last given, in twips: the box the engine's bowls live in.
     double WidthTwips() const { return m_Renderer.InnerWidthTwips(); }
     double HeightTwips() const { return m_Renderer.InnerHeightTwips(); }

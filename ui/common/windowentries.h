@@ -15,8 +15,9 @@ class IDrawDevice;
 // ui/editing: the bowl editor, modal and owned by `owner`; the scene is
 // redrawn through drawDevice after every change.
 void ShowBowlEditor(QWidget* owner, IDrawDevice* drawDevice);
-// ui/editing: the options dialog, modal and owned by `owner`.
-void ShowOptions(QWidget* owner);
+// ui/editing: the options dialog, modal and owned by `owner`; true when it
+// closed with OK (the options were written).
+bool ShowOptions(QWidget* owner);
 
 // ui/info: the splash window, modal; returns when it has closed.
 void ShowSplash();

@@ -11,9 +11,9 @@ void ShowBowlEditor(QWidget* owner, IDrawDevice* drawDevice) {
     editor.exec();
 }
 
-void ShowOptions(QWidget* owner) {
+bool ShowOptions(QWidget* owner) {
     F_OPTIONS options(owner);
-    options.exec();
+    return options.exec() == QDialog::Accepted;
 }
 
 } // namespace vintrop

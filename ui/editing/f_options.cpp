@@ -1,10 +1,14 @@
 #include "f_options.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "appstate.h"
 #include "envengine.h"
@@ -16,6 +20,9 @@ namespace vintrop {
 namespace {
 constexpr double kClientWidthTwips = 5025;
 constexpr double kClientHeightTwips = 2190;
+
+// The momentum lines' scales on offer, as the combo box lists them.
+constexpr int16_t kVectorScales[] = {1, 10, 100};
 
 bool IsOn(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
 } // namespace
@@ -48,6 +55,15 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     m_ckShowVect = new QCheckBox(QStringLiteral("Show Momentum Vectors"), this);
     m_ckShowVect->setObjectName(QStringLiteral("ck_ShowVect"));
 
+    // How long the momentum lines are drawn: a class sees a 1x arrow of a
+    // light bowl only as a dot.
+    m_cbVectorScale = new QComboBox(this);
+    m_cbVectorScale->setObjectName(QStringLiteral("cb_VectorScale"));
+    for (int16_t scale : kVectorScales) m_cbVectorScale->addItem(QString::number(scale) + QChar(0x00D7), scale);
+    auto* scaleLabel = new QLabel(QStringLiteral("Vector scale:"), this);
+    scaleLabel->setObjectName(QStringLiteral("lbl_VectorScale"));
+    scaleLabel->setBuddy(m_cbVectorScale);
+
     // Group box at the top left, OK above Cancel at the top right, the two
     // display options side by side below the group box.
     auto* grid = new QGridLayout(this);
@@ -56,6 +72,13 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     grid->addWidget(m_CancelButton, 1, 2, Qt::AlignTop);
     grid->addWidget(m_ckShowNumber, 2, 0);
     grid->addWidget(m_ckShowVect, 2, 1, 1, 2);
+    // The vector scale on a row of its own below them: the dialog grows by
+    // that row.
+    auto* scaleRow = new QHBoxLayout;
+    scaleRow->addWidget(scaleLabel);
+    scaleRow->addWidget(m_cbVectorScale);
+    scaleRow->addStretch(1);
+    grid->addLayout(scaleRow, 3, 0, 1, 3);
 
     // The program's tab order: the central-collision box first (it has the
     // focus on opening), then OK, Cancel, history and the display options.
@@ -64,12 +87,16 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     setTabOrder(m_CancelButton, m_ckHistory);
     setTabOrder(m_ckHistory, m_ckShowNumber);
     setTabOrder(m_ckShowNumber, m_ckShowVect);
+    setTabOrder(m_ckShowVect, m_cbVectorScale);
     m_ckCollCentral->setFocus();
 
     connect(m_OKButton, &QPushButton::clicked, this, &F_OPTIONS::OKButton_Click);
     connect(m_CancelButton, &QPushButton::clicked, this, &F_OPTIONS::CancelButton_Click);
 
-    const QSize design(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips));
+    // The designed client area, one row taller for the vector scale.
+    const int scaleRowHeight = std::max(scaleLabel->sizeHint().height(), m_cbVectorScale->sizeHint().height()) +
+                               std::max(0, grid->verticalSpacing());
+    const QSize design(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips) + scaleRowHeight);
     setFixedSize(design.expandedTo(sizeHint()));
 
     LoadOptions();
@@ -82,6 +109,8 @@ void F_OPTIONS::LoadOptions() {
     m_ckHistory->setChecked(history);
     m_ckShowNumber->setChecked(FlgShowNumber != kFalse);
     m_ckShowVect->setChecked(FlgShowVect != kFalse);
+    const int scale = m_cbVectorScale->findData(VectorScale);
+    m_cbVectorScale->setCurrentIndex(scale >= 0 ? scale : 0);
 }
 
 void F_OPTIONS::OKButton_Click() {
@@ -93,6 +122,7 @@ void F_OPTIONS::OKButton_Click() {
     }
     FlgShowNumber = ToBool16(IsOn(m_ckShowNumber));
     FlgShowVect = ToBool16(IsOn(m_ckShowVect));
+    VectorScale = static_cast<int16_t>(m_cbVectorScale->currentData().toInt());
     accept();
 }
 

@@ -1,10 +1,11 @@
 #pragma once
-// The options dialog: collision mode, collision history, bowl numbers and
-// momentum vectors. Reads the four options when it opens; "OK" writes all
-// four back, "Cancel" and the close box write nothing.
+// The options dialog: collision mode, collision history, bowl numbers,
+// momentum vectors and the vectors' scale. Reads the options when it opens;
+// "OK" writes them all back, "Cancel" and the close box write nothing.
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QPushButton;
 
@@ -29,6 +30,7 @@ private:
     QCheckBox* m_ckHistory = nullptr;
     QCheckBox* m_ckShowNumber = nullptr;
     QCheckBox* m_ckShowVect = nullptr;
+    QComboBox* m_cbVectorScale = nullptr;   // 1x, 10x, 100x
 };
 
 } // namespace vintrop

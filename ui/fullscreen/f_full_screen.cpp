@@ -75,7 +75,7 @@ void F_FULL_SCREEN::SetBoxSize() {
 // ------------------------------------------------------------------ drawing
 
 void F_FULL_SCREEN::RedrawAll() {
-    m_View.Resize(screen() ? screen()->geometry().size() : size());
+    m_View.Resize(screen() ? screen()->geometry().size() : size(), ViewZoom);
     SetBoxSize();
     // Every bowl with its position number, whatever FlgShowNumber says.
     m_View.Redraw(*m_pEnvEng, true);
@@ -92,7 +92,7 @@ void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
 
 void F_FULL_SCREEN::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    m_View.Resize(size());
+    m_View.Resize(size(), ViewZoom);
     SetBoxSize();
 }
 

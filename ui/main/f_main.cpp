@@ -139,9 +139,9 @@ void F_MAIN::Form_Resize() {
     if (room >= 0) m_AreaPixels.setHeight(room);
     m_AreaPixels.setWidth(std::max(0, width()));
     SceneView& view = m_DrawArea->View();
-    view.Resize(m_AreaPixels);
+    view.Resize(m_AreaPixels, ViewZoom);
 
-    // The box is the drawing area, in twips.
+    // The box is the drawing area, in twips at the current zoom.
     m_Engine->MaxX = ToSingle(view.WidthTwips());
     m_Engine->MaxY = ToSingle(view.HeightTwips());
     m_PnlMaxX->setText(fmt::Fixed(m_Engine->MaxX));
@@ -169,6 +169,8 @@ void F_MAIN::RefreshCommands() {
     MN_COND_REW->setEnabled(stopped && pastStart && hasBowls);
     MN_COND_STEP->setEnabled(stopped && hasBowls);
     MN_COND_STOP->setEnabled(executing || (pastStart && hasBowls));
+    // Zoom In, Zoom Out and Actual Size, like Full Screen and Options, are
+    // enabled at all times: no state of the engine restricts them.
 }
 
 void F_MAIN::SetSliderFromEngine() {

@@ -97,6 +97,9 @@ private:
     void OnHistory();
     void OnFullScreen();
     void OnOptions();
+    // Draws the scene at `percent` percent of actual size (one of the zoom
+    // steps) and resizes the box to match.
+    void SetZoom(int16_t percent);
     void OnAcknowledgements();
     void OnAbout();
     void OnIntervalChanged(int value);
@@ -136,6 +139,9 @@ private:
     QAction* MN_VIEW_HISTORY = nullptr;
     QAction* MN_FULL_SCREEN = nullptr;
     QAction* MN_OPTIONS = nullptr;
+    QAction* MN_VIEW_ZOOM_IN = nullptr;
+    QAction* MN_VIEW_ZOOM_OUT = nullptr;
+    QAction* MN_VIEW_ACTUAL_SIZE = nullptr;
     QAction* MN_COND_REW = nullptr;
     QAction* MN_COND_BACK = nullptr;
     QAction* MN_COND_PLAY = nullptr;

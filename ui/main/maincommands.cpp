@@ -4,6 +4,7 @@
 // program's rules say so.
 #include <QToolBar>
 
+#include "appstate.h"
 #include "drawingarea.h"
 #include "envengine.h"
 #include "errortext.h"
@@ -138,7 +139,18 @@ void F_MAIN::OnFullScreen() {
     Form_Resize();
 }
 
-void F_MAIN::OnOptions() { ShowOptions(this); }
+void F_MAIN::OnOptions() {
+    // The new display options show at once, not only from the next step.
+    if (ShowOptions(this)) ManualRefresh();
+}
+
+void F_MAIN::SetZoom(int16_t percent) {
+    if (percent == ViewZoom) return;
+    ViewZoom = percent;
+    // The same drawing area holds a box of another size; the scene is drawn
+    // again at once when stopped, at the next tick when running.
+    Form_Resize();
+}
 
 void F_MAIN::OnAcknowledgements() { ShowExplanation(); }
 

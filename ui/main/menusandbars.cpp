@@ -18,9 +18,11 @@
 #include <QToolBar>
 #include <algorithm>
 
+#include "appstate.h"
 #include "f_main.h"
 #include "panellabel.h"
 #include "twips.h"
+#include "viewzoom.h"
 
 namespace vintrop {
 
@@ -60,6 +62,11 @@ void F_MAIN::BuildActions() {
     MN_FULL_SCREEN = make("MN_FULL_SCREEN", tr("&Full Screen"), QKeySequence(Qt::Key_F11),
                           "pc_full_screen.svg", tr("FullScreen"));
     MN_OPTIONS = make("MN_OPTIONS", tr("&Options..."), {});
+    MN_VIEW_ZOOM_IN = make("MN_VIEW_ZOOM_IN", tr("Zoom In"), QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    // Ctrl+= too: on most keyboards "+" needs Shift, "=" is the same key without.
+    MN_VIEW_ZOOM_IN->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    MN_VIEW_ZOOM_OUT = make("MN_VIEW_ZOOM_OUT", tr("Zoom Out"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    MN_VIEW_ACTUAL_SIZE = make("MN_VIEW_ACTUAL_SIZE", tr("Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0));
 
     MN_COND_REW = make("MN_COND_REW", tr("&REW"), QKeySequence(Qt::CTRL | Qt::Key_R), "pc_rew.svg", tr("Rewind"));
     MN_COND_BACK = make("MN_COND_BACK", tr("&BACK"), QKeySequence(Qt::CTRL | Qt::Key_Z), "pc_back.svg", tr("Back"));
@@ -81,6 +88,9 @@ void F_MAIN::BuildActions() {
     connect(MN_VIEW_HISTORY, &QAction::triggered, this, &F_MAIN::OnHistory);
     connect(MN_FULL_SCREEN, &QAction::triggered, this, &F_MAIN::OnFullScreen);
     connect(MN_OPTIONS, &QAction::triggered, this, &F_MAIN::OnOptions);
+    connect(MN_VIEW_ZOOM_IN, &QAction::triggered, this, [this] { SetZoom(zoom::StepIn(ViewZoom)); });
+    connect(MN_VIEW_ZOOM_OUT, &QAction::triggered, this, [this] { SetZoom(zoom::StepOut(ViewZoom)); });
+    connect(MN_VIEW_ACTUAL_SIZE, &QAction::triggered, this, [this] { SetZoom(zoom::kActualSize); });
     connect(MN_COND_REW, &QAction::triggered, this, &F_MAIN::OnRew);
     connect(MN_COND_BACK, &QAction::triggered, this, &F_MAIN::OnBack);
     connect(MN_COND_PLAY, &QAction::triggered, this, &F_MAIN::OnPlay);
@@ -112,6 +122,8 @@ void F_MAIN::BuildMenus() {
     MN_VIEW->addAction(MN_FULL_SCREEN);
     separator(MN_VIEW, "MN_SEP3");
     MN_VIEW->addAction(MN_OPTIONS);
+    separator(MN_VIEW, "MN_SEP4");
+    MN_VIEW->addActions({MN_VIEW_ZOOM_IN, MN_VIEW_ZOOM_OUT, MN_VIEW_ACTUAL_SIZE});
 
     MN_CONDUCTOR = menu("MN_CONDUCTOR", tr("&Conductor"));
     MN_CONDUCTOR->addActions({MN_COND_REW, MN_COND_BACK, MN_COND_PLAY, MN_COND_PAUSE, MN_COND_STOP, MN_COND_STEP});

@@ -1,5 +1,6 @@
 // The options dialog: what it shows on opening, what OK and Cancel write.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QtTest>
 #include <memory>
@@ -45,6 +46,8 @@ private slots:
     void okWritesHistoryEvenWhenUnchanged();
     void cancelWritesNothing();
     void layoutAndTabOrder();
+    void vectorScaleChoice_data();
+    void vectorScaleChoice();
 
 private:
     QCheckBox* Box(F_OPTIONS& dialog, const char* name) {
@@ -65,6 +68,7 @@ void TestOptions::init() {
     g_pEnvEng = m_Engine.get();
     FlgShowNumber = kFalse;
     FlgShowVect = kFalse;
+    VectorScale = 1;
     m_History = {};
 }
 
@@ -183,7 +187,7 @@ void TestOptions::layoutAndTabOrder() {
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(QApplication::focusWidget(), Box(dialog, "ck_CollCentral"));
     const QStringList expected = {"OKButton", "CancelButton", "ck_History", "ck_ShowNumber",
-                                  "ck_ShowVect", "ck_CollCentral"};
+                                  "ck_ShowVect", "cb_VectorScale", "ck_CollCentral"};
     for (const QString& name : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), name);
@@ -193,6 +197,53 @@ void TestOptions::layoutAndTabOrder() {
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(FlgShowNumber, kFalse);
+}
+
+void TestOptions::vectorScaleChoice_data() {
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("chosen");
+    QTest::newRow("1x to 10x") << 1 << 10;
+    QTest::newRow("1x to 100x") << 1 << 100;
+    QTest::newRow("100x to 1x") << 100 << 1;
+    QTest::newRow("10x to 100x") << 10 << 100;
+}
+
+void TestOptions::vectorScaleChoice() {
+    QFETCH(int, current);
+    QFETCH(int, chosen);
+    const auto combo = [](F_OPTIONS& dialog) {
+        auto* found = dialog.findChild<QComboBox*>(QStringLiteral("cb_VectorScale"));
+        if (!found) qFatal("no cb_VectorScale");
+        return found;
+    };
+    VectorScale = static_cast<int16_t>(current);
+    const QString label = QString::number(chosen) + QChar(0x00D7);
+
+    // The three scales, the current one shown; Cancel keeps it.
+    F_OPTIONS cancelled;
+    QStringList items;
+    for (int i = 0; i < combo(cancelled)->count(); ++i) items << combo(cancelled)->itemText(i);
+    QCOMPARE(items, QStringList({"1\u00D7", "10\u00D7", "100\u00D7"}));
+    QCOMPARE(combo(cancelled)->currentText(), QString::number(current) + QChar(0x00D7));
+    combo(cancelled)->setCurrentText(label);
+    cancelled.CancelButton_Click();
+    QCOMPARE(VectorScale, int16_t(current));
+
+    // OK writes it with the other options, which keep their values.
+    F_OPTIONS dialog;
+    combo(dialog)->setCurrentText(label);
+    dialog.OKButton_Click();
+    QCOMPARE(VectorScale, int16_t(chosen));
+    QCOMPARE(FlgShowVect, kFalse);
+    QCOMPARE(FlgShowNumber, kFalse);
+
+    // Placed below the designed controls, and wholly inside the dialog.
+    F_OPTIONS shown;
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    QVERIFY(combo(shown)->geometry().top() > Box(shown, "ck_ShowVect")->geometry().bottom());
+    QVERIFY(combo(shown)->geometry().bottom() < shown.height());
+    shown.reject();
 }
 
 QTEST_MAIN(TestOptions)

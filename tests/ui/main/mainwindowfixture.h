@@ -18,6 +18,7 @@
 #include "prompt.h"
 #include "scenerenderer.h"
 #include "twips.h"
+#include "viewzoom.h"
 
 namespace vintrop::testing {
 
@@ -31,9 +32,11 @@ public:
         m_InitialSize = m_Window->size();
     }
 
-    void Reset() {   // from init: a stopped, empty engine at t = 0 in the designed window
+    void Reset() {   // from init: a stopped, empty engine at t = 0 in the designed window, actual size
         Prompt::StartScripting();
         FlgModified = FlgShowVect = FlgShowNumber = kFalse;
+        VectorScale = 1;
+        if (ViewZoom != zoom::kActualSize) Action("MN_VIEW_ACTUAL_SIZE")->trigger();
         Engine().Reset();
         Engine().CentralCollision(kFalse);
         Engine().KeepHistory(kFalse);
@@ -77,10 +80,11 @@ public:
         return b;
     }
 
-    // The colour the window shows at a point given in twips.
+    // The colour the window shows at a point given in twips, at the current zoom.
     QColor ShownAt(double xTwips, double yTwips) {
         const QImage& picture = m_Window->Picture();
-        const double scale = picture.devicePixelRatio() / twips::PerPixel(m_Window.get());
+        const double scale =
+            picture.devicePixelRatio() / zoom::TwipsPerPixel(twips::PerPixel(m_Window.get()), ViewZoom);
         return picture.pixelColor(qFloor(xTwips * scale), qFloor(yTwips * scale));
     }
     static QColor ColorOf(const CBowl& b) { return SceneRenderer::ColorOf(b.Color); }

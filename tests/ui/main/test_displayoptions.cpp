@@ -1,0 +1,147 @@
+// The display options as the main window shows them: the vector scale of
+// the momentum lines, and the scene redrawn as soon as the options dialog
+// closes with OK.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+#include "mainwindowfixture.h"
+
+using namespace vintrop;
+
+namespace {
+// The pair's midpoint and its momentum / 10 after each collision.
+class PairRecorder : public IEngineListener {
+public:
+    std::vector<std::pair<QPointF, QPointF>> pairs;
+    int32_t color2 = 0;
+    void AfterCollision(const CBowl& b1, const CBowl& b2) override {
+        pairs.emplace_back(QPointF((b1.x + double(b2.x)) / 2, (b1.y + double(b2.y)) / 2),
+                           QPointF(b2.M() / 10.0 * b2.Vx + b1.M() / 10.0 * b1.Vx,
+                                   b2.M() / 10.0 * b2.Vy + b1.M() / 10.0 * b1.Vy));
+        color2 = b2.Color;
+    }
+};
+
+void CheckShowVect(QWidget* dialog) { dialog->findChild<QCheckBox*>(QStringLiteral("ck_ShowVect"))->setChecked(true); }
+} // namespace
+
+class TestDisplayOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_F.Build(); }
+    void init() { m_F.Reset(); }
+    void cleanup() { m_F.Engine().Detach(&m_Recorder); }
+    void cleanupTestCase() { m_F.Destroy(); }
+
+    void bowlVectorFollowsTheScale_data();
+    void bowlVectorFollowsTheScale();
+    void pairLineFollowsTheScale();
+    void okRedrawsAtOnce();
+    void cancelLeavesThePicture();
+
+private:
+    // Opens the options from the menu; `change` sets the dialog's controls,
+    // then OK or Cancel closes it.
+    void RunOptions(const std::function<void(QWidget*)>& change, bool ok) {
+        testing::ModalCloser closer([&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            change(dialog);
+            dialog->findChild<QPushButton*>(ok ? QStringLiteral("OKButton") : QStringLiteral("CancelButton"))
+                ->click();
+        });
+        m_F.Trigger("MN_OPTIONS");
+        QCOMPARE(closer.Seen(), QStringLiteral("vintrop::F_OPTIONS"));
+    }
+    vintrop::testing::MainWindowFixture m_F;
+    PairRecorder m_Recorder;
+};
+
+void TestDisplayOptions::bowlVectorFollowsTheScale_data() {
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<double>("tipTwips");   // where the white vector ends, from the centre
+    // Mass 100 at 6 twips per step: 60 twips at one tenth scale, inside the
+    // disk's 287.
+    QTest::newRow("1x") << 1 << 60.0;
+    QTest::newRow("10x") << 10 << 600.0;
+    QTest::newRow("100x") << 100 << 6000.0;
+}
+
+void TestDisplayOptions::bowlVectorFollowsTheScale() {
+    QFETCH(int, scale);
+    QFETCH(double, tipTwips);
+    FlgShowVect = kTrue;
+    VectorScale = static_cast<int16_t>(scale);
+    const CBowl& b = m_F.AddBowl(100, 1000, 1500, 6, 0);
+    QVERIFY(std::fabs(b.r() - 287.0f) < 1.0f);
+    const QColor white(Qt::white), black(Qt::black);
+    // Just short of the tip the line is there, just past it nothing is.
+    const double before = std::max(tipTwips - 45, 0.0), past = tipTwips + 45;
+    if (tipTwips > b.r() + 30) QCOMPARE(m_F.ShownAt(1000 + before, 1500), white);
+    QCOMPARE(m_F.ShownAt(1000 + past, 1500), past < b.r() ? m_F.ColorOf(b) : black);
+    if (scale == 1) QCOMPARE(m_F.ShownAt(1000 + 330, 1500), black);   // 1x: nothing beyond the disk
+}
+
+void TestDisplayOptions::pairLineFollowsTheScale() {
+    FlgShowVect = kTrue;
+    m_F.Engine().Attach(&m_Recorder);
+    // Bowl 1 runs diagonally into bowl 2 in the first step, so the pair's
+    // line leaves the contact down and to the right.
+    const auto collide = [&](int scale) {
+        VectorScale = static_cast<int16_t>(scale);
+        m_F.Engine().Reset();
+        m_Recorder.pairs.clear();
+        m_F.AddBowl(100, 1000, 1500, 10, 10);
+        m_F.AddBowl(100, 1576, 1510);
+        m_F.Trigger("MN_COND_STEP");
+        QCOMPARE(m_Recorder.pairs.size(), std::size_t(1));
+    };
+    collide(1);
+    const QPointF mid = m_Recorder.pairs[0].first, tenth = m_Recorder.pairs[0].second;
+    QVERIFY(tenth.x() > 50 && tenth.y() > 50);
+    // 85 % of the way along the 10x line: far from both disks.
+    const QPointF probe = mid + 0.85 * 10 * tenth;
+    // The second bowl's colour near the probe (the line is one pixel wide).
+    const auto lineNear = [&] {
+        const QColor color2 = SceneRenderer::ColorOf(m_Recorder.color2);
+        for (int dx : {-15, 0, 15})
+            for (int dy : {-15, 0, 15})
+                if (m_F.ShownAt(probe.x() + dx, probe.y() + dy) == color2) return true;
+        return false;
+    };
+    QVERIFY(!lineNear());   // at 1x the line ends near the contact
+
+    collide(10);
+    QCOMPARE(m_Recorder.pairs[0].first, mid);
+    QVERIFY(lineNear());    // at 10x it reaches the probe
+}
+
+void TestDisplayOptions::okRedrawsAtOnce() {
+    const CBowl& b = m_F.AddBowl(100, 1500, 1500, 60, 0);   // vector 600 twips, disk 287
+    QCOMPARE(m_F.ShownAt(1950, 1500), QColor(Qt::black));
+    QSignalSpy frames(&m_F.Window(), &F_MAIN::framePresented);
+    RunOptions(CheckShowVect, true);
+    QCOMPARE(frames.count(), 1);   // without a step
+    QCOMPARE(m_F.ShownAt(1950, 1500), QColor(Qt::white));
+    QCOMPARE(m_F.Engine().t, 0);
+
+    // A new scale shows at once too: ten times 600 twips reaches 7000.
+    RunOptions(
+        [](QWidget* dialog) { dialog->findChild<QComboBox*>(QStringLiteral("cb_VectorScale"))->setCurrentIndex(1); },
+        true);
+    QCOMPARE(VectorScale, int16_t(10));
+    QCOMPARE(m_F.ShownAt(7000, 1500), QColor(Qt::white));
+    QCOMPARE(m_F.ShownAt(b.x, b.y - 150), m_F.ColorOf(b));
+}
+
+void TestDisplayOptions::cancelLeavesThePicture() {
+    m_F.AddBowl(100, 1500, 1500, 60, 0);
+    QSignalSpy frames(&m_F.Window(), &F_MAIN::framePresented);
+    RunOptions(CheckShowVect, false);
+    QCOMPARE(FlgShowVect, kFalse);
+    QCOMPARE(frames.count(), 0);
+    QCOMPARE(m_F.ShownAt(1950, 1500), QColor(Qt::black));
+}
+
+QTEST_MAIN(TestDisplayOptions)
+#include "test_displayoptions.moc"
