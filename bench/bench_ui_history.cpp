@@ -4,15 +4,12 @@
 // table must keep up without slowing the simulation.
 #include <benchmark/benchmark.h>
 
-#include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QSlider>
-#include <QTimer>
 
 #include "appstate.h"
 #include "common.h"
+#include "playfor.h"
 #include "main/f_main.h"
 #include "numeric.h"
 #include "prompt.h"
@@ -40,14 +37,7 @@ void BM_CrowdWithHistory(benchmark::State& state) {
     double ticks = 0, seconds = 0;
     for (auto _ : state) {
         const int32_t t0 = engine.t;
-        QElapsedTimer clock;
-        clock.start();
-        window.findChild<QAction*>(QStringLiteral("MN_COND_PLAY"))->trigger();
-        QEventLoop loop;
-        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
-        loop.exec();
-        window.findChild<QAction*>(QStringLiteral("MN_COND_PAUSE"))->trigger();
-        const double elapsed = clock.nsecsElapsed() / 1e9;
+        const double elapsed = bench::PlayFor(window, 3000);
         state.SetIterationTime(elapsed);
         ticks += engine.t - t0;
         seconds += elapsed;

@@ -3,15 +3,12 @@
 // filling a 1920 x 1080 drawing area.
 #include <benchmark/benchmark.h>
 
-#include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QSlider>
-#include <QTimer>
 
 #include "appstate.h"
 #include "common.h"
+#include "playfor.h"
 #include "main/drawingarea.h"
 #include "main/f_main.h"
 #include "prompt.h"
@@ -41,14 +38,7 @@ void BM_RunningProgram(benchmark::State& state) {
     for (auto _ : state) {
         const int32_t t0 = engine.t;
         const int f0 = area->FramesRasterised();
-        QElapsedTimer clock;
-        clock.start();
-        window.findChild<QAction*>(QStringLiteral("MN_COND_PLAY"))->trigger();
-        QEventLoop loop;
-        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
-        loop.exec();
-        window.findChild<QAction*>(QStringLiteral("MN_COND_PAUSE"))->trigger();
-        const double elapsed = clock.nsecsElapsed() / 1e9;
+        const double elapsed = bench::PlayFor(window, 3000);
         state.SetIterationTime(elapsed);
         ticks += engine.t - t0;
         frames += area->FramesRasterised() - f0;

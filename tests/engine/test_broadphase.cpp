@@ -8,17 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "engine_support.h"
 #include "envengine.h"
 
 using namespace vintrop;
 
 namespace {
 
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
+using vintrop::testing::Bits;
 
 // Writes every event with the exact bits of what it reports.
 class Recorder : public IEngineListener {

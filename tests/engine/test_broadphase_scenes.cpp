@@ -15,17 +15,14 @@
 #include <string>
 
 #include "../../bench/common.h"
+#include "engine_support.h"
 #include "envengine.h"
 
 using namespace vintrop;
 
 namespace {
 
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
+using vintrop::testing::Bits;
 
 // Every collision, with the exact bits of both bowls after the push-back.
 class CollisionLog : public IEngineListener {
