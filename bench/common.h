@@ -9,12 +9,12 @@
 #include <random>
 #include <vector>
 
+#include "bowl.h"
 #include "envengine.h"
 
 namespace vintrop::bench {
 
 constexpr float kWidth = 28800, kHeight = 16200;
-constexpr double kUnitRadius = 61.753792;   // radius of a bowl of mass 1, twips
 
 // Fills a width x height box with n bowls of mass 1 moving at up to 40 twips
 // per step, on a jittered lattice so that they never overlap however many
@@ -24,7 +24,7 @@ inline void FillBox(CEnvEng& engine, int n, float width, float height) {
     const int cols = static_cast<int>(std::ceil(std::sqrt(n * width / height)));
     const int rows = (n + cols - 1) / cols;
     const double dx = width / cols, dy = height / rows;
-    const double jitter = std::max(0.0, (std::min(dx, dy) - 2 * kUnitRadius - 2) / 2);
+    const double jitter = std::max(0.0, (std::min(dx, dy) - 2 * static_cast<double>(RadiusOf(1)) - 2) / 2);
     std::uniform_real_distribution<double> j(-jitter, jitter), v(-40, 40);
     for (int k = 0; k < n; ++k) {
         const double x = (k % cols + 0.5) * dx + j(rng), y = (k / cols + 0.5) * dy + j(rng);
