@@ -32,6 +32,9 @@ public:
     // The size last given, in twips: the box the engine's bowls live in.
     double WidthTwips() const { return m_Renderer.InnerWidthTwips(); }
     double HeightTwips() const { return m_Renderer.InnerHeightTwips(); }
+    // Twips per logical pixel of the drawing: what a point on the screen is in
+    // the engine's box.
+    double TwipsPerPixel() const { return m_Renderer.TwipsPerPixel(); }
 
     // Called after every frame presented.
     void SetOnPresented(std::function<void()> onPresented) { m_OnPresented = std::move(onPresented); }

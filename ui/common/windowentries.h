@@ -15,6 +15,13 @@ class IDrawDevice;
 // ui/editing: the bowl editor, modal and owned by `owner`; the scene is
 // redrawn through drawDevice after every change.
 void ShowBowlEditor(QWidget* owner, IDrawDevice* drawDevice);
+// ui/editing: the bowl dialog on its own, modal over `owner`, as the bowl
+// editor's Add, Property and Remove open it; true when a change was
+// committed. For Add, `index` is the new bowl's number and the dialog comes
+// filled with mass 1, Xo = x, Yo = y and velocity 0, 0; otherwise `index` is
+// the bowl's position and x, y are not used.
+enum class BowlDialogKind { Add, Property, Remove };
+bool ShowBowlDialog(QWidget* owner, IDrawDevice* drawDevice, BowlDialogKind kind, int index, int x = 0, int y = 0);
 // ui/editing: the options dialog, modal and owned by `owner`; true when it
 // closed with OK (the options were written).
 bool ShowOptions(QWidget* owner);

@@ -20,6 +20,7 @@
 #include "numberformat.h"
 #include "numeric.h"
 #include "placement.h"
+#include "placementtext.h"
 #include "prompt.h"
 #include "scenerenderer.h"
 #include "twips.h"
@@ -287,18 +288,15 @@ bool F_EDIT_BOWL::Validate() {
         if (positiveMass) {
             const PlacementCheck place =
                 CheckPlacement(*g_pEnvEng, mass, xo, yo, m_EditType == kProperty ? m_Index : 0);
+            // The message names the rule; the focus goes to the field to change.
             switch (place.broken) {
             case PlacementRule::None:
             case PlacementRule::PositiveMass: break;
-            case PlacementRule::RightWall: Refuse(QStringLiteral("Xo troppo grande!"), m_txX0); break;
-            case PlacementRule::LeftWall: Refuse(QString::fromUtf8("Xo è troppo piccola!"), m_txX0); break;
-            case PlacementRule::BottomWall: Refuse(QStringLiteral("Yo troppo grande!"), m_txY0); break;
-            case PlacementRule::TopWall: Refuse(QStringLiteral("Yo troppo piccola!"), m_txY0); break;
-            case PlacementRule::ClearOfBowls:
-                Refuse(QString::fromUtf8("Posizione Xo, Yo già occupata dalla palla ") +
-                           QString::number(place.other) + QLatin1Char('!'),
-                       m_txX0);
-                break;
+            case PlacementRule::BottomWall:
+            case PlacementRule::TopWall: Refuse(PlacementText(place), m_txY0); break;
+            case PlacementRule::RightWall:
+            case PlacementRule::LeftWall:
+            case PlacementRule::ClearOfBowls: Refuse(PlacementText(place), m_txX0); break;
             }
             valid = place.broken == PlacementRule::None;
         }

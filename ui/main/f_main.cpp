@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "appstate.h"
+#include "bowlmanipulator.h"
 #include "drawingarea.h"
 #include "envengine.h"
 #include "initialbox.h"
@@ -60,6 +61,14 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     g_pEnvEng = m_Engine.get();
     m_DrawArea->View().SetOnPresented([this] { OnFramePresented(); });
     Attach();
+    m_Manipulator = new BowlManipulator(
+        m_DrawArea, *m_Engine,
+        {[this] { ManualRefresh(); }, [this](const QString& tip) { m_PnlTip->setText(tip); },
+         [this](BowlDialogKind kind, int index, int x, int y) {
+             const bool changed = ShowBowlDialog(this, this, kind, index, x, y);
+             if (changed) RefreshCommands();
+             return changed;
+         }});
 
     // 5. The timer becomes the engine's clock.
     m_Engine->init(tmr_Step);
@@ -152,6 +161,9 @@ void F_MAIN::Form_Resize() {
 }
 
 void F_MAIN::RefreshCommands() {
+    // Whatever changed the scenario or the time, a selection made on the
+    // drawing area no longer names the bowl it did.
+    if (m_Manipulator) m_Manipulator->ClearSelection();
     const bool executing = m_Engine->IsExecuting();
     const bool atStart = m_Engine->t == 0;
     const bool pastStart = m_Engine->t > 0;
@@ -194,6 +206,7 @@ const QImage& F_MAIN::Picture() const { return m_DrawArea->Picture(); }
 
 void F_MAIN::OnFramePresented() {
     m_PnlTip->setText(QStringLiteral("t=") + fmt::Integer(m_Engine->t));
+    if (m_Manipulator) m_Manipulator->PaintOverlay();
     emit framePresented();
 }
 

@@ -23,6 +23,7 @@ class QToolBar;
 
 namespace vintrop {
 
+class BowlManipulator;
 class CEnvEng;
 class DrawingArea;
 
@@ -117,6 +118,7 @@ private:
     QSize m_AreaPixels;                 // the drawing area, logical pixels
 
     DrawingArea* m_DrawArea = nullptr;
+    BowlManipulator* m_Manipulator = nullptr;   // the mouse and keys on the drawing area
     QToolBar* tlb_Main = nullptr;
     QSlider* sldr_Interval = nullptr;
     QWidget* m_SliderHost = nullptr;     // the BT_SEP place

@@ -1,0 +1,105 @@
+#pragma once
+// Setting up a scene with the mouse in the drawing area: a click selects a
+// bowl, dragging it moves its initial position, dragging the grip at the tip
+// of its velocity arrow sets its initial velocity. Every change keeps the
+// bowl dialog's placement rules: a place that breaks one shows the dialog's
+// white circle and its words in the tip panel, and is not kept. All of it
+// only while the bowl editor may be used (at t = 0, not executing).
+//
+// The keys, with the drawing area focused: Esc cancels a drag; arrows move
+// the selected bowl by 15 twips (Shift: 150), Ctrl+arrows change its velocity
+// by 1; Tab and Shift+Tab walk the bowls and, past either end, move the focus
+// on. A double click opens the bowl dialog on a bowl (property) or on empty
+// space (add, prefilled with the point), Delete opens it to remove the
+// selected bowl.
+//
+// Points on the drawing area are logical pixels; the engine's box is twips,
+// one logical pixel being the view's TwipsPerPixel at any device pixel ratio.
+#include <QObject>
+#include <QPointF>
+#include <QString>
+#include <functional>
+
+#include "windowentries.h"
+
+class QKeyEvent;
+class QMouseEvent;
+
+namespace vintrop {
+
+class CEnvEng;
+class DrawingArea;
+
+class BowlManipulator : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<void()> redraw;                  // the whole scene, presented at once
+        std::function<void(const QString&)> showTip;   // the status bar's tip panel
+        // Opens the bowl dialog (see ShowBowlDialog); true when it committed.
+        std::function<bool(BowlDialogKind kind, int index, int x, int y)> openDialog;
+    };
+    // The velocity arrow shows where the bowl will be after this many steps.
+    static constexpr double kArrowSteps = 10;
+    // What the dialog's velocity fields accept.
+    static constexpr int kMinVelocity = -99;
+    static constexpr int kMaxVelocity = 999;
+    // How near the grip a press takes it, logical pixels.
+    static constexpr double kGripPixels = 5;
+
+    BowlManipulator(DrawingArea* area, CEnvEng& engine, Hooks hooks);
+
+    // Position (1-based) of the selected bowl, 0 for none.
+    int Selected() const { return m_Selected; }
+    bool Dragging() const { return m_Drag != Drag::None; }
+    // Forgets the selection (the scene has changed under it: another
+    // scenario, the bowl editor, the transport); redraws when there was one.
+    void ClearSelection();
+    // Draws the selection and its velocity arrow over the picture on screen.
+    void PaintOverlay();
+    // "Bowl 2, mass 10, at 1,500.00, 1,500.00, velocity 6.00, -3.00": a bowl
+    // in the bowl editor's number formats (the tooltip and the drawing
+    // area's accessible description of the selection).
+    QString Describe(int index) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Drag { None, Bowl, Grip };
+
+    bool Available() const;
+    double TwipsPerPixel() const;
+    QPointF ToTwips(const QPointF& pixels) const;
+    // The topmost bowl under a point in twips (the last drawn), 0 for none.
+    int BowlAt(const QPointF& twips) const;
+    bool OnGrip(const QPointF& twips) const;
+    QPointF GripOf(int index) const;   // twips
+
+    bool MousePress(QMouseEvent* e);
+    bool MouseMove(QMouseEvent* e);
+    bool MouseRelease(QMouseEvent* e);
+    bool DoubleClick(QMouseEvent* e);
+    void OpenDialog(BowlDialogKind kind, int index, int x = 0, int y = 0);
+    bool KeyPress(QKeyEvent* e);
+    bool TabKey(bool forward);
+    void Select(int index);             // and describes it to screen readers
+    void UpdateCursor(const QPointF& pixels);
+
+    void MoveTo(double x, double y);   // proposed initial position while dragging
+    void SetVelocityToward(const QPointF& twips);
+    void Cancel();
+    void Changed();                     // marks the scenario modified and redraws
+    void Refresh();
+
+    DrawingArea* m_Area;
+    CEnvEng& m_Engine;
+    Hooks m_Hooks;
+    int m_Selected = 0;
+    Drag m_Drag = Drag::None;
+    QPointF m_PressTwips;
+    float m_OrigX = 0, m_OrigY = 0, m_OrigVx = 0, m_OrigVy = 0;
+    QString m_Broken;   // the rule the proposed place breaks, empty when none
+};
+
+} // namespace vintrop
