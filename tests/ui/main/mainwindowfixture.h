@@ -118,3 +118,14 @@ private:
 };
 
 } // namespace vintrop::testing
+
+// The main() of a test program on a screen with two device pixels to every
+// logical pixel: the scale is set before the application starts.
+#define VINTROP_HIDPI_TEST_MAIN(TestClass)              \
+    int main(int argc, char* argv[]) {                  \
+        qputenv("QT_SCALE_FACTOR", "2");                \
+        QApplication app(argc, argv);                   \
+        TestClass test;                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                      \
+        return QTest::qExec(&test, argc, argv);         \
+    }

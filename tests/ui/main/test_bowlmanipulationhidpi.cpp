@@ -60,13 +60,6 @@ void TestBowlManipulationHiDpi::hitAndDragAt100And200() {
     QCOMPARE(m_F.ShownAt(movedX - 200, 1200), QColor(Qt::black));
 }
 
-int main(int argc, char* argv[]) {
-    // Two device pixels to every logical pixel, set before the application starts.
-    qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
-    TestBowlManipulationHiDpi test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+VINTROP_HIDPI_TEST_MAIN(TestBowlManipulationHiDpi)
 
 #include "test_bowlmanipulationhidpi.moc"

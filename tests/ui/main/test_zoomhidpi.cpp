@@ -69,13 +69,6 @@ void TestZoomHiDpi::bowlPixelsAt100And200() {
     QCOMPARE(m_F.ShownAt(1500 + 160, 1200), QColor(Qt::black));
 }
 
-int main(int argc, char* argv[]) {
-    // Two device pixels to every logical pixel, set before the application starts.
-    qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
-    TestZoomHiDpi test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+VINTROP_HIDPI_TEST_MAIN(TestZoomHiDpi)
 
 #include "test_zoomhidpi.moc"
