@@ -1,12 +1,13 @@
 // vintrop-run: runs a scenario file without any window and prints what
 // happens as CSV lines, for scripts and for checking the engine from outside.
 //
-//   vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] SCENARIO
+//   vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] [--totals] SCENARIO
 //
 // Output (standard output, "." as decimal point, floats with 9 significant
 // digits so that each reads back to the same 32-bit float):
 //   collision,T,ID1,ID2,M1,M2,X1,Y1,X2,Y2,V1X,V1Y,V2X,V2Y   at each BeforeCollision
 //   resolved,T,ID1,ID2,V1X,V1Y,V2X,V2Y                       at each AfterCollision
+//   totals,T,ENERGY,PX,PY                 after each step, with --totals only
 //   bowl,ID,X,Y,VX,VY                                        per bowl after the last step
 //   end,T,COLLISIONS,ENERGY                                  last line
 // Exit status: 0 done, 2 scenario unreadable, 3 a step failed, 64 bad
@@ -27,6 +28,7 @@
 #include "initialbox.h"
 #include "outputbuffer.h"
 #include "scenarioinput.h"
+#include "totals.h"
 #include "vintroperror.h"
 
 namespace {
@@ -41,7 +43,7 @@ enum ExitStatus : int {
     kExitOutputFailed = 74,
 };
 
-const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] SCENARIO";
+const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] [--totals] SCENARIO";
 
 struct Options {
     float width = kInitialBoxWidth;   // twips
@@ -49,6 +51,7 @@ struct Options {
     uint64_t steps = 0;   // forward steps
     uint64_t back = 0;    // back steps, after the forward ones
     bool plain = false;   // check every ordered pair instead of the indexed loop
+    bool totals = false;  // a totals line after every step
     std::string scenario;
 };
 
@@ -98,6 +101,8 @@ std::optional<std::string> ParseArgs(int argc, char** argv, Options& opt, bool& 
             ++k;
         } else if (!optionsEnded && arg == "--plain") {
             opt.plain = true;
+        } else if (!optionsEnded && arg == "--totals") {
+            opt.totals = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
         } else {
@@ -117,6 +122,14 @@ std::string Describe(const VintropError& e) {
 int OutputFailed(const OutputBuffer& out) {
     std::cerr << "vintrop-run: could not write the output: " << std::strerror(out.Error()) << '\n';
     return kExitOutputFailed;
+}
+
+// totals,T,ENERGY,PX,PY: the scene's kinetic energy and momentum after a step.
+void PrintTotals(OutputBuffer& out, const CEnvEng& engine) {
+    const Totals sum = TotalsOf(engine);
+    out.Text("totals,").Int(engine.t);
+    for (double v : {sum.energy, sum.px, sum.py}) out.Char(',').Float(v);
+    out.EndLine();
 }
 
 int Run(const Options& opt) {
@@ -154,9 +167,15 @@ int Run(const Options& opt) {
     // output cannot be written there is no point in going on.
     const char* direction = "forward";
     try {
-        for (uint64_t k = 0; k < opt.steps && !out.Failed(); ++k) engine.Advance();
+        for (uint64_t k = 0; k < opt.steps && !out.Failed(); ++k) {
+            engine.Advance();
+            if (opt.totals) PrintTotals(out, engine);
+        }
         direction = "back";
-        for (uint64_t k = 0; k < opt.back && !out.Failed(); ++k) engine.Reverse();
+        for (uint64_t k = 0; k < opt.back && !out.Failed(); ++k) {
+            engine.Reverse();
+            if (opt.totals) PrintTotals(out, engine);
+        }
 
         for (int i = 1; i <= engine.BowlCount(); ++i) {
             const CBowl& b = engine.GetBowl(i);
