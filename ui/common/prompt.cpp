@@ -125,11 +125,12 @@ QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
     return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
 }
 
-QString Prompt::ExportFileName(QWidget* parent, const QString& suggested) {
+QString Prompt::ExportFileName(QWidget* parent, const QString& suggested, const QString& filter,
+                               const QString& suffix) {
     KeepNoDialogSettings();
     if (script().on) return AskForNameInExistingFolder(parent, NextFileName);
-    QFileDialog dialog(parent, QString(), suggested, QStringLiteral("CSV (*.csv)"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    QFileDialog dialog(parent, QString(), suggested, filter);
+    dialog.setDefaultSuffix(suffix);
     return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
 }
 

@@ -27,7 +27,11 @@ public:
     static QString OpenFileName(QWidget* parent, const QString& current);
     static QString SaveFileName(QWidget* parent, const QString& current);
     // Both save dialogs come back while the chosen folder does not exist.
-    static QString ExportFileName(QWidget* parent, const QString& suggested);
+    // `filter` names the one file type offered ("CSV (*.csv)"); a name
+    // typed without a suffix gets `suffix`.
+    static QString ExportFileName(QWidget* parent, const QString& suggested,
+                                  const QString& filter = QStringLiteral("CSV (*.csv)"),
+                                  const QString& suffix = QStringLiteral("csv"));
     // Sends Qt's own settings (the file dialog's history) to a folder that
     // goes with the process; the file dialogs call it themselves.
     static void KeepNoDialogSettings();

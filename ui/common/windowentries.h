@@ -6,10 +6,12 @@
 
 #include "historylog.h"
 
+class QDialog;
 class QWidget;
 
 namespace vintrop {
 
+class ConservationLog;
 class IDrawDevice;
 
 // ui/editing: the bowl editor, modal and owned by `owner`; the scene is
@@ -38,5 +40,9 @@ void DisplayFullScreen(bool FlgScrSv);
 
 // ui/history: a new collision history window for the engine to own.
 std::unique_ptr<IHistoryLog> CreateHistoryWindow();
+
+// ui/graphs: the Graphs window of `log`, modeless, hidden until shown, a
+// child of `owner` (which deletes it) and kept up to date while visible.
+QDialog* CreateGraphsWindow(QWidget* owner, const ConservationLog& log);
 
 } // namespace vintrop

@@ -14,6 +14,7 @@
 
 #include "appstate.h"
 #include "bowlmanipulator.h"
+#include "conservationlog.h"
 #include "drawingarea.h"
 #include "envengine.h"
 #include "initialbox.h"
@@ -61,6 +62,8 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     g_pEnvEng = m_Engine.get();
     m_DrawArea->View().SetOnPresented([this] { OnFramePresented(); });
     Attach();
+    m_Conservation = std::make_unique<ConservationLog>(*m_Engine);
+    m_Engine->Attach(m_Conservation.get());
     m_Manipulator = new BowlManipulator(
         m_DrawArea, *m_Engine,
         {[this] { ManualRefresh(); }, [this](const QString& tip) { m_PnlTip->setText(tip); },
@@ -112,7 +115,9 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
 }
 
 F_MAIN::~F_MAIN() {
+    delete m_Graphs;
     Detach();
+    if (m_Engine && m_Conservation) m_Engine->Detach(m_Conservation.get());
     if (m_Engine) {
         m_Engine->sStop();
         if (!m_Terminated) m_Engine->Terminate();
@@ -181,7 +186,7 @@ void F_MAIN::RefreshCommands() {
     MN_COND_REW->setEnabled(stopped && pastStart && hasBowls);
     MN_COND_STEP->setEnabled(stopped && hasBowls);
     MN_COND_STOP->setEnabled(executing || (pastStart && hasBowls));
-    // Zoom In, Zoom Out and Actual Size, like Full Screen and Options, are
+    // Zoom In, Zoom Out, Actual Size and Graphs, like Full Screen and Options, are
     // enabled at all times: no state of the engine restricts them.
 }
 
@@ -211,6 +216,10 @@ void F_MAIN::OnFramePresented() {
 }
 
 void F_MAIN::ManualRefresh() {
+    // Whatever the engine does not report (a load, New, an edit at t = 0,
+    // what a failed step left) reaches the graphs here, as it reaches the
+    // scene.
+    if (m_Conservation) m_Conservation->Sync();
     if (m_pEnvEng) m_DrawArea->View().Redraw(*m_pEnvEng);
 }
 
@@ -236,6 +245,7 @@ void F_MAIN::closeEvent(QCloseEvent* event) {
     Detach();
     m_Engine->sStop();
     m_Engine->Terminate();
+    if (m_Graphs) m_Graphs->close();
     m_Terminated = true;
     event->accept();
     emit closed();

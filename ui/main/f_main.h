@@ -6,6 +6,7 @@
 // of every command in step with the engine. The document commands live in
 // ScenarioDocument.
 #include <QMainWindow>
+#include <QPointer>
 #include <QSize>
 #include <memory>
 
@@ -16,6 +17,7 @@
 #include "scenariodocument.h"
 
 class QAction;
+class QDialog;
 class QLabel;
 class QMenu;
 class QSlider;
@@ -25,6 +27,7 @@ namespace vintrop {
 
 class BowlManipulator;
 class CEnvEng;
+class ConservationLog;
 class DrawingArea;
 
 class F_MAIN : public QMainWindow,
@@ -55,6 +58,9 @@ public:
     bool IsAttached() const { return m_pEnvEng != nullptr; }
     const QImage& Picture() const;             // the frame on screen, device pixels
     ScenarioDocument& Document() { return m_Document; }
+    // The totals and collisions the Graphs window plots, logged from the
+    // start whether or not the window is open.
+    const ConservationLog& Conservation() const { return *m_Conservation; }
     QtClock& StepClock() { return tmr_Step; }
 
 signals:
@@ -96,6 +102,7 @@ private:
     void OnStep();
     void OnBowlEditor();
     void OnHistory();
+    void OnGraphs();
     void OnFullScreen();
     void OnOptions();
     // Draws the scene at `percent` percent of actual size (one of the zoom
@@ -113,6 +120,8 @@ private:
     QtClock tmr_Step;                   // the engine's clock; declared before the engine
     std::unique_ptr<CEnvEng> m_Engine;  // the one engine, also g_pEnvEng
     CEnvEng* m_pEnvEng = nullptr;       // set while the drawing area receives the events
+    std::unique_ptr<ConservationLog> m_Conservation;   // listens to the engine throughout
+    QPointer<QDialog> m_Graphs;         // made on first use
     bool m_Terminated = false;          // the close went ahead
     ScenarioDocument m_Document;
     QSize m_AreaPixels;                 // the drawing area, logical pixels
@@ -144,6 +153,7 @@ private:
     QAction* MN_VIEW_ZOOM_IN = nullptr;
     QAction* MN_VIEW_ZOOM_OUT = nullptr;
     QAction* MN_VIEW_ACTUAL_SIZE = nullptr;
+    QAction* MN_VIEW_GRAPHS = nullptr;
     QAction* MN_COND_REW = nullptr;
     QAction* MN_COND_BACK = nullptr;
     QAction* MN_COND_PLAY = nullptr;

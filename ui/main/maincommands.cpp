@@ -2,6 +2,7 @@
 // STEP), the interval slider, the toolbar switch, and the commands that open
 // the other windows. Each ends by re-applying the enabled states where the
 // program's rules say so.
+#include <QDialog>
 #include <QToolBar>
 
 #include "appstate.h"
@@ -121,6 +122,13 @@ void F_MAIN::OnHistory() {
         Prompt::Error(this, QString::fromStdString(e.UserText()));
     }
     RefreshCommands();
+}
+
+void F_MAIN::OnGraphs() {
+    if (!m_Graphs) m_Graphs = CreateGraphsWindow(this, *m_Conservation);
+    m_Graphs->show();
+    m_Graphs->raise();
+    m_Graphs->activateWindow();
 }
 
 void F_MAIN::OnFullScreen() {

@@ -67,6 +67,7 @@ void F_MAIN::BuildActions() {
     MN_VIEW_ZOOM_IN->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     MN_VIEW_ZOOM_OUT = make("MN_VIEW_ZOOM_OUT", tr("Zoom Out"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
     MN_VIEW_ACTUAL_SIZE = make("MN_VIEW_ACTUAL_SIZE", tr("Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0));
+    MN_VIEW_GRAPHS = make("MN_VIEW_GRAPHS", tr("&Graphs"), QKeySequence(Qt::CTRL | Qt::Key_G));
 
     MN_COND_REW = make("MN_COND_REW", tr("&REW"), QKeySequence(Qt::CTRL | Qt::Key_R), "pc_rew.svg", tr("Rewind"));
     MN_COND_BACK = make("MN_COND_BACK", tr("&BACK"), QKeySequence(Qt::CTRL | Qt::Key_Z), "pc_back.svg", tr("Back"));
@@ -91,6 +92,7 @@ void F_MAIN::BuildActions() {
     connect(MN_VIEW_ZOOM_IN, &QAction::triggered, this, [this] { SetZoom(zoom::StepIn(ViewZoom)); });
     connect(MN_VIEW_ZOOM_OUT, &QAction::triggered, this, [this] { SetZoom(zoom::StepOut(ViewZoom)); });
     connect(MN_VIEW_ACTUAL_SIZE, &QAction::triggered, this, [this] { SetZoom(zoom::kActualSize); });
+    connect(MN_VIEW_GRAPHS, &QAction::triggered, this, &F_MAIN::OnGraphs);
     connect(MN_COND_REW, &QAction::triggered, this, &F_MAIN::OnRew);
     connect(MN_COND_BACK, &QAction::triggered, this, &F_MAIN::OnBack);
     connect(MN_COND_PLAY, &QAction::triggered, this, &F_MAIN::OnPlay);
@@ -124,6 +126,8 @@ void F_MAIN::BuildMenus() {
     MN_VIEW->addAction(MN_OPTIONS);
     separator(MN_VIEW, "MN_SEP4");
     MN_VIEW->addActions({MN_VIEW_ZOOM_IN, MN_VIEW_ZOOM_OUT, MN_VIEW_ACTUAL_SIZE});
+    separator(MN_VIEW, "MN_SEP5");
+    MN_VIEW->addAction(MN_VIEW_GRAPHS);
 
     MN_CONDUCTOR = menu("MN_CONDUCTOR", tr("&Conductor"));
     MN_CONDUCTOR->addActions({MN_COND_REW, MN_COND_BACK, MN_COND_PLAY, MN_COND_PAUSE, MN_COND_STOP, MN_COND_STEP});

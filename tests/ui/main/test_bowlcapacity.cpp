@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 
+#include "conservationlog.h"
 #include "fullscreen/f_full_screen.h"
 #include "mainwindowfixture.h"
 #include "vintroperror.h"
@@ -163,6 +164,15 @@ void TestBowlCapacity::aFullScenarioLoadsAndEveryWindowOpensOnIt() {
     QVERIFY(explanation);
     explanation->close();
 
+    // The graphs, their first point summed over every bowl.
+    m_F.Trigger("MN_VIEW_GRAPHS");
+    auto* graphs = qobject_cast<QDialog*>(m_F.Window().findChild<QDialog*>("F_GRAPHS"));
+    QVERIFY(graphs && graphs->isVisible());
+    const ConservationLog& log = m_F.Window().Conservation();
+    QCOMPARE(log.Spans().size(), size_t(1));
+    QCOMPARE(log.Latest().energy, TotalsOf(m_F.Engine()).energy);
+    QVERIFY(log.Latest().energy > 0);
+
     // Nothing has complained so far, and the scenario is whole.
     QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("History non attiva. Attivarla adesso?")});
     QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
@@ -174,6 +184,11 @@ void TestBowlCapacity::aFullScenarioLoadsAndEveryWindowOpensOnIt() {
     QCOMPARE(Prompt::ShownMessages().front().icon, Prompt::Icon::Exclamation);
     QCOMPARE(m_F.Engine().t, 0);
     QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
+    // The graphs show where the failed step left the bowls, still at t = 0.
+    QCOMPARE(log.Spans().size(), size_t(1));
+    QCOMPARE(log.Latest().px, TotalsOf(m_F.Engine()).px);
+    QCOMPARE(log.Latest().energy, TotalsOf(m_F.Engine()).energy);
+    graphs->close();
 }
 
 void TestBowlCapacity::theEditorAddsTheLastBowlAndRefusesOneMore() {

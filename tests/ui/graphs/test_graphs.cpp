@@ -1,0 +1,323 @@
+// The Graphs window in the running program: opened from the View menu, its
+// plots following every transport command and every change the engine does
+// not report, drawn at most once per presented frame, and its two exports.
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "../common/forkedchild.h"
+#include "../main/mainwindowfixture.h"
+#include "conservationlog.h"
+#include "graphs/f_graphs.h"
+#include "main/drawingarea.h"
+
+using namespace vintrop;
+
+namespace {
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestGraphs : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_F.Build(); }
+    void init() { m_F.Reset(); }
+    void cleanupTestCase() { m_F.Destroy(); }
+
+    void lastViewItemOpensOneModelessWindow();
+    void followsTheTransport();
+    void startsAgainAfterLoadNewAndEdits();
+    void redrawsOnlyForNewPointsAtMostOncePerFrame();
+    void csvHoldsEveryKeptPoint();
+    void failedExportsAreReportedAndKeepTheOldFile();
+    void imageShowsThePlots();
+
+private:
+    const ConservationLog& Log() { return m_F.Window().Conservation(); }
+    F_GRAPHS* Open() {
+        m_F.Trigger("MN_VIEW_GRAPHS");
+        auto* w = m_F.Window().findChild<F_GRAPHS*>();
+        if (w) w->ShowLatest();
+        return w;
+    }
+    void Click(const char* button) {
+        QTest::mouseClick(m_F.Window().findChild<F_GRAPHS*>()->findChild<QPushButton*>(QLatin1String(button)),
+                          Qt::LeftButton);
+    }
+    // Two bowls that collide head-on at about t = 10.
+    void Pair() {
+        m_F.AddBowl(2, 3000, 2000, 40, 0);
+        m_F.AddBowl(1, 3900, 2000, -50, 0);
+    }
+    void ExpectLatestIsTheEngine() {
+        const Totals now = TotalsOf(m_F.Engine());
+        QCOMPARE(Log().LatestT(), m_F.Engine().t);
+        QCOMPARE(Log().Latest().energy, now.energy);
+        QCOMPARE(Log().Latest().px, now.px);
+        QCOMPARE(Log().Latest().py, now.py);
+        QCOMPARE(Log().Spans().back().firstT, m_F.Engine().t);
+    }
+
+    testing::MainWindowFixture m_F;
+};
+
+void TestGraphs::lastViewItemOpensOneModelessWindow() {
+    const QList<QAction*> items = m_F.Find<QMenu>("MN_VIEW")->actions();
+    QCOMPARE(items.last(), m_F.Action("MN_VIEW_GRAPHS"));
+    QCOMPARE(items.last()->text(), QStringLiteral("&Graphs"));
+    const QKeySequence key = items.last()->shortcut();
+    QVERIFY(!key.isEmpty());
+    for (QAction* other : m_F.Window().findChildren<QAction*>())
+        if (other != items.last()) QVERIFY2(!other->shortcuts().contains(key), qPrintable(other->objectName()));
+
+    F_GRAPHS* graphs = Open();
+    QVERIFY(graphs);
+    QVERIFY(graphs->isVisible());
+    QCOMPARE(graphs->windowTitle(), QStringLiteral("Graphs"));
+    QVERIFY(!graphs->isModal());
+    QCOMPARE(graphs->parentWidget(), &m_F.Window());
+    // The main window still takes commands meanwhile.
+    Pair();
+    m_F.Trigger("MN_COND_STEP");
+    QCOMPARE(m_F.Engine().t, 1);
+    // Again: the same window comes to the front.
+    graphs->close();
+    QCOMPARE(Open(), graphs);
+    QCOMPARE(m_F.Window().findChildren<F_GRAPHS*>().size(), 1);
+    QVERIFY(graphs->isVisible());
+    graphs->close();
+}
+
+void TestGraphs::followsTheTransport() {
+    Pair();
+    F_GRAPHS* graphs = Open();
+    for (int k = 0; k < 14; ++k) m_F.Trigger("MN_COND_STEP");
+    QCOMPARE(Log().Spans().size(), size_t(15));
+    QCOMPARE(Log().Collisions().size(), size_t(1));
+    ExpectLatestIsTheEngine();
+    graphs->ShowLatest();
+    const QString totals = graphs->findChild<QLabel*>("lbl_Totals")->text();
+    QVERIFY2(totals.startsWith(QStringLiteral("t = 14 ")), qPrintable(totals));
+
+    // BACK past the collision: later points and the collision go.
+    const int32_t collisionT = Log().Collisions().front().t;
+    while (m_F.Engine().t >= collisionT) m_F.Trigger("MN_COND_BACK");
+    QCOMPARE(Log().Spans().size(), size_t(m_F.Engine().t) + 1);
+    QVERIFY(Log().Collisions().empty());
+    ExpectLatestIsTheEngine();
+
+    // REW and STOP start again from t = 0.
+    m_F.Trigger("MN_COND_REW");
+    QCOMPARE(Log().Spans().size(), size_t(1));
+    QCOMPARE(Log().LatestT(), 0);
+    m_F.Trigger("MN_COND_PLAY");
+    QTRY_VERIFY(m_F.Engine().t > 20);
+    m_F.Trigger("MN_COND_PAUSE");
+    QCOMPARE(Log().Spans().size(), size_t(m_F.Engine().t) + 1);
+    QCOMPARE(Log().Collisions().size(), size_t(1));
+    ExpectLatestIsTheEngine();
+    m_F.Trigger("MN_COND_STOP");
+    QCOMPARE(Log().Spans().size(), size_t(1));
+    QVERIFY(Log().Collisions().empty());
+    ExpectLatestIsTheEngine();
+    graphs->close();
+}
+
+void TestGraphs::startsAgainAfterLoadNewAndEdits() {
+    Pair();
+    F_GRAPHS* graphs = Open();
+    for (int k = 0; k < 20; ++k) m_F.Trigger("MN_COND_STEP");
+
+    // A load: the scenario's own t = 0.
+    QString gas = QStringLiteral(VINTROP_EXAMPLES_DIR "/gas-of-bowls.vintrop");
+    QVERIFY(m_F.Window().Document().LoadScenario(gas));
+    QCOMPARE(Log().Spans().size(), size_t(1));
+    QVERIFY(Log().Collisions().empty());
+    ExpectLatestIsTheEngine();
+    QVERIFY(Log().Latest().energy > 0);
+
+    // An edit with the keys on the drawing area: Tab selects bowl 1,
+    // Ctrl+Right adds one to its velocity; the point at t = 0 follows.
+    const double before = Log().Latest().energy;
+    auto* area = m_F.Find<DrawingArea>("pc_Picture");
+    area->setFocus();
+    QTest::keyClick(area, Qt::Key_Tab);
+    QTest::keyClick(area, Qt::Key_Right, Qt::ControlModifier);
+    QVERIFY(Log().Latest().energy != before);
+    QCOMPARE(Log().Spans().size(), size_t(1));
+    ExpectLatestIsTheEngine();
+
+    // New: nothing moves, and there is no relative change to show.
+    FlgModified = kFalse;
+    m_F.Trigger("MN_FILE_NEW");
+    QCOMPARE(m_F.Engine().BowlCount(), int16_t(0));
+    QCOMPARE(Log().Spans().size(), size_t(1));
+    QCOMPARE(Log().Latest().energy, 0.0);
+    graphs->ShowLatest();
+    QVERIFY2(graphs->findChild<QLabel*>("lbl_Totals")->text().contains(QStringLiteral("since t = 0: -)")),
+             qPrintable(graphs->findChild<QLabel*>("lbl_Totals")->text()));
+    graphs->close();
+}
+
+void TestGraphs::redrawsOnlyForNewPointsAtMostOncePerFrame() {
+    // A crowd at the fastest interval: far more steps a second than frames.
+    for (int i = 0; i < 12; ++i)
+        for (int j = 0; j < 6; ++j) m_F.AddBowl(1, 400 + i * 600, 400 + j * 600, 37 - i * 5, 23 - j * 7);
+    m_F.Slider()->setValue(1);
+    F_GRAPHS* graphs = Open();
+    QVERIFY(QTest::qWaitForWindowExposed(graphs));
+    auto* plots = graphs->findChild<QWidget*>("pc_Plots");
+    QTest::qWait(50);
+
+    // Nothing new, nothing drawn.
+    PaintCounter idle(plots);
+    QTest::qWait(120);
+    QCOMPARE(idle.paints, 0);
+
+    PaintCounter playing(plots);
+    int frames = 0;
+    const auto counting = connect(&m_F.Window(), &F_MAIN::framePresented, [&frames] { ++frames; });
+    const int32_t t0 = m_F.Engine().t;
+    QElapsedTimer clock;
+    clock.start();
+    m_F.Trigger("MN_COND_PLAY");
+    QTest::qWait(400);
+    m_F.Trigger("MN_COND_PAUSE");
+    const qint64 ms = clock.elapsed();
+    disconnect(counting);
+    const QString counts = QStringLiteral("%1 paints for %2 frames, %3 steps in %4 ms")
+                               .arg(playing.paints)
+                               .arg(frames)
+                               .arg(m_F.Engine().t - t0)
+                               .arg(ms);
+    QVERIFY(m_F.Engine().t > t0);
+    QVERIFY2(playing.paints > 0, qPrintable(counts));
+    QVERIFY2(playing.paints <= frames, qPrintable(counts));
+    // Not once per step either: at most once per screen refresh (a 16 ms
+    // timer, which may fire a little early), however many steps a second.
+    QVERIFY2(playing.paints <= ms / 15 + 2, qPrintable(counts));
+    graphs->close();
+}
+
+void TestGraphs::csvHoldsEveryKeptPoint() {
+    Pair();
+    Open();
+    for (int k = 0; k < 5; ++k) m_F.Trigger("MN_COND_STEP");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("graphs.csv");
+    Prompt::ScriptFileName(path);
+    Click("bt_ExportCsv");
+    QVERIFY(Prompt::ShownMessages().empty());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.first(), QByteArray("t,kinetic energy,momentum x,momentum y\r"));
+    QCOMPARE(lines.size(), 1 + 6 + 1);   // header, t = 0..5, the empty tail after the last CR LF
+    QVERIFY(lines.last().isEmpty());
+    for (int t = 0; t <= 5; ++t) {
+        const QList<QByteArray> cells = lines[t + 1].trimmed().split(',');
+        QCOMPARE(cells.size(), 4);
+        const TotalsSpan& span = Log().Spans()[size_t(t)];
+        QCOMPARE(cells[0].toInt(), t);
+        // Exactly the values plotted, read back bit for bit.
+        QCOMPARE(cells[1].toDouble(), span.first.energy);
+        QCOMPARE(cells[2].toDouble(), span.first.px);
+        QCOMPARE(cells[3].toDouble(), span.first.py);
+    }
+    m_F.Window().findChild<F_GRAPHS*>()->close();
+}
+
+void TestGraphs::failedExportsAreReportedAndKeepTheOldFile() {
+    Pair();
+    F_GRAPHS* graphs = Open();
+    for (int k = 0; k < 5; ++k) m_F.Trigger("MN_COND_STEP");
+    QTemporaryDir dir;
+
+    // A name that is a folder: the image cannot be written.
+    const QString folder = dir.filePath("taken.png");
+    QVERIFY(QDir(dir.path()).mkdir("taken.png"));
+    Prompt::ScriptFileName(folder);
+    Click("bt_SaveImage");
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore scrittura File")});
+    QCOMPARE(Prompt::ShownMessages().front().icon, Prompt::Icon::Exclamation);
+    QVERIFY(QFileInfo(folder).isDir());
+
+    // A CSV beyond the file-size limit (in a child process, which only
+    // writes: it cannot paint, Qt's painting threads stay with the parent):
+    // reported, the old file intact.
+    const QString path = dir.filePath("graphs.csv");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("an older table");
+    old.close();
+    const int result = testing::RunForked([&] {
+        Prompt::ClearLog();
+        Prompt::ScriptFileName(path);
+        if (!testing::LimitFileSize(100)) return 2;
+        Click("bt_ExportCsv");
+        if (Prompt::ShownTexts() != QStringList{QStringLiteral("Errore scrittura File")}) return 3;
+        return 0;
+    });
+    QCOMPARE(result, 0);   // 153: ended by SIGXFSZ; 3: no message
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("an older table"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"graphs.csv"});
+
+    // Cancelling writes nothing and says nothing.
+    Prompt::ClearLog();
+    Prompt::ScriptFileName(QString());
+    Click("bt_SaveImage");
+    Prompt::ScriptFileName(QString());
+    Click("bt_ExportCsv");
+    QVERIFY(Prompt::ShownMessages().empty());
+    graphs->close();
+}
+
+void TestGraphs::imageShowsThePlots() {
+    Pair();
+    F_GRAPHS* graphs = Open();
+    for (int k = 0; k < 30; ++k) m_F.Trigger("MN_COND_STEP");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("graphs.png");
+    Prompt::ScriptFileName(path);
+    Click("bt_SaveImage");
+    QVERIFY(Prompt::ShownMessages().empty());
+    QImage image;
+    QVERIFY(image.load(path, "PNG"));
+    const QSize plots = graphs->findChild<QWidget*>("pc_Plots")->size().expandedTo(QSize(1000, 560));
+    QCOMPARE(image.size(), plots * 2);
+    // The energy line, the two momentum lines and the collision points are
+    // in it, in their colours.
+    int energy = 0, x = 0, y = 0;
+    for (int j = 0; j < image.height(); ++j)
+        for (int i = 0; i < image.width(); ++i) {
+            const QRgb c = image.pixel(i, j) & 0xffffff;
+            energy += c == 0xaa1e1e;
+            x += c == 0x1450c8;
+            y += c == 0x00823c;
+        }
+    QVERIFY2(energy > 100 && x > 100 && y > 100,
+             qPrintable(QStringLiteral("energy %1, x %2, y %3 pixels").arg(energy).arg(x).arg(y)));
+    graphs->close();
+}
+
+QTEST_MAIN(TestGraphs)
+#include "test_graphs.moc"

@@ -1,0 +1,170 @@
+#include "conservationplots.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "conservationlog.h"
+#include "plotframe.h"
+
+namespace vintrop {
+
+namespace {
+
+const QColor kEnergyColor(170, 30, 30);
+const QColor kXColor(20, 80, 200);
+const QColor kYColor(0, 130, 60);
+
+// The t axis: from the first point kept to the latest, at least 10 steps.
+AxisRange TimeRange(const ConservationLog& log) {
+    const double first = log.Spans().empty() ? 0 : log.Spans().front().firstT;
+    return {first, std::max<double>(log.LatestT(), first + 10)};
+}
+
+// A symmetric range around zero holding every value, a tenth to spare.
+AxisRange Symmetric(double largest) {
+    if (!(largest > 0) || !std::isfinite(largest)) return {-1, 1};
+    return {-largest * 1.1, largest * 1.1};
+}
+
+// Key entries in the plot's top left corner, on white so that no data
+// line runs through the text.
+void Legend(QPainter& painter, const PlotFrame& frame, const std::vector<std::pair<QColor, QString>>& entries) {
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+    double textWidth = 0;
+    for (const auto& e : entries) textWidth = std::max(textWidth, metrics.horizontalAdvance(e.second));
+    const QPointF corner = frame.Area().topLeft() + QPointF(line * 0.4, line * 0.3);
+    const QRectF box(corner, QSizeF(line * 1.6 + textWidth + line * 0.4, line * (entries.size() + 0.3)));
+    painter.fillRect(box, QColor(255, 255, 255, 230));
+    painter.setPen(QPen(QColor(190, 190, 190), 0));
+    painter.drawRect(box);
+    for (std::size_t row = 0; row < entries.size(); ++row) {
+        const double y = box.top() + line * (0.15 + static_cast<double>(row));
+        painter.fillRect(QRectF(box.left() + line * 0.3, y + line * 0.35, line * 0.9, line * 0.3), entries[row].first);
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(box.left() + line * 1.4, y, textWidth + line, line), Qt::AlignLeft | Qt::AlignVCenter,
+                         entries[row].second);
+    }
+}
+
+// One quantity of the time series: a line through the exact points and,
+// where a span merges several steps, a bar from its minimum to its maximum.
+template <typename Pick>
+void DrawSeries(QPainter& painter, const PlotFrame& frame, const ConservationLog& log, const QColor& color, Pick pick) {
+    const auto& spans = log.Spans();
+    QColor envelope = color;
+    envelope.setAlpha(90);
+    painter.setPen(QPen(envelope, 0));
+    for (const TotalsSpan& s : spans) {
+        if (s.lastT == s.firstT) continue;
+        const double x = frame.X((static_cast<double>(s.firstT) + s.lastT) / 2);
+        painter.drawLine(QPointF(x, frame.Y(pick(s.min))), QPointF(x, frame.Y(pick(s.max))));
+    }
+    QPolygonF line;
+    line.reserve(static_cast<int>(spans.size()) + 1);
+    for (const TotalsSpan& s : spans) line << frame.At(s.firstT, pick(s.first));
+    if (spans.empty() || spans.back().firstT != log.LatestT()) line << frame.At(log.LatestT(), pick(log.Latest()));
+    painter.setPen(QPen(color, 1.5));
+    painter.drawPolyline(line);
+}
+
+void PaintEnergy(const ConservationLog& log, QPainter& painter, const QRectF& place) {
+    // From zero up: a conserved energy is a flat line, not rounding noise
+    // blown up to fill the plot.
+    double top = log.Latest().energy;
+    for (const TotalsSpan& s : log.Spans()) top = std::max(top, s.max.energy);
+    const PlotFrame frame(place, TimeRange(log), {0, top > 0 ? top * 1.1 : 1}, painter);
+    const auto change = log.RelativeEnergyChange();
+    const QString changeText = change ? QString::number(*change, 'g', 3) : QStringLiteral("-");
+    frame.DrawAxes(painter, QStringLiteral("Total kinetic energy      relative change since t = 0: %1").arg(changeText),
+                   QStringLiteral("t      (velocities are 32-bit floats: relative changes near 1e-7 are rounding)"));
+    painter.setClipRect(frame.Area());
+    DrawSeries(painter, frame, log, kEnergyColor, [](const Totals& v) { return v.energy; });
+    painter.setClipping(false);
+}
+
+void PaintMomentum(const ConservationLog& log, QPainter& painter, const QRectF& place) {
+    double largest = std::max(std::abs(log.Latest().px), std::abs(log.Latest().py));
+    for (const TotalsSpan& s : log.Spans())
+        for (double v : {s.min.px, s.max.px, s.min.py, s.max.py}) largest = std::max(largest, std::abs(v));
+    const PlotFrame frame(place, TimeRange(log), Symmetric(largest), painter);
+    frame.DrawAxes(painter, QStringLiteral("Total momentum (sum of m·v; changes only when a bowl hits a wall)"),
+                   QStringLiteral("t"));
+    painter.setClipRect(frame.Area());
+    DrawSeries(painter, frame, log, kXColor, [](const Totals& v) { return v.px; });
+    DrawSeries(painter, frame, log, kYColor, [](const Totals& v) { return v.py; });
+    painter.setClipping(false);
+    Legend(painter, frame, {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}});
+}
+
+void PaintCollisions(const ConservationLog& log, QPainter& painter, const QRectF& place) {
+    double largest = 0;
+    for (const CollisionMomentum& c : log.Collisions())
+        for (double v : {c.beforeX, c.beforeY, c.afterX, c.afterY}) largest = std::max(largest, std::abs(v));
+    const AxisRange range = Symmetric(largest);
+    const PlotFrame frame(place, range, range, painter);
+    frame.DrawAxes(painter, QStringLiteral("Each collision's pair momentum m1·v1 + m2·v2: after (up)"),
+                   QStringLiteral("before (the latest %1 collisions)").arg(log.CollisionLimit()));
+    painter.setClipRect(frame.Area());
+    // Both axes have the same range: the diagonal is after = before.
+    painter.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+    painter.drawLine(frame.Area().bottomLeft(), frame.Area().topRight());
+    const double dot = 3;
+    for (const CollisionMomentum& c : log.Collisions()) {
+        painter.fillRect(QRectF(frame.X(c.beforeX) - dot / 2, frame.Y(c.afterX) - dot / 2, dot, dot), kXColor);
+        painter.fillRect(QRectF(frame.X(c.beforeY) - dot / 2, frame.Y(c.afterY) - dot / 2, dot, dot), kYColor);
+    }
+    painter.setClipping(false);
+    Legend(painter, frame,
+           {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}, {Qt::darkGray, QStringLiteral("after = before")}});
+}
+
+} // namespace
+
+ConservationPlots::ConservationPlots(const ConservationLog& log, QWidget* parent) : QWidget(parent), m_Log(log) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ConservationPlots::Paint(const ConservationLog& log, QPainter& painter, const QRectF& area) {
+    painter.fillRect(area, Qt::white);
+    const double gap = QFontMetricsF(painter.font()).height() * 0.8;
+    // The collision plot is square, so that the line after = before runs at
+    // 45 degrees: beside the two time plots in a wide place, below them in a
+    // tall one.
+    QRectF series, collisions;
+    if (area.width() >= area.height()) {
+        const double side = std::min(area.height(), area.width() * 0.42);
+        series = QRectF(area.left(), area.top(), area.width() - side - gap, area.height());
+        collisions = QRectF(series.right() + gap, area.top(), side, side);
+    } else {
+        const double side = std::min(area.width(), area.height() * 0.42);
+        series = QRectF(area.left(), area.top(), area.width(), area.height() - side - gap);
+        collisions = QRectF(area.left() + (area.width() - side) / 2, series.bottom() + gap, side, side);
+    }
+    const double half = (series.height() - gap) / 2;
+    PaintEnergy(log, painter, QRectF(series.left(), series.top(), series.width(), half));
+    PaintMomentum(log, painter, QRectF(series.left(), series.top() + half + gap, series.width(), half));
+    PaintCollisions(log, painter, collisions);
+}
+
+QImage ConservationPlots::Render(QSize size, qreal pixelRatio) const {
+    QImage image(size * pixelRatio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    Paint(m_Log, painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
+void ConservationPlots::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    Paint(m_Log, painter, rect());
+}
+
+} // namespace vintrop

@@ -1,0 +1,32 @@
+#pragma once
+// The three conservation plots drawn from a ConservationLog: the total
+// kinetic energy and the total momentum against t, and each collision's pair
+// momentum after against before. Paints on screen and into images alike.
+#include <QImage>
+#include <QWidget>
+
+namespace vintrop {
+
+class ConservationLog;
+
+class ConservationPlots : public QWidget {
+    Q_OBJECT
+public:
+    ConservationPlots(const ConservationLog& log, QWidget* parent = nullptr);
+
+    // The three plots stacked in `area`.
+    static void Paint(const ConservationLog& log, QPainter& painter, const QRectF& area);
+    // The plots as they are now, `size` logical pixels at `pixelRatio`.
+    QImage Render(QSize size, qreal pixelRatio) const;
+
+    QSize sizeHint() const override { return {1000, 560}; }
+    QSize minimumSizeHint() const override { return {480, 360}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const ConservationLog& m_Log;
+};
+
+} // namespace vintrop

@@ -1,0 +1,151 @@
+#include "f_graphs.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <charconv>
+
+#include "conservationlog.h"
+#include "conservationplots.h"
+#include "filewriter.h"
+#include "prompt.h"
+
+namespace vintrop {
+
+namespace {
+
+// The shortest text that reads back to the same double.
+QByteArray Exact(double v) {
+    char text[32];
+    const auto res = std::to_chars(text, text + sizeof text, v);
+    return QByteArray(text, static_cast<int>(res.ptr - text));
+}
+
+// The image is drawn at twice the pixels for a sharp picture on a projector.
+constexpr qreal kImagePixelRatio = 2;
+
+} // namespace
+
+F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner), m_Log(log) {
+    setObjectName(QStringLiteral("F_GRAPHS"));
+    setWindowTitle(QStringLiteral("Graphs"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint);
+    setModal(false);
+    setSizeGripEnabled(true);
+
+    m_Totals = new QLabel(this);
+    m_Totals->setObjectName(QStringLiteral("lbl_Totals"));
+    m_Totals->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_Plots = new ConservationPlots(log, this);
+    m_Plots->setObjectName(QStringLiteral("pc_Plots"));
+    m_Plots->setAccessibleName(QStringLiteral("Conservation graphs"));
+    m_Plots->setAccessibleDescription(
+        QStringLiteral("Total kinetic energy and total momentum against t, and each collision's pair momentum "
+                       "after against before"));
+
+    auto* saveImage = new QPushButton(QStringLiteral("Save Image..."), this);
+    saveImage->setObjectName(QStringLiteral("bt_SaveImage"));
+    auto* exportCsv = new QPushButton(QStringLiteral("Export CSV..."), this);
+    exportCsv->setObjectName(QStringLiteral("bt_ExportCsv"));
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("bt_Close"));
+    for (QPushButton* b : {saveImage, exportCsv, close}) b->setAutoDefault(false);
+    connect(saveImage, &QPushButton::clicked, this, &F_GRAPHS::SaveImage);
+    connect(exportCsv, &QPushButton::clicked, this, &F_GRAPHS::ExportCsv);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(saveImage);
+    buttons->addWidget(exportCsv);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_Totals);
+    layout->addWidget(m_Plots, 1);
+    layout->addLayout(buttons);
+
+    // However fast the engine steps, the plots are drawn again at most once
+    // per screen refresh, and only when something new was logged.
+    m_Refresh = new QTimer(this);
+    m_Refresh->setInterval(16);
+    connect(m_Refresh, &QTimer::timeout, this, [this] {
+        if (m_Log.Revision() != m_ShownRevision) ShowLatest();
+    });
+    ShowLatest();
+}
+
+void F_GRAPHS::ShowLatest() {
+    m_ShownRevision = m_Log.Revision();
+    const Totals& now = m_Log.Latest();
+    const auto change = m_Log.RelativeEnergyChange();
+    m_Totals->setText(QStringLiteral("t = %1    kinetic energy = %2 (relative change since t = 0: %3)    "
+                                     "momentum x = %4, y = %5")
+                          .arg(m_Log.LatestT())
+                          .arg(QString::number(now.energy, 'g', 9))
+                          .arg(change ? QString::number(*change, 'g', 3) : QStringLiteral("-"))
+                          .arg(QString::number(now.px, 'g', 9))
+                          .arg(QString::number(now.py, 'g', 9)));
+    m_Plots->update();
+}
+
+void F_GRAPHS::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ShowLatest();
+    m_Refresh->start();
+}
+
+void F_GRAPHS::hideEvent(QHideEvent* event) {
+    m_Refresh->stop();
+    QDialog::hideEvent(event);
+}
+
+QByteArray F_GRAPHS::CsvOf(const ConservationLog& log) {
+    QByteArray out = "t,kinetic energy,momentum x,momentum y\r\n";
+    const auto row = [&out](int32_t t, const Totals& v) {
+        out += QByteArray::number(t) + ',' + Exact(v.energy) + ',' + Exact(v.px) + ',' + Exact(v.py) + "\r\n";
+    };
+    for (const TotalsSpan& s : log.Spans()) row(s.firstT, s.first);
+    if (log.Spans().empty() || log.Spans().back().firstT != log.LatestT()) row(log.LatestT(), log.Latest());
+    return out;
+}
+
+bool F_GRAPHS::WriteCsv(const QString& path, QString* why) const { return WriteWholeFile(path, CsvOf(m_Log), why); }
+
+bool F_GRAPHS::WriteImage(const QString& path, QString* why) const {
+    const QImage image = m_Plots->Render(m_Plots->size().expandedTo(m_Plots->sizeHint()), kImagePixelRatio);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        if (why) *why = QStringLiteral("%1: the image could not be encoded").arg(path);
+        return false;
+    }
+    return WriteWholeFile(path, png, why);
+}
+
+void F_GRAPHS::SaveImage() {
+    const QString path = Prompt::ExportFileName(this, QDir::home().filePath(QStringLiteral("graphs.png")),
+                                                QStringLiteral("PNG (*.png)"), QStringLiteral("png"));
+    if (path.isEmpty()) return;
+    QString why;
+    if (!WriteImage(path, &why)) {
+        qWarning("%s", qPrintable(why));
+        Prompt::Message(this, QStringLiteral("Errore scrittura File"), Prompt::Icon::Exclamation);
+    }
+}
+
+void F_GRAPHS::ExportCsv() {
+    const QString path = Prompt::ExportFileName(this, QDir::home().filePath(QStringLiteral("graphs.csv")));
+    if (path.isEmpty()) return;
+    QString why;
+    if (!WriteCsv(path, &why)) {
+        qWarning("%s", qPrintable(why));
+        Prompt::Message(this, QStringLiteral("Errore scrittura File"), Prompt::Icon::Exclamation);
+    }
+}
+
+} // namespace vintrop

@@ -1,0 +1,46 @@
+#pragma once
+// The Graphs window: the conservation plots of the running scene, a line of
+// the latest totals, and the image and CSV exports. Modeless, owned by the
+// main window; it shows the log the main window keeps, so it may be opened
+// at any time and still starts at t = 0.
+#include <QDialog>
+#include <cstdint>
+
+class QLabel;
+class QTimer;
+
+namespace vintrop {
+
+class ConservationLog;
+class ConservationPlots;
+
+class F_GRAPHS : public QDialog {
+    Q_OBJECT
+public:
+    F_GRAPHS(const ConservationLog& log, QWidget* owner);
+
+    // Writes the three plots as a PNG image, or the kept points as CSV
+    // (t,kinetic energy,momentum x,momentum y); false with the reason.
+    bool WriteImage(const QString& path, QString* why = nullptr) const;
+    bool WriteCsv(const QString& path, QString* why = nullptr) const;
+    // The CSV text itself.
+    static QByteArray CsvOf(const ConservationLog& log);
+    // Brings the window up to date now instead of at the next refresh.
+    void ShowLatest();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void SaveImage();
+    void ExportCsv();
+
+    const ConservationLog& m_Log;
+    ConservationPlots* m_Plots = nullptr;
+    QLabel* m_Totals = nullptr;
+    QTimer* m_Refresh = nullptr;
+    uint64_t m_ShownRevision = 0;
+};
+
+} // namespace vintrop
