@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The tick-rate benchmark of the history window with a screen reader's
+# A window tick-rate benchmark (the history window by default, or the one
+# named second, e.g. bench_ui_graphs) with a screen reader's
 # accessibility bus running: a real X server (Xvfb), a D-Bus session,
 # at-spi2-core's bus and registry, and Qt's accessibility forced on. Qt only
 # talks to the bus on the xcb platform, so this cannot run offscreen.
-# Usage: bash bench/accessibility.sh BUILD-DIR   (a `make bench` build: build-bench)
+# Usage: bash bench/accessibility.sh BUILD-DIR [BENCHMARK]   (BUILD-DIR: a `make bench` build, build-bench)
 set -euo pipefail
 BUILD=${1:-build-bench}
-BENCH="$BUILD/bench/bench_ui_history"
+BENCH="$BUILD/bench/${2:-bench_ui_history}"
 [ -x "$BENCH" ] || { echo "no $BENCH: run make bench first" >&2; exit 1; }
 SUDO=$([ "$(id -u)" = 0 ] || echo sudo)
 missing=$(for p in xvfb dbus at-spi2-core; do dpkg -s $p >/dev/null 2>&1 || echo $p; done)

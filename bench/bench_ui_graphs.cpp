@@ -1,0 +1,91 @@
+// The running program, slider at 1 ms, in the main window's designed drawing
+// area: ticks per second with the Graphs window closed and open. The log
+// behind the graphs runs in both; open, the plots are drawn as well, at most
+// once per screen refresh, with the collision plot full in the crowds.
+// And one redraw of the plots on their own, with every budget full.
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSlider>
+
+#include "appstate.h"
+#include "clock.h"
+#include "common.h"
+#include "conservationlog.h"
+#include "graphs/conservationplots.h"
+#include "playfor.h"
+#include "main/f_main.h"
+#include "prompt.h"
+
+using namespace vintrop;
+
+namespace {
+
+void BM_TicksWithGraphs(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const bool windowOpen = state.range(1) != 0;
+    Prompt::StartScripting();
+    F_MAIN window;
+    window.show();
+    QApplication::processEvents();
+    CEnvEng& engine = *g_pEnvEng;
+    engine.Reset();
+    bench::FillBox(engine, n, engine.MaxX, engine.MaxY);
+    window.ManualRefresh();
+    window.RefreshCommands();
+    if (windowOpen) window.findChild<QAction*>(QStringLiteral("MN_VIEW_GRAPHS"))->trigger();
+    window.findChild<QSlider*>(QStringLiteral("sldr_Interval"))->setValue(1);
+
+    double ticks = 0, seconds = 0;
+    for (auto _ : state) {
+        const int32_t t0 = engine.t;
+        const double elapsed = bench::PlayFor(window, 3000);
+        state.SetIterationTime(elapsed);
+        ticks += engine.t - t0;
+        seconds += elapsed;
+    }
+    state.counters["ticks_per_s"] = ticks / seconds;
+    state.counters["bowls"] = n;
+    state.counters["graphs_open"] = windowOpen;
+    Prompt::StopScripting();
+}
+
+// The plots of a crowd's long run: the spans merged many times over and the
+// collision plot holding its whole budget, drawn as on screen (no
+// antialiasing) into the window's default plot size.
+void BM_PaintPlots(benchmark::State& state) {
+    ManualClock clock;
+    CEnvEng engine;
+    engine.init(clock);
+    engine.MaxX = bench::kWidth;
+    engine.MaxY = bench::kHeight;
+    bench::Fill(engine, 2000);
+    ConservationLog log(engine);
+    engine.Attach(&log);
+    while (log.Collisions().size() < log.CollisionLimit() || log.Stride() < 2) engine.Advance();
+    ConservationPlots plots(log);
+    QImage image(plots.sizeHint(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        ConservationPlots::Paint(log, painter, QRectF(image.rect()));
+    }
+    state.counters["spans"] = static_cast<double>(log.Spans().size());
+    state.counters["collisions"] = static_cast<double>(log.Collisions().size());
+}
+
+} // namespace
+
+BENCHMARK(BM_PaintPlots)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TicksWithGraphs)
+    ->Args({2, 0})
+    ->Args({2, 1})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Args({2000, 0})
+    ->Args({2000, 1})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
