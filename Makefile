@@ -3,7 +3,9 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev \
-            libgmock-dev libbenchmark-dev
+            libgmock-dev libbenchmark-dev \
+            appstream desktop-file-utils shared-mime-info xdg-utils \
+            libfile-mimeinfo-perl groff-base
 CMAKE_FLAGS ?=
 # Warnings fail the build for `make test` (and so in CI); the tree builds
 # without any.
