@@ -16,8 +16,13 @@ test: WERROR = ON
 FUZZ_SECONDS ?= 300
 FUZZ_BUILD ?= build-fuzz
 FUZZ_FLAGS ?=
+# `make package`: a Release build for the prefix /usr, kept apart from the
+# test build, and the tools CPack's Debian generator runs (dpkg-shlibdeps
+# computes the package's dependencies from the binaries).
+PACKAGE_BUILD ?= $(BUILD)-package
+package: PACKAGES += dpkg-dev file
 
-.PHONY: run test bench fuzz fuzz-deps deps configure build install clean
+.PHONY: run test bench fuzz fuzz-deps deps configure build install package clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -69,5 +74,12 @@ fuzz: fuzz-deps
 install: build
 	cmake --install $(BUILD)
 
+# The Debian package vintrop_<version>_<arch>.deb, in $(PACKAGE_BUILD).
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DVINTROP_TESTS=OFF \
+	  $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(BUILD)-bench $(FUZZ_BUILD) $(PACKAGE_BUILD)
