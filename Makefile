@@ -3,7 +3,9 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev \
-            libgmock-dev libbenchmark-dev
+            libgmock-dev libbenchmark-dev \
+            appstream desktop-file-utils shared-mime-info xdg-utils \
+            libfile-mimeinfo-perl groff-base
 CMAKE_FLAGS ?=
 # Warnings fail the build for `make test` (and so in CI); the tree builds
 # without any.
@@ -14,8 +16,13 @@ test: WERROR = ON
 FUZZ_SECONDS ?= 300
 FUZZ_BUILD ?= build-fuzz
 FUZZ_FLAGS ?=
+# `make package`: a Release build for the prefix /usr, kept apart from the
+# test build, and the tools CPack's Debian generator runs (dpkg-shlibdeps
+# computes the package's dependencies from the binaries).
+PACKAGE_BUILD ?= $(BUILD)-package
+package: PACKAGES += dpkg-dev file
 
-.PHONY: run test bench fuzz fuzz-deps deps configure build install clean
+.PHONY: run test bench fuzz fuzz-deps deps configure build install package clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -67,5 +74,12 @@ fuzz: fuzz-deps
 install: build
 	cmake --install $(BUILD)
 
+# The Debian package vintrop_<version>_<arch>.deb, in $(PACKAGE_BUILD).
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DVINTROP_TESTS=OFF \
+	  $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(BUILD)-bench $(FUZZ_BUILD) $(PACKAGE_BUILD)

@@ -13,7 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(vintrop::version::Title);
     QApplication::setApplicationVersion(vintrop::version::Number);
     QApplication::setWindowIcon(QIcon(vintrop::kProgramIcon));
-    QGuiApplication::setDesktopFileName(QStringLiteral("vintrop"));
+    QGuiApplication::setDesktopFileName(vintrop::version::DesktopFileName);
 
     // The main window shows the splash first, then itself; its closing ends
     // the program even while a modeless window (the explanation) is open.

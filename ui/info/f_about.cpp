@@ -22,19 +22,6 @@ namespace vintrop {
 
 namespace {
 
-struct Upgrade {
-    const char* version;
-    const char* date;
-    const char* note;
-};
-constexpr Upgrade kUpgrades[] = {
-    {"1.0.0", "20/11/2000", "Prima versione"},
-    {"2.0.0", "23/11/2000", "Gestiti urti non centrali"},
-    {"2.1.0", "25/11/2000", "Nuova interfaccia"},
-    {"2.1.1", "06/12/2000", ""},
-    {"2.2.0", "31/01/2001", "Opzioni visualizza vettori e/o numeri Bowl"},
-};
-
 QLabel* TextLabel(QWidget* parent, const QString& name, const QRect& box, Qt::Alignment align) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
@@ -129,9 +116,11 @@ void F_ABOUT::FillUpgrades() {
     m_lvwUpgrades->header()->resizeSection(1, qRound(width / 5));
     m_lvwUpgrades->header()->resizeSection(2, qRound(width / 1.7));
     QTreeWidgetItem* last = nullptr;
-    for (const auto& u : kUpgrades) {
-        last = new QTreeWidgetItem(m_lvwUpgrades, {QString::fromLatin1(u.version), QString::fromLatin1(u.date),
-                                                   QString::fromLatin1(u.note)});
+    // The rows are the version data's history, which the installed AppStream
+    // metadata lists as its releases too.
+    for (const auto& u : version::History) {
+        last = new QTreeWidgetItem(m_lvwUpgrades, {QString::fromUtf8(u.version), QString::fromUtf8(u.date),
+                                                   QString::fromUtf8(u.note)});
     }
     m_lvwUpgrades->scrollToItem(last);
     m_lvwUpgrades->setCurrentItem(last);

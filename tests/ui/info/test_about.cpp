@@ -1,5 +1,6 @@
-// The about box: texts, the version history ending on the version shown,
-// the System Info button where there is no registry, and what closes it.
+// The about box: texts, the version history (every row, ending on the version
+// shown), the System Info button where there is no registry, and what closes
+// it.
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -46,6 +47,27 @@ private slots:
         const QRect row = list->visualItemRect(last);
         QVERIFY(list->verticalScrollBar()->value() > 0);
         QVERIFY(row.top() >= 0 && row.bottom() < list->viewport()->height());
+    }
+
+    // The rows come from the build's version history (which the AppStream
+    // metadata publishes too): the five versions, in order, with their dates
+    // and notes as written.
+    void versionHistoryListsEveryVersionInOrder() {
+        F_ABOUT about;
+        auto* list = about.findChild<QTreeWidget*>("lvw_Upgrades");
+        const QList<QStringList> expected = {
+            {"1.0.0", "20/11/2000", "Prima versione"},
+            {"2.0.0", "23/11/2000", "Gestiti urti non centrali"},
+            {"2.1.0", "25/11/2000", "Nuova interfaccia"},
+            {"2.1.1", "06/12/2000", ""},
+            {"2.2.0", "31/01/2001", "Opzioni visualizza vettori e/o numeri Bowl"},
+        };
+        QCOMPARE(list->columnCount(), 3);
+        QCOMPARE(list->topLevelItemCount(), int(expected.size()));
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = list->topLevelItem(row);
+            QCOMPARE((QStringList{item->text(0), item->text(1), item->text(2)}), expected[row]);
+        }
     }
 
     void systemInfoIsUnavailableAndTheBoxStaysOpen() {
