@@ -67,11 +67,12 @@ void DrawSeries(QPainter& painter, const PlotFrame& frame, const ConservationLog
     line.reserve(static_cast<int>(spans.size()) + 1);
     for (const TotalsSpan& s : spans) line << frame.At(s.firstT, pick(s.first));
     if (spans.empty() || spans.back().firstT != log.LatestT()) line << frame.At(log.LatestT(), pick(log.Latest()));
-    // Two pixels thick for the back of a classroom: the same one-pixel line
-    // twice, a pixel apart, costs a fraction of a wide pen's outline.
+    // Two device pixels thick for the back of a classroom: the same hairline
+    // twice, a device pixel apart, costs a fraction of a wide pen's outline.
     painter.setPen(QPen(color, 0));
     painter.drawPolyline(line);
-    line.translate(0, 1);
+    const QPaintDevice* device = painter.device();
+    line.translate(0, 1 / (device ? device->devicePixelRatioF() : 1.0));
     painter.drawPolyline(line);
 }
 
@@ -160,7 +161,7 @@ QImage ConservationPlots::Render(QSize size, qreal pixelRatio) const {
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(font());
-    painter.setRenderHint(QPainter::Antialiasing);
+    // As on screen: crisp lines, smooth text.
     painter.setRenderHint(QPainter::TextAntialiasing);
     Paint(m_Log, painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
