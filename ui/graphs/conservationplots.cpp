@@ -111,8 +111,8 @@ void PaintCollisions(const ConservationLog& log, QPainter& painter, const QRectF
         for (double v : {c.beforeX, c.beforeY, c.afterX, c.afterY}) largest = std::max(largest, std::abs(v));
     const AxisRange range = Symmetric(largest);
     const PlotFrame frame(place, range, range, painter);
-    frame.DrawAxes(painter, QStringLiteral("Each collision's pair momentum m1·v1 + m2·v2: after (up)"),
-                   QStringLiteral("before (the latest %1 collisions)").arg(log.CollisionLimit()));
+    frame.DrawAxes(painter, QStringLiteral("Pair momentum m1·v1 + m2·v2: after"),
+                   QStringLiteral("before      (a point per collision, the latest %1)").arg(log.CollisionLimit()));
     painter.setClipRect(frame.Area());
     // Both axes have the same range: the diagonal is after = before.
     painter.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
