@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-#include <QSlider>
 
 #include "appstate.h"
 #include "clock.h"
@@ -37,17 +36,7 @@ void BM_TicksWithGraphs(benchmark::State& state) {
     window.ManualRefresh();
     window.RefreshCommands();
     if (windowOpen) window.findChild<QAction*>(QStringLiteral("MN_VIEW_GRAPHS"))->trigger();
-    window.findChild<QSlider*>(QStringLiteral("sldr_Interval"))->setValue(1);
-
-    double ticks = 0, seconds = 0;
-    for (auto _ : state) {
-        const int32_t t0 = engine.t;
-        const double elapsed = bench::PlayFor(window, 3000);
-        state.SetIterationTime(elapsed);
-        ticks += engine.t - t0;
-        seconds += elapsed;
-    }
-    state.counters["ticks_per_s"] = ticks / seconds;
+    state.counters["ticks_per_s"] = bench::TicksPerSecondAtFullSpeed(state, window, engine);
     state.counters["bowls"] = n;
     state.counters["graphs_open"] = windowOpen;
     Prompt::StopScripting();

@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QSlider>
 
 #include "appstate.h"
 #include "common.h"
@@ -32,17 +31,7 @@ void BM_CrowdWithHistory(benchmark::State& state) {
     window.ManualRefresh();
     window.RefreshCommands();
     if (windowOpen) engine.ShowHistory(&window);
-    window.findChild<QSlider*>(QStringLiteral("sldr_Interval"))->setValue(1);
-
-    double ticks = 0, seconds = 0;
-    for (auto _ : state) {
-        const int32_t t0 = engine.t;
-        const double elapsed = bench::PlayFor(window, 3000);
-        state.SetIterationTime(elapsed);
-        ticks += engine.t - t0;
-        seconds += elapsed;
-    }
-    state.counters["ticks_per_s"] = ticks / seconds;
+    state.counters["ticks_per_s"] = bench::TicksPerSecondAtFullSpeed(state, window, engine);
     state.counters["bowls"] = n;
     state.counters["history_open"] = windowOpen;
     engine.HideHistory();

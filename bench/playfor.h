@@ -1,11 +1,16 @@
 #pragma once
 // Runs the program's simulation through its own PLAY and PAUSE commands for a
 // while, as a user would, and says how long that really took.
+#include <benchmark/benchmark.h>
+
 #include <QAction>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSlider>
 #include <QTimer>
 #include <QWidget>
+
+#include "envengine.h"
 
 namespace vintrop::bench {
 
@@ -20,6 +25,22 @@ inline double PlayFor(QWidget& mainWindow, int ms) {
     loop.exec();
     mainWindow.findChild<QAction*>(QStringLiteral("MN_COND_PAUSE"))->trigger();
     return static_cast<double>(clock.nsecsElapsed()) / 1e9;
+}
+
+// The slider at 1 ms, then PlayFor `ms` in every iteration, each timed by
+// hand; returns the engine's ticks per second over them all.
+inline double TicksPerSecondAtFullSpeed(benchmark::State& state, QWidget& mainWindow, const CEnvEng& engine,
+                                        int ms = 3000) {
+    mainWindow.findChild<QSlider*>(QStringLiteral("sldr_Interval"))->setValue(1);
+    double ticks = 0, seconds = 0;
+    for (auto _ : state) {
+        const int32_t t0 = engine.t;
+        const double elapsed = PlayFor(mainWindow, ms);
+        state.SetIterationTime(elapsed);
+        ticks += engine.t - t0;
+        seconds += elapsed;
+    }
+    return ticks / seconds;
 }
 
 } // namespace vintrop::bench

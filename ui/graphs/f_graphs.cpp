@@ -1,7 +1,6 @@
 #include "f_graphs.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -11,8 +10,8 @@
 
 #include "conservationlog.h"
 #include "conservationplots.h"
+#include "exportfile.h"
 #include "filewriter.h"
-#include "prompt.h"
 
 namespace vintrop {
 
@@ -128,24 +127,15 @@ bool F_GRAPHS::WriteImage(const QString& path, QString* why) const {
 }
 
 void F_GRAPHS::SaveImage() {
-    const QString path = Prompt::ExportFileName(this, QDir::home().filePath(QStringLiteral("graphs.png")),
-                                                QStringLiteral("PNG (*.png)"), QStringLiteral("png"));
-    if (path.isEmpty()) return;
-    QString why;
-    if (!WriteImage(path, &why)) {
-        qWarning("%s", qPrintable(why));
-        Prompt::Message(this, QStringLiteral("Errore scrittura File"), Prompt::Icon::Exclamation);
-    }
+    ExportFile(
+        this, QStringLiteral("graphs.png"),
+        [this](const QString& path, QString* why) { return WriteImage(path, why); }, QStringLiteral("PNG (*.png)"),
+        QStringLiteral("png"));
 }
 
 void F_GRAPHS::ExportCsv() {
-    const QString path = Prompt::ExportFileName(this, QDir::home().filePath(QStringLiteral("graphs.csv")));
-    if (path.isEmpty()) return;
-    QString why;
-    if (!WriteCsv(path, &why)) {
-        qWarning("%s", qPrintable(why));
-        Prompt::Message(this, QStringLiteral("Errore scrittura File"), Prompt::Icon::Exclamation);
-    }
+    ExportFile(this, QStringLiteral("graphs.csv"),
+               [this](const QString& path, QString* why) { return WriteCsv(path, why); });
 }
 
 } // namespace vintrop

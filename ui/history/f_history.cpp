@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,6 +19,7 @@
 #include "classicfonts.h"
 #include "collisiontablemodel.h"
 #include "envengine.h"
+#include "exportfile.h"
 #include "filewriter.h"
 #include "numberformat.h"
 #include "numeric.h"
@@ -465,13 +465,9 @@ void F_HISTORY::CopyRows() {
 }
 
 void F_HISTORY::ExportRows() {
-    const QString path = Prompt::ExportFileName(this, QDir::home().filePath(QStringLiteral("history.csv")));
-    if (path.isEmpty()) return;
-    QString why;
-    if (!WriteCsv(path, &why)) {
-        qWarning("%s", qPrintable(why));
-        Prompt::Message(this, QStringLiteral("Errore scrittura File"), Prompt::Icon::Exclamation);
-    }
+    ExportFile(this, QStringLiteral("history.csv"), [this](const QString& path, QString* why) {
+        return WriteCsv(path, why);
+    });
 }
 
 } // namespace vintrop
