@@ -28,11 +28,7 @@ void BM_TicksWithGraphs(benchmark::State& state) {
     const bool windowOpen = state.range(1) != 0;
     Prompt::StartScripting();
     F_MAIN window;
-    window.show();
-    QApplication::processEvents();
-    CEnvEng& engine = *g_pEnvEng;
-    engine.Reset();
-    bench::FillBox(engine, n, engine.MaxX, engine.MaxY);
+    CEnvEng& engine = bench::ShowCrowd(window, n);
     window.ManualRefresh();
     window.RefreshCommands();
     if (windowOpen) window.findChild<QAction*>(QStringLiteral("MN_VIEW_GRAPHS"))->trigger();

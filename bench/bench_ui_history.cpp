@@ -22,11 +22,7 @@ void BM_CrowdWithHistory(benchmark::State& state) {
     const bool windowOpen = state.range(1) != 0;
     Prompt::StartScripting();
     F_MAIN window;
-    window.show();
-    QApplication::processEvents();
-    CEnvEng& engine = *g_pEnvEng;
-    engine.Reset();
-    bench::FillBox(engine, n, engine.MaxX, engine.MaxY);
+    CEnvEng& engine = bench::ShowCrowd(window, n);
     engine.KeepHistory(kTrue);
     window.ManualRefresh();
     window.RefreshCommands();

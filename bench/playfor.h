@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "appstate.h"
+#include "common.h"
 #include "envengine.h"
 
 namespace vintrop::bench {
@@ -25,6 +27,17 @@ inline double PlayFor(QWidget& mainWindow, int ms) {
     loop.exec();
     mainWindow.findChild<QAction*>(QStringLiteral("MN_COND_PAUSE"))->trigger();
     return static_cast<double>(clock.nsecsElapsed()) / 1e9;
+}
+
+// Shows the main window and fills its drawing area's box with `n` bowls, as
+// a user would have them before pressing PLAY; returns the engine.
+inline CEnvEng& ShowCrowd(QWidget& mainWindow, int n) {
+    mainWindow.show();
+    QCoreApplication::processEvents();
+    CEnvEng& engine = *g_pEnvEng;
+    engine.Reset();
+    FillBox(engine, n, engine.MaxX, engine.MaxY);
+    return engine;
 }
 
 // The slider at 1 ms, then PlayFor `ms` in every iteration, each timed by
