@@ -9,16 +9,10 @@ set -u
 BUILD=${1:?build directory}
 EXAMPLES=${2:?path to the examples directory}
 APP_ID=${3:?desktop id of the program}
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
 PREFIX=$TMP/prefix
 TYPE=application/x-vintrop-scenario
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 
 if ! "${CMAKE:-cmake}" --install "$BUILD" --prefix "$PREFIX" >"$TMP/install.log" 2>&1; then
     cat "$TMP/install.log"
@@ -73,8 +67,4 @@ got=$(xdg query filetype "$example")
 got=$(xdg query default "$TYPE")
 [ "$got" = "$APP_ID.desktop" ] || fail "xdg-mime query default $TYPE: '$got', expected $APP_ID.desktop"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all install checks passed"
+finish install_tree

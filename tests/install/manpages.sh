@@ -7,14 +7,8 @@ set -u
 PAGE=${1:?vintrop.1}
 RUN_PAGE=${2:?vintrop-run.1}
 RUN=${3:?path to vintrop-run}
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
 
 # --- rendering ------------------------------------------------------------------
 for page in "$PAGE" "$RUN_PAGE"; do
@@ -65,8 +59,4 @@ expect_status_described $?
 # Each run above is meant to give another status.
 [ "$seen" = " 0 2 3 64 74" ] || fail "the runs gave the statuses$seen, not 0 2 3 64 74"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all manual page checks passed"
+finish manpages

@@ -10,14 +10,8 @@ METAINFO=${1:?generated AppStream metainfo file}
 DESKTOP=${2:?desktop entry}
 MIME=${3:?shared-mime-info definition}
 VERSION=${4:?project version}
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
 
 # --- validators ----------------------------------------------------------------
 # Pedantic notes (P:) are style advice; errors, warnings and infos fail.
@@ -69,8 +63,4 @@ id=$(sed -n 's|.*<id>\([^<]*\)</id>.*|\1|p' "$METAINFO")
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$METAINFO" ||
     fail "metadata's launchable is not $id.desktop"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all metadata checks passed"
+finish metadata

@@ -7,14 +7,8 @@ set -u
 RUN=${1:?path to vintrop-run}
 EXAMPLES=${2:?path to the examples directory}
 RUN=$(cd "$(dirname "$RUN")" && pwd)/$(basename "$RUN")
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
 
 # scenario NAME LINE... : writes the lines with CR LF endings.
 scenario() {
@@ -177,8 +171,4 @@ check_usage box_beyond_float --box 1e39 500 "$G"
 cp "$G" "$TMP/-dash.vintrop"
 (cd "$TMP" && "$RUN" --steps 1 -- -dash.vintrop >/dev/null 2>&1) || fail "dash_name: '--' should end the options"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "cli_contract: all checks passed"
+finish cli_contract

@@ -6,14 +6,8 @@
 set -u
 RUN=${1:?path to vintrop-run}
 EXAMPLES=${2:?path to the examples directory}
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
 
 # A number as FormatG9 writes it: no grouping, "." as the decimal point.
 NUM='-?[0-9]+(\.[0-9]+)?(e[-+][0-9]+)?'
@@ -121,8 +115,4 @@ out central-vs-noncentral-noncentral | grep -m1 '^resolved' | awk -F, '{ exit !(
     fail "central-vs-noncentral-noncentral: the bowls should scatter sideways"
 [ "$(out gas-of-bowls | grep -c '^collision,')" -ge 20 ] || fail "gas-of-bowls: expected a busy gas"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "output_format: all checks passed"
+finish output_format

@@ -5,14 +5,8 @@
 # Usage: bash totals.sh PATH-TO-vintrop-run PATH-TO-examples
 set -u
 RUN=${1:?path to vintrop-run}
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
 
 # Masses 3, 1 and 7: the first two collide early, all three reach walls.
 printf '%s\r\n' 50 0 0 3 \
@@ -75,8 +69,4 @@ awk -F, '$1 == "totals" { if (e0 == "") e0 = $3; d = ($3 - e0) / e0; if (d < 0) 
                           if (d > 1e-6) { print "energy drifts at t=" $2 ": " $3 " vs " e0; exit } }' \
     "$TMP/sums.out" | grep . && fail "energy not conserved"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all totals checks passed"
+finish totals
