@@ -13,7 +13,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 closed box. Students place disks with a mass, a position and a velocity,
 then play, pause, step, step back and rewind the simulation and watch
 momentum and kinetic energy being conserved; a collision history lists the
-momentum sums of each pair before and after every impact.
+momentum sums of each pair before and after every impact, and live graphs
+plot the total kinetic energy and momentum over time.
 
 The package holds the program, the command-line runner vintrop-run (which
 prints a scenario's collisions as CSV), example lessons, and the desktop
