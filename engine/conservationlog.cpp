@@ -15,6 +15,10 @@ void PairMomentum(const CBowl& b1, const CBowl& b2, double& x, double& y) {
     y = m1 * b1.Vy + m2 * b2.Vy;
 }
 
+bool Same(const Totals& a, const Totals& b) {
+    return a.energy == b.energy && a.px == b.px && a.py == b.py;
+}
+
 Totals Min(const Totals& a, const Totals& b) {
     return {std::min(a.energy, b.energy), std::min(a.px, b.px), std::min(a.py, b.py)};
 }
@@ -35,6 +39,10 @@ ConservationLog::ConservationLog(const CEnvEng& engine, std::size_t spanLimit, s
 
 void ConservationLog::Sync() {
     m_Pending.clear();
+    // Most calls change nothing (a pause, a resize, new display options):
+    // taking the same point again would cost a merged span its range.
+    const Totals now = TotalsOf(m_Engine);
+    if (m_Engine.t == m_LatestT && Same(now, m_Latest)) return;
     TakePoint(m_Engine.t);
 }
 

@@ -177,6 +177,12 @@ TEST_F(ConservationLogTest, MemoryStaysBoundedOverALongRun) {
     EXPECT_EQ(largest, 15u) << "the spans should fill their budget and never pass it";
     EXPECT_GE(log.Stride(), 256);
     ExpectSpansMatch(log, seen, eng.t);
+    // A Sync with nothing changed (the program's pause, a resize) keeps
+    // every span whole.
+    const uint64_t revision = log.Revision();
+    log.Sync();
+    EXPECT_EQ(log.Revision(), revision);
+    ExpectSpansMatch(log, seen, eng.t);
 
     // The collision plot keeps the latest ones, each tagged with its step.
     std::vector<int32_t> after;
