@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSvgRenderer>
 #include <algorithm>
+#include <utility>
 #include <exception>
 #include <new>
 
@@ -119,9 +120,20 @@ F_EDIT_BOWL& EditBowlDialog() {
 
 bool F_EDIT_BOWL::Display(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, QWidget* owner) {
     if (!Load(EditType, vIndex, pDrawDevice, owner)) return false;
+    return Run();
+}
+
+bool F_EDIT_BOWL::Run() {
     m_Window->exec();
     delete m_Window;
     return m_Result;
+}
+
+bool F_EDIT_BOWL::DisplayNewAt(int vIndex, int x, int y, IDrawDevice* pDrawDevice, QWidget* owner) {
+    if (!Load(kAdd, vIndex, pDrawDevice, owner)) return false;
+    const std::pair<QLineEdit*, int> values[] = {{m_txM, 1}, {m_txX0, x}, {m_txY0, y}, {m_txVx0, 0}, {m_txVy0, 0}};
+    for (const auto& [field, value] : values) SetFieldText(field, QString::number(value));
+    return Run();
 }
 
 bool F_EDIT_BOWL::Load(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, QWidget* owner) {

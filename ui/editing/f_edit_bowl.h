@@ -34,6 +34,10 @@ public:
     // pDrawDevice may be null (no circle, no redraw).
     bool Display(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, QWidget* owner = nullptr);
 
+    // Display in add mode with the fields filled for a bowl of mass 1 at
+    // rest at (x, y), whatever their length.
+    bool DisplayNewAt(int vIndex, int x, int y, IDrawDevice* pDrawDevice, QWidget* owner);
+
     // The first half of Display: builds and fills the window without showing
     // it. False (after telling the user) when there is no bowl at vIndex.
     bool Load(int32_t EditType, int vIndex, IDrawDevice* pDrawDevice, QWidget* owner);
@@ -50,6 +54,7 @@ public slots:
 
 private:
     void BuildWindow(QWidget* owner);
+    bool Run();   // the loaded window, modally; true when a change was committed
     void ShowBowl(const CBowl& bowl);
     bool Validate();
     void Commit();

@@ -36,6 +36,7 @@ private slots:
     void keysMoveAndChangeVelocity();
     void nothingAfterTheStartOrWhileRunning();
     void doubleClickOnEmptySpaceAddsThere();
+    void doubleClickBeyondFourDigitsOfTwips();
     void doubleClickOnABowlChangesIt();
     void deleteKeyRemovesTheSelectedBowl();
     void tabWalksTheBowlsThenLeaves();
@@ -302,6 +303,17 @@ void TestBowlManipulation::nothingAfterTheStartOrWhileRunning() {
     QVERIFY(stillAtStart);   // refused because it was running, not past the start
     QCOMPARE(b.Xo(), 1500.0f);
     QCOMPARE(FlgModified, kFalse);
+}
+
+void TestBowlManipulation::doubleClickBeyondFourDigitsOfTwips() {
+    // A wide window holds a box past 9,999 twips: the place offered is the
+    // place clicked, not its first four digits.
+    m_F.Window().resize(900, m_F.Window().height());
+    QTRY_VERIFY(m_F.Engine().MaxX > 11000);
+    const Opened seen = WithBowlDialog([&] { QTest::mouseDClick(Area(), Qt::LeftButton, {}, QPoint(700, 200)); });
+    QCOMPARE(seen.fields, QStringList({"1", "10500", "3000", "0", "0"}));
+    QCOMPARE(m_F.Engine().BowlCount(), int16_t(1));
+    QCOMPARE(m_F.Engine().GetBowl(1).Xo(), 10500.0f);
 }
 
 void TestBowlManipulation::doubleClickOnEmptySpaceAddsThere() {
