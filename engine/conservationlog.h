@@ -59,6 +59,13 @@ public:
     // The latest point: the engine's t and totals when last seen.
     int32_t LatestT() const { return m_LatestT; }
     const Totals& Latest() const { return m_Latest; }
+    // The points kept, oldest first: each span's first step with its exact
+    // totals, then the latest step when it does not start a span.
+    template <typename Visit>
+    void ForEachPoint(Visit visit) const {
+        for (const TotalsSpan& s : m_Spans) visit(s.firstT, s.first);
+        if (m_Spans.empty() || m_Spans.back().firstT != m_LatestT) visit(m_LatestT, m_Latest);
+    }
     // (E(t) - E(0)) / E(0) at the latest point; none when the series does
     // not start at t = 0 or E(0) is zero.
     std::optional<double> RelativeEnergyChange() const;

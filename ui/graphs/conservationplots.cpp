@@ -65,8 +65,7 @@ void DrawSeries(QPainter& painter, const PlotFrame& frame, const ConservationLog
     }
     QPolygonF line;
     line.reserve(static_cast<int>(spans.size()) + 1);
-    for (const TotalsSpan& s : spans) line << frame.At(s.firstT, pick(s.first));
-    if (spans.empty() || spans.back().firstT != log.LatestT()) line << frame.At(log.LatestT(), pick(log.Latest()));
+    log.ForEachPoint([&](int32_t t, const Totals& v) { line << frame.At(t, pick(v)); });
     // Two device pixels thick for the back of a classroom: the same hairline
     // twice, a device pixel apart, costs a fraction of a wide pen's outline.
     painter.setPen(QPen(color, 0));
@@ -82,9 +81,9 @@ void PaintEnergy(const ConservationLog& log, QPainter& painter, const QRectF& pl
     double top = log.Latest().energy;
     for (const TotalsSpan& s : log.Spans()) top = std::max(top, s.max.energy);
     const PlotFrame frame(place, TimeRange(log), {0, top > 0 ? top * 1.1 : 1}, painter);
-    const auto change = log.RelativeEnergyChange();
-    const QString changeText = change ? QString::number(*change, 'g', 3) : QStringLiteral("-");
-    frame.DrawAxes(painter, QStringLiteral("Total kinetic energy      relative change since t = 0: %1").arg(changeText),
+    frame.DrawAxes(painter,
+                   QStringLiteral("Total kinetic energy      relative change since t = 0: %1")
+                       .arg(ConservationPlots::RelativeChangeText(log)),
                    QStringLiteral("t      (velocities are 32-bit floats: relative changes near 1e-7 are rounding)"));
     painter.setClipRect(frame.Area());
     DrawSeries(painter, frame, log, kEnergyColor, [](const Totals& v) { return v.energy; });
@@ -128,6 +127,11 @@ void PaintCollisions(const ConservationLog& log, QPainter& painter, const QRectF
 }
 
 } // namespace
+
+QString ConservationPlots::RelativeChangeText(const ConservationLog& log) {
+    const auto change = log.RelativeEnergyChange();
+    return change ? QString::number(*change, 'g', 3) : QStringLiteral("-");
+}
 
 ConservationPlots::ConservationPlots(const ConservationLog& log, QWidget* parent) : QWidget(parent), m_Log(log) {
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -16,6 +16,9 @@ public:
 
     // The three plots stacked in `area`.
     static void Paint(const ConservationLog& log, QPainter& painter, const QRectF& area);
+    // The energy's relative change since t = 0 as shown: "-" when there is
+    // none to speak of.
+    static QString RelativeChangeText(const ConservationLog& log);
     // The plots as they are now, `size` logical pixels at `pixelRatio`.
     QImage Render(QSize size, qreal pixelRatio) const;
 

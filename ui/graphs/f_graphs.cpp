@@ -80,12 +80,11 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
 void F_GRAPHS::ShowLatest() {
     m_ShownRevision = m_Log.Revision();
     const Totals& now = m_Log.Latest();
-    const auto change = m_Log.RelativeEnergyChange();
     m_Totals->setText(QStringLiteral("t = %1    kinetic energy = %2 (relative change since t = 0: %3)    "
                                      "momentum x = %4, y = %5")
                           .arg(m_Log.LatestT())
                           .arg(QString::number(now.energy, 'g', 9))
-                          .arg(change ? QString::number(*change, 'g', 3) : QStringLiteral("-"))
+                          .arg(ConservationPlots::RelativeChangeText(m_Log))
                           .arg(QString::number(now.px, 'g', 9))
                           .arg(QString::number(now.py, 'g', 9)));
     m_Plots->update();
@@ -104,11 +103,9 @@ void F_GRAPHS::hideEvent(QHideEvent* event) {
 
 QByteArray F_GRAPHS::CsvOf(const ConservationLog& log) {
     QByteArray out = "t,kinetic energy,momentum x,momentum y\r\n";
-    const auto row = [&out](int32_t t, const Totals& v) {
+    log.ForEachPoint([&out](int32_t t, const Totals& v) {
         out += QByteArray::number(t) + ',' + Exact(v.energy) + ',' + Exact(v.px) + ',' + Exact(v.py) + "\r\n";
-    };
-    for (const TotalsSpan& s : log.Spans()) row(s.firstT, s.first);
-    if (log.Spans().empty() || log.Spans().back().firstT != log.LatestT()) row(log.LatestT(), log.Latest());
+    });
     return out;
 }
 
