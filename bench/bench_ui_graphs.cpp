@@ -1,7 +1,8 @@
 // The running program, slider at 1 ms, in the main window's designed drawing
-// area: ticks per second with the Graphs window closed and open. The log
-// behind the graphs runs in both; open, the plots are drawn as well, at most
-// once per screen refresh, with the collision plot full in the crowds.
+// area: ticks per second with the Graphs window closed and open (and the
+// history open too), on the lattice, a crowd of mixed sizes and a pile. The
+// log behind the graphs runs in every case; open, the plots are drawn as
+// well, at most once per screen refresh, the collision plot full in crowds.
 // And one redraw of the plots on their own, with every budget full.
 #include <benchmark/benchmark.h>
 
@@ -17,24 +18,41 @@
 #include "graphs/conservationplots.h"
 #include "playfor.h"
 #include "main/f_main.h"
+#include "numeric.h"
 #include "prompt.h"
 
 using namespace vintrop;
 
 namespace {
 
+// What the windows are showing: 0 the main window alone, 1 the Graphs
+// window too, 2 the Graphs and the collision history (the busiest).
+// The scene: 0 the lattice, 1 the mixed crowd of sizes, 2 a pile of bowls
+// at rest on one point.
 void BM_TicksWithGraphs(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    const bool windowOpen = state.range(1) != 0;
+    const auto windows = state.range(1);
+    const auto scene = state.range(2);
     Prompt::StartScripting();
     F_MAIN window;
-    CEnvEng& engine = bench::ShowCrowd(window, n);
+    CEnvEng& engine = bench::ShowCrowd(window, scene == 0 ? n : 0);
+    const float width = engine.MaxX, height = engine.MaxY;
+    if (scene == 1) bench::MixedCrowd(engine, n, 2024, width, height);
+    if (scene == 2)
+        for (int k = 0; k < n; ++k) engine.AddBowl(1, width / 2, height / 2, 0, 0);
+    engine.MaxX = width;
+    engine.MaxY = height;
+    if (windows == 2) engine.KeepHistory(kTrue);
     window.ManualRefresh();
     window.RefreshCommands();
-    if (windowOpen) window.findChild<QAction*>(QStringLiteral("MN_VIEW_GRAPHS"))->trigger();
+    if (windows >= 1) window.findChild<QAction*>(QStringLiteral("MN_VIEW_GRAPHS"))->trigger();
+    if (windows == 2) engine.ShowHistory(&window);
     state.counters["ticks_per_s"] = bench::TicksPerSecondAtFullSpeed(state, window, engine);
     state.counters["bowls"] = n;
-    state.counters["graphs_open"] = windowOpen;
+    state.counters["windows"] = static_cast<double>(windows);
+    state.counters["scene"] = static_cast<double>(scene);
+    engine.HideHistory();
+    engine.KeepHistory(kFalse);
     Prompt::StopScripting();
 }
 
@@ -65,12 +83,19 @@ void BM_PaintPlots(benchmark::State& state) {
 
 BENCHMARK(BM_PaintPlots)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TicksWithGraphs)
-    ->Args({2, 0})
-    ->Args({2, 1})
-    ->Args({1000, 0})
-    ->Args({1000, 1})
-    ->Args({2000, 0})
-    ->Args({2000, 1})
+    ->Args({2, 0, 0})
+    ->Args({2, 1, 0})
+    ->Args({1000, 0, 0})
+    ->Args({1000, 1, 0})
+    ->Args({2000, 0, 0})
+    ->Args({2000, 1, 0})
+    ->Args({2000, 2, 0})
+    ->Args({500, 0, 1})
+    ->Args({500, 1, 1})
+    ->Args({500, 2, 1})
+    ->Args({200, 0, 2})
+    ->Args({200, 1, 2})
+    ->Args({200, 2, 2})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);

@@ -20,6 +20,7 @@ constexpr float kWidth = 28800, kHeight = 16200;
 // per step, on a jittered lattice so that they never overlap however many
 // there are.
 inline void FillBox(CEnvEng& engine, int n, float width, float height) {
+    if (n <= 0) return;
     std::mt19937 rng(12345);
     const int cols = static_cast<int>(std::ceil(std::sqrt(n * width / height)));
     const int rows = (n + cols - 1) / cols;
