@@ -305,7 +305,7 @@ void F_HISTORY::FlushStatistic() {
     m_Pending.reset();
     if (!m_pEnvEng) return;
     m_PanelsDue = PanelValues{m_pEnvEng->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y), m_TotCollisions};
-    if (!m_PublishTimer->isActive()) m_PublishTimer->start();
+    SchedulePublish();
 }
 
 void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
@@ -318,7 +318,13 @@ void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
 
 void F_HISTORY::QueueRow(const CollisionRow& row) {
     m_Model->Queue(row);
-    if (!m_PublishTimer->isActive()) m_PublishTimer->start();
+    SchedulePublish();
+}
+
+void F_HISTORY::SchedulePublish() {
+    // A hidden window catches up when it is shown (or read); meanwhile the
+    // queue keeps no more than the row cap.
+    if (isVisible() && !m_PublishTimer->isActive()) m_PublishTimer->start();
 }
 
 void F_HISTORY::ShowPending() {

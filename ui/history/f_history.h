@@ -84,6 +84,7 @@ private:
     void BuildColumns();
     // A row to the table at the next refresh (ShowPending).
     void QueueRow(const CollisionRow& row);
+    void SchedulePublish();   // the next screen refresh publishes, while the window is shown
     void RefreshStatistic();
     // The velocities and the two momentum sums of a row; false when a sum
     // overflows a float, leaving the row filled up to that column.
