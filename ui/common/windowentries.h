@@ -35,8 +35,9 @@ void ShowAbout();
 // ui/info: the physics explanation, modeless, without owner.
 void ShowExplanation();
 
-// ui/fullscreen: the full-screen view; returns when it has closed.
-void DisplayFullScreen(bool FlgScrSv);
+// ui/fullscreen: the full-screen view, owned by `owner` (so that it stays
+// with it and has no task-bar button of its own); returns when it has closed.
+void DisplayFullScreen(QWidget* owner, bool FlgScrSv);
 
 // ui/history: a new collision history window for the engine to own.
 std::unique_ptr<IHistoryLog> CreateHistoryWindow();

@@ -141,7 +141,7 @@ void F_MAIN::OnFullScreen() {
             F_MAIN* window;
             ~Reattach() { window->Attach(); }
         } reattach{this};
-        DisplayFullScreen(false);
+        DisplayFullScreen(this, false);
     }
     // Back to this window's box; no refresh of the command states follows.
     Form_Resize();

@@ -268,7 +268,7 @@ private slots:
             if (running) m_Clock.Tick();
             QTest::keyClick(modal, Qt::Key_Space);
         });
-        DisplayFullScreen(false);
+        DisplayFullScreen(nullptr, false);
         QCOMPARE(seen, QString("F_FULL_SCREEN"));
         QVERIFY(wasFullScreen);
         QCOMPARE(m_Engine->IsExecuting(), running);
@@ -294,7 +294,7 @@ private slots:
             transientParent = modal->windowHandle()->transientParent();
             modal->close();
         });
-        DisplayFullScreen(false);
+        DisplayFullScreen(&owner, false);
         QCOMPARE(flags & Qt::WindowType_Mask, Qt::WindowFlags(Qt::Tool));
         QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
         QCOMPARE(parent, &owner);
