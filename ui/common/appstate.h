@@ -15,3 +15,4 @@ extern int16_t FlgShowNumber;        // draw bowl numbers
 // View settings, kept while the program runs and never in a scenario file.
 extern int16_t ViewZoom;             // percent: how much larger than life the scene is drawn (100 at start)
 extern int16_t VectorScale;          // momentum lines drawn 1, 10 or 100 times their tenth-scale length (1 at start)
+inline constexpr int16_t kVectorScales[] = {1, 10, 100};   // the values VectorScale may take

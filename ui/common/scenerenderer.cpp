@@ -7,6 +7,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "appstate.h"
 #include "bowl.h"
@@ -33,7 +34,11 @@ QPen CosmeticPen(const QColor& color, Qt::PenStyle style = Qt::SolidLine) {
 
 // The momentum lines' scale: 1, 10 or 100 as chosen; anything else draws
 // them as at 1.
-double VectorScaleFactor() { return VectorScale == 10 || VectorScale == 100 ? VectorScale : 1.0; }
+double VectorScaleFactor() {
+    // Any other value (none is offered) draws at the plain scale.
+    const auto* end = std::end(kVectorScales);
+    return std::find(std::begin(kVectorScales), end, VectorScale) != end ? VectorScale : 1.0;
+}
 
 QRgb RgbOf(int32_t color) {
     return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);

@@ -22,8 +22,6 @@ constexpr double kClientWidthTwips = 5025;
 constexpr double kClientHeightTwips = 2190;
 
 // The momentum lines' scales on offer, as the combo box lists them.
-constexpr int16_t kVectorScales[] = {1, 10, 100};
-
 bool IsOn(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
 } // namespace
 
