@@ -8,8 +8,9 @@ PACKAGES := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev \
             libfile-mimeinfo-perl groff-base
 CMAKE_FLAGS ?=
 # Warnings fail the build for `make test` (and so in CI); the tree builds
-# without any.
-WERROR ?= OFF
+# without any. Other targets leave the build's setting as it is, so that
+# `make run` after `make test` does not compile everything again.
+WERROR ?=
 test: WERROR = ON
 # `make fuzz`: how long libFuzzer runs, and where it builds and keeps the
 # inputs it finds (tests/fuzz/corpus is only read).
@@ -33,7 +34,7 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) -DVINTROP_WERROR=$(WERROR) $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B $(BUILD) $(if $(WERROR),-DVINTROP_WERROR=$(WERROR)) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
