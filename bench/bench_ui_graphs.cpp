@@ -38,10 +38,7 @@ void BM_TicksWithGraphs(benchmark::State& state) {
     CEnvEng& engine = bench::ShowCrowd(window, scene == 0 ? n : 0);
     const float width = engine.MaxX, height = engine.MaxY;
     if (scene == 1) bench::MixedCrowd(engine, n, 2024, width, height);
-    if (scene == 2)
-        for (int k = 0; k < n; ++k) engine.AddBowl(1, width / 2, height / 2, 0, 0);
-    engine.MaxX = width;
-    engine.MaxY = height;
+    if (scene == 2) bench::Pile(engine, n, width, height);
     if (windows == 2) engine.KeepHistory(kTrue);
     window.ManualRefresh();
     window.RefreshCommands();

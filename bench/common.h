@@ -5,6 +5,8 @@
 // seed, so each run steps the same bowls.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -46,11 +48,12 @@ inline void FillAtConstantDensity(CEnvEng& engine, int n) {
     FillBox(engine, n, engine.MaxX, engine.MaxY);
 }
 
-// n bowls of mass 1 at rest, all centred on one point of the standard box.
-inline void Pile(CEnvEng& engine, int n) {
-    engine.MaxX = kWidth;
-    engine.MaxY = kHeight;
-    for (int k = 0; k < n; ++k) engine.AddBowl(1, kWidth / 2, kHeight / 2, 0, 0);
+// n bowls of mass 1 at rest, all centred on the middle of a width x height
+// box (the standard one unless given).
+inline void Pile(CEnvEng& engine, int n, float width = kWidth, float height = kHeight) {
+    engine.MaxX = width;
+    engine.MaxY = height;
+    for (int k = 0; k < n; ++k) engine.AddBowl(1, width / 2, height / 2, 0, 0);
 }
 
 // A crowd of n bowls in a width x height box (the standard one unless
@@ -91,7 +94,13 @@ inline void MixedCrowd(CEnvEng& engine, int n, unsigned seed = 2024, float width
         CBowl& b = placed[k];
         const double r = b.r() + 1;
         std::uniform_real_distribution<double> px(r, width - r), py(r, height - r);
-        for (bool clear = false; !clear;) {
+        bool clear = false;
+        for (int tries = 0; !clear; ++tries) {
+            // A box too small for the crowd would otherwise never be filled.
+            if (tries == 1000000) {
+                std::fprintf(stderr, "MixedCrowd: no room for %d bowls in %g x %g\n", n, width, height);
+                std::abort();
+            }
             b.x = static_cast<float>(std::round(px(rng)));
             b.y = static_cast<float>(std::round(py(rng)));
             int x0, x1, y0, y1;
