@@ -115,6 +115,11 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
 }
 
 F_MAIN::~F_MAIN() {
+    // The manipulator filters the drawing area's events and reads the engine:
+    // it goes first, before the engine, whatever events the closing children
+    // still send.
+    delete m_Manipulator;
+    m_Manipulator = nullptr;
     delete m_Graphs;
     Detach();
     if (m_Engine && m_Conservation) m_Engine->Detach(m_Conservation.get());
