@@ -102,7 +102,10 @@ const char* FillAndClose(int fd, const QByteArray& bytes, const struct stat* kee
 // umask. -1 with errno set when the folder refuses it.
 int CreateBeside(const QByteArray& target, mode_t mode, QByteArray& name) {
     const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray prefix = target.left(slash + 1) + '.' + target.mid(slash + 1) + '.';
+    // ".<name>.<up to 7 base-36 digits>", the name shortened so that the
+    // whole stays within the longest name a folder takes.
+    constexpr qsizetype kNameRoom = NAME_MAX - 2 - 7;
+    const QByteArray prefix = target.left(slash + 1) + '.' + target.mid(slash + 1).left(kNameRoom) + '.';
     for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
         name = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);

@@ -75,6 +75,7 @@ private slots:
 
     void replacesTheWholeContent_data();
     void replacesTheWholeContent();
+    void longestNameIsWrittenAndReplaced();
     void newFileGetsTheUsualPermissions_data();
     void newFileGetsTheUsualPermissions();
     void keepsPermissionBits_data();
@@ -116,6 +117,17 @@ void TestFileWriter::replacesTheWholeContent() {
     QCOMPARE(ReadAll(Path("a.txt")), content);
     QCOMPARE(QFileInfo(Path("a.txt")).size(), qint64(content.size()));
     QCOMPARE(Entries(m_Dir->path()), QStringList{"a.txt"});
+}
+
+void TestFileWriter::longestNameIsWrittenAndReplaced() {
+    // A name of 255 bytes, the longest a folder takes: the temporary file
+    // beside it needs a name of its own that fits too.
+    const QString name(255, QLatin1Char('n'));
+    QString why;
+    QVERIFY2(WriteWholeFile(Path(name), Lines(3, "first "), &why), qPrintable(why));
+    QVERIFY2(WriteWholeFile(Path(name), Lines(4, "second "), &why), qPrintable(why));
+    QCOMPARE(ReadAll(Path(name)), Lines(4, "second "));
+    QCOMPARE(Entries(m_Dir->path()), QStringList{name});
 }
 
 void TestFileWriter::newFileGetsTheUsualPermissions_data() {
