@@ -1,5 +1,7 @@
 // Cost of rasterising one frame of N bowls on a 1920 x 1080 picture: disks
-// from cached masks (what the program does) against QPainter disk by disk.
+// from cached masks (what the program does) against QPainter disk by disk;
+// also with every bowl a mass (and so a radius) of its own, more radii than
+// masks are kept.
 #include <benchmark/benchmark.h>
 
 #include "appstate.h"
@@ -11,12 +13,14 @@ using namespace vintrop;
 
 namespace {
 
-void Rasterise(benchmark::State& state, bool masks, bool vectors) {
+void Rasterise(benchmark::State& state, bool masks, bool vectors, bool radiusEach = false) {
     const int n = static_cast<int>(state.range(0));
     CEnvEng engine;
     ManualClock clock;
     engine.init(clock);
     bench::Fill(engine, n);
+    if (radiusEach)
+        for (int i = 1; i <= n; ++i) engine.GetBowl(i).SetM(static_cast<float>(i));
     FlgShowVect = vectors ? kTrue : kFalse;
 
     SceneRenderer renderer;
@@ -37,9 +41,13 @@ void Rasterise(benchmark::State& state, bool masks, bool vectors) {
 void BM_FrameMasks(benchmark::State& state) { Rasterise(state, true, false); }
 void BM_FramePainter(benchmark::State& state) { Rasterise(state, false, false); }
 void BM_FrameMasksWithVectors(benchmark::State& state) { Rasterise(state, true, true); }
+void BM_FrameMasksRadiusEach(benchmark::State& state) { Rasterise(state, true, false, true); }
+void BM_FramePainterRadiusEach(benchmark::State& state) { Rasterise(state, false, false, true); }
 
 } // namespace
 
 BENCHMARK(BM_FrameMasks)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramePainter)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FrameMasksWithVectors)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameMasksRadiusEach)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FramePainterRadiusEach)->Arg(10000)->Unit(benchmark::kMillisecond);

@@ -12,7 +12,6 @@ namespace vintrop {
 namespace {
 constexpr QRgb kMaskFill = 0xFF00FF00;
 constexpr QRgb kMaskOutline = 0xFFFF0000;
-constexpr std::size_t kMaxMasks = 8192;
 } // namespace
 
 void DiskSprites::DrawDirect(QPainter& painter, int cx, int cy, double radius, QRgb fill) {
@@ -23,12 +22,20 @@ void DiskSprites::DrawDirect(QPainter& painter, int cx, int cy, double radius, Q
     painter.drawEllipse(QPointF(cx, cy), radius, radius);
 }
 
-const DiskSprites::Mask& DiskSprites::MaskFor(double radius) {
+void DiskSprites::BeginFrame(double scale) {
+    if (scale == m_Scale) return;
+    m_Masks.clear();
+    m_Scale = scale;
+}
+
+const DiskSprites::Mask* DiskSprites::MaskFor(double radius) {
     uint64_t key;
     std::memcpy(&key, &radius, sizeof key);
     auto it = m_Masks.find(key);
-    if (it != m_Masks.end()) return it->second;
-    if (m_Masks.size() >= kMaxMasks) m_Masks.clear();
+    if (it != m_Masks.end()) return &it->second;
+    // Emptying the cache here would paint every mask again each frame of a
+    // scene with more radii than masks.
+    if (m_Masks.size() >= kMaxMasks) return nullptr;
 
     // Paint the disk once, centred on a pixel, in two marker colours: the
     // same painter call as a direct drawing, so the same pixels.
@@ -66,12 +73,14 @@ const DiskSprites::Mask& DiskSprites::MaskFor(double radius) {
             x = end;
         }
     }
-    return m_Masks.emplace(key, std::move(mask)).first->second;
+    return &m_Masks.emplace(key, std::move(mask)).first->second;
 }
 
 bool DiskSprites::Draw(QImage& image, int cx, int cy, double radius, QRgb fill) {
     if (!(radius <= kMaxRadius)) return false;
-    const Mask& mask = MaskFor(radius);
+    const Mask* found = MaskFor(radius);
+    if (!found) return false;
+    const Mask& mask = *found;
     if (mask.runs.empty()) return true;
     const int w = image.width(), h = image.height();
     if (cx + mask.right <= 0 || cx + mask.left >= w || cy + mask.bottom < 0 || cy + mask.top >= h) return true;

@@ -201,6 +201,7 @@ void SceneRenderer::Rasterise(const SceneFrame& frame, QImage& picture) const {
         picture = QImage(frame.device, QImage::Format_RGB32);
     // Painted in device pixels; the ratio is set once the frame is done.
     const double scale = frame.ratio / frame.twipsPerPixel;   // device pixels per twip
+    m_Sprites.BeginFrame(scale);
     picture.setDevicePixelRatio(1.0);
     picture.setDotsPerMeterX(frame.dotsPerMeter);
     picture.setDotsPerMeterY(frame.dotsPerMeter);

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "appstate.h"
+#include "disksprites.h"
 #include "bowl.h"
 #include "numeric.h"
 #include "presentedpicture.h"
@@ -45,6 +46,7 @@ private slots:
 
     void diskMasksGiveTheDirectDrawingsPixels_data();
     void diskMasksGiveTheDirectDrawingsPixels();
+    void moreRadiiThanMasksStillGiveTheDirectDrawingsPixels();
     void disksAcrossTheEdgesAreCutOutOfWholeDisks();
     void presentedPictureIsTheLatestCompleteFrame();
     void aFrameKeepsTheSizeItWasDrawnFor();
@@ -80,6 +82,33 @@ void TestFrameRasterising::diskMasksGiveTheDirectDrawingsPixels() {
         const QImage a = masks.Snapshot(), b = direct.Snapshot();
         QCOMPARE(a.size(), b.size());
         QVERIFY2(a == b, qPrintable(QStringLiteral("seed %1").arg(seed)));
+    }
+}
+
+void TestFrameRasterising::moreRadiiThanMasksStillGiveTheDirectDrawingsPixels() {
+    // Every mass its own radius, a few hundred more than masks are kept:
+    // the rest are drawn directly, frame after frame, and a new scale (a
+    // zoom) starts the masks afresh.
+    const int count = static_cast<int>(DiskSprites::kMaxMasks) + 300;
+    std::mt19937 rng(7);
+    std::vector<CBowl> bowls;
+    for (int m = 1; m <= count; ++m) {
+        std::uniform_real_distribution<float> x(1300, 9600 - 1300), y(1300, 6000 - 1300);
+        bowls.push_back(MakeBowl(static_cast<int16_t>(m % 30000 + 1), static_cast<float>(m), x(rng), y(rng), 0, 0,
+                                 static_cast<int32_t>(rng() & 0xFFFFFF)));
+    }
+    SceneRenderer masks, direct;
+    direct.SetDiskMasks(false);
+    for (double twipsPerPixel : {15.0, 15.0, 12.0}) {
+        masks.Resize(QSize(640, 400), 1.0, twipsPerPixel);
+        direct.Resize(QSize(640, 400), 1.0, twipsPerPixel);
+        masks.Clear();
+        direct.Clear();
+        for (const CBowl& b : bowls) {
+            masks.DrawBowl(b);
+            direct.DrawBowl(b);
+        }
+        QVERIFY2(masks.Snapshot() == direct.Snapshot(), qPrintable(QString::number(twipsPerPixel)));
     }
 }
 
