@@ -11,6 +11,8 @@
 
 #include "conservationlog.h"
 #include "fullscreen/f_full_screen.h"
+#include "main/bowlmanipulator.h"
+#include "main/drawingarea.h"
 #include "mainwindowfixture.h"
 #include "vintroperror.h"
 
@@ -75,6 +77,7 @@ private slots:
 
     void aFullScenarioLoadsAndEveryWindowOpensOnIt();
     void theEditorAddsTheLastBowlAndRefusesOneMore();
+    void theDrawingAreaWorksOnAFullScenario();
 
 private:
     MainWindowFixture m_F;
@@ -238,6 +241,61 @@ void TestBowlCapacity::theEditorAddsTheLastBowlAndRefusesOneMore() {
     QCOMPARE(m_F.Engine().GetBowl(kLimit).Xo(), 6000.0f);
     QCOMPARE(m_F.Engine().GetBowl(kLimit).Yo(), 1000.0f);
     QCOMPARE(FlgModified, kTrue);
+}
+
+void TestBowlCapacity::theDrawingAreaWorksOnAFullScenario() {
+    AddStack(m_F.Engine(), kLimit);
+    m_F.Window().ManualRefresh();
+    m_F.Window().RefreshCommands();
+    auto* area = m_F.Find<DrawingArea>("pc_Picture");
+    auto* manipulator = area->findChild<BowlManipulator*>();
+    QVERIFY(manipulator);
+    // 15 twips to a pixel at actual size.
+    const auto at = [](double x, double y) { return QPoint(qRound(x / 15), qRound(y / 15)); };
+
+    // Shift+Tab from no selection goes to the last bowl, Tab past it leaves.
+    area->setFocus();
+    QTest::keyClick(area, Qt::Key_Backtab);
+    QCOMPARE(manipulator->Selected(), kLimit);
+    QTest::keyClick(area, Qt::Key_Tab);
+    QCOMPARE(manipulator->Selected(), 0);
+
+    // Bowl 1 dragged to a free place: checked against all the others.
+    QTest::mousePress(area, Qt::LeftButton, {}, at(300, 300));
+    QCOMPARE(manipulator->Selected(), 1);
+    QTest::mouseMove(area, at(600, 600));
+    QTest::mouseRelease(area, Qt::LeftButton, {}, at(600, 600));
+    QCOMPARE(m_F.Engine().GetBowl(1).Xo(), 600.0f);
+    QCOMPARE(m_F.Engine().GetBowl(1).Yo(), 600.0f);
+    // ... and onto the stack: refused, back where it was. (Unselected
+    // first: a selected small bowl's velocity grip covers it.)
+    QTest::mouseClick(area, Qt::LeftButton, {}, at(6000, 3000));
+    QTest::mousePress(area, Qt::LeftButton, {}, at(600, 600));
+    QTest::mouseMove(area, at(2000, 2100));
+    QTest::mouseRelease(area, Qt::LeftButton, {}, at(2000, 2100));
+    QCOMPARE(m_F.Engine().GetBowl(1).Xo(), 600.0f);
+    QCOMPARE(m_F.Engine().GetBowl(1).Yo(), 600.0f);
+    QCOMPARE(m_F.Engine().GetBowl(1).Vxo(), 1.0f);   // moved, not given a velocity
+    QVERIFY(!m_F.Panel("PNL_TIP").isEmpty());        // the tip says which rule
+
+    // A double click on free space offers bowl 32768, which the engine refuses.
+    QString title;
+    QStringList refusal;
+    WhenModal(this, "F_EDIT_BOWL", [&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        Child<QPushButton>(dialog, "bt_OK")->click();
+        refusal = Prompt::ShownTexts();
+        Child<QPushButton>(dialog, "bt_Cancel")->click();
+    });
+    QTest::mouseDClick(area, Qt::LeftButton, {}, at(6000, 1000));
+    QCOMPARE(title, QStringLiteral("Insert Bowl nr. 32768"));
+    QCOMPARE(refusal, QStringList{kOverflow});
+    QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
+
+    // Zoomed, the box shrinks around the same bowls; every one is still there.
+    m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
+    QCOMPARE(m_F.ShownAt(2000, 2000), MainWindowFixture::ColorOf(m_F.Engine().GetBowl(kLimit)));
 }
 
 QTEST_MAIN(TestBowlCapacity)
