@@ -294,22 +294,21 @@ void BowlManipulator::Changed() {
 }
 
 void BowlManipulator::Refresh() {
-    if (m_Hooks.redraw) m_Hooks.redraw();   // the overlay is painted as the frame is presented
+    if (m_Hooks.redraw) m_Hooks.redraw();
+    m_Area->update();   // the overlay is painted over the picture at the repaint
     if (m_Broken.isEmpty() || m_Selected == 0) return;
     const CBowl& b = m_Engine.GetBowl(m_Selected);
     m_Area->View().DrawProvisionalCircle(b.x, b.y, b.r());
     if (m_Hooks.showTip) m_Hooks.showTip(m_Broken);
 }
 
-void BowlManipulator::PaintOverlay() {
+void BowlManipulator::PaintOverlay(QPainter& painter) const {
     if (!Available() || m_Selected < 1 || m_Selected > m_Engine.BowlCount()) return;
-    QImage& picture = m_Area->View().Picture();
-    if (picture.isNull()) return;
     const double scale = 1.0 / TwipsPerPixel();   // logical pixels per twip
     const CBowl& b = m_Engine.GetBowl(m_Selected);
     const QPointF centre(b.x * scale, b.y * scale);
     const QPointF tip = GripOf(m_Selected) * scale;
-    QPainter painter(&picture);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     QPen pen(Qt::yellow);
     pen.setCosmetic(true);
@@ -320,8 +319,7 @@ void BowlManipulator::PaintOverlay() {
     painter.drawLine(centre, tip);
     painter.setBrush(Qt::yellow);
     painter.drawRect(QRectF(tip - QPointF(3, 3), QSizeF(6, 6)));
-    painter.end();
-    m_Area->update();
+    painter.restore();
 }
 
 } // namespace vintrop

@@ -25,6 +25,8 @@
 class QKeyEvent;
 class QMouseEvent;
 
+class QPainter;
+
 namespace vintrop {
 
 class CEnvEng;
@@ -55,8 +57,9 @@ public:
     // Forgets the selection (the scene has changed under it: another
     // scenario, the bowl editor, the transport); redraws when there was one.
     void ClearSelection();
-    // Draws the selection and its velocity arrow over the picture on screen.
-    void PaintOverlay();
+    // Draws the selection and its velocity arrow with `painter` on the
+    // drawing area, over the picture.
+    void PaintOverlay(QPainter& painter) const;
     // "Bowl 2, mass 10, at 1,500.00, 1,500.00, velocity 6.00, -3.00": a bowl
     // in the bowl editor's number formats (the tooltip and the drawing
     // area's accessible description of the selection).

@@ -36,6 +36,7 @@ void DrawingArea::paintEvent(QPaintEvent* event) {
         rest -= covered.toAlignedRect();
         for (const QRect& r : rest) painter.fillRect(r, Qt::black);
     }
+    if (m_Overlay) m_Overlay(painter);
 }
 
 void DrawingArea::resizeEvent(QResizeEvent* event) {

@@ -4,6 +4,7 @@
 // changes once per frame and is repainted from that picture when uncovered.
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 #include "sceneview.h"
 
@@ -19,6 +20,9 @@ public:
     // The picture on screen (device pixels).
     const QImage& Picture() const { return m_View.Picture(); }
     int FramesRasterised() const { return m_View.FramesRasterised(); }
+    // Painted over the picture at every repaint (the selection's handles),
+    // in logical pixels; the picture itself is left as the frame made it.
+    void SetOverlay(std::function<void(QPainter&)> paint) { m_Overlay = std::move(paint); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return {0, 0}; }
@@ -32,6 +36,7 @@ protected:
 
 private:
     SceneView m_View;
+    std::function<void(QPainter&)> m_Overlay;
 };
 
 } // namespace vintrop

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
@@ -72,6 +73,9 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
              if (changed) RefreshCommands();
              return changed;
          }});
+    m_DrawArea->SetOverlay([this](QPainter& painter) {
+        if (m_Manipulator) m_Manipulator->PaintOverlay(painter);
+    });
 
     // 5. The timer becomes the engine's clock.
     m_Engine->init(tmr_Step);
@@ -118,6 +122,7 @@ F_MAIN::~F_MAIN() {
     // The manipulator filters the drawing area's events and reads the engine:
     // it goes first, before the engine, whatever events the closing children
     // still send.
+    m_DrawArea->SetOverlay({});
     delete m_Manipulator;
     m_Manipulator = nullptr;
     delete m_Graphs;
@@ -216,7 +221,6 @@ const QImage& F_MAIN::Picture() const { return m_DrawArea->Picture(); }
 
 void F_MAIN::OnFramePresented() {
     m_PnlTip->setText(QStringLiteral("t=") + fmt::Integer(m_Engine->t));
-    if (m_Manipulator) m_Manipulator->PaintOverlay();
     emit framePresented();
 }
 
