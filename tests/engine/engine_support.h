@@ -12,6 +12,7 @@
 #include "bowl.h"
 #include "clock.h"
 #include "envengine.h"
+#include "scenarioinput.h"
 
 namespace vintrop::testing {
 
@@ -90,6 +91,16 @@ protected:
     Recorder rec;
     CEnvEng eng;
 };
+
+#ifdef VINTROP_EXAMPLES_DIR
+// Reads the teaching scenario `name` (from examples/) onto `engine`.
+inline ::testing::AssertionResult ReadExample(CEnvEng& engine, const std::string& name) {
+    const auto in = OpenScenarioFile(std::string(VINTROP_EXAMPLES_DIR) + "/" + name);
+    if (engine.SerializeIn(*in)) return ::testing::AssertionSuccess();
+    const auto& e = engine.LastReadError();
+    return ::testing::AssertionFailure() << name << ": " << (e ? e->Description() : std::string("unreadable"));
+}
+#endif
 
 inline uint32_t Bits(float f) {
     uint32_t u;

@@ -10,7 +10,6 @@
 
 #include "conservationlog.h"
 #include "engine_support.h"
-#include "scenarioinput.h"
 
 namespace vintrop::testing {
 namespace {
@@ -36,8 +35,7 @@ void ExpectSame(const Totals& got, const Totals& want, const std::string& where)
 
 void LoadExample(CEnvEng& eng, const char* name) {
     eng.Reset();
-    const auto in = OpenScenarioFile(std::string(VINTROP_EXAMPLES_DIR) + "/" + name);
-    ASSERT_TRUE(eng.SerializeIn(*in)) << name;
+    ASSERT_TRUE(ReadExample(eng, name));
 }
 
 class ConservationLogTest : public EngineTest {

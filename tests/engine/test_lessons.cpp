@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "clock.h"
+#include "engine_support.h"
 #include "envengine.h"
 #include "initialbox.h"
-#include "scenarioinput.h"
 
 namespace vintrop {
 namespace {
+
+using testing::ReadExample;
 
 struct Velocity {
     float x = 0, y = 0;
@@ -95,9 +97,7 @@ protected:
     ::testing::AssertionResult Load(const std::string& name) {
         eng.init(clock);
         eng.Attach(&log);
-        const auto in = OpenScenarioFile(std::string(VINTROP_EXAMPLES_DIR) + "/" + name);
-        if (!eng.SerializeIn(*in))
-            return ::testing::AssertionFailure() << name << ": " << eng.LastReadError()->Description();
+        if (const auto read = ReadExample(eng, name); !read) return read;
         eng.MaxX = kInitialBoxWidth;
         eng.MaxY = kInitialBoxHeight;
         energy0 = eng.EnCinTot();
@@ -331,8 +331,7 @@ TEST_F(Lesson, CentralAndNonCentralFilesDifferOnlyInTheMode) {
     ManualClock otherClock;
     other.init(otherClock);
     ASSERT_TRUE(Load("central-vs-noncentral-central.vintrop"));
-    const auto in = OpenScenarioFile(std::string(VINTROP_EXAMPLES_DIR) + "/central-vs-noncentral-noncentral.vintrop");
-    ASSERT_TRUE(other.SerializeIn(*in));
+    ASSERT_TRUE(ReadExample(other, "central-vs-noncentral-noncentral.vintrop"));
     EXPECT_EQ(eng.CentralCollision(), -1);
     EXPECT_EQ(other.CentralCollision(), 0);
     ASSERT_EQ(eng.BowlCount(), other.BowlCount());
