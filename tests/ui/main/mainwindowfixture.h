@@ -22,6 +22,21 @@
 
 namespace vintrop::testing {
 
+// The child of `parent` named `name`; the test program stops when there is none.
+template <typename T = QWidget>
+T* Child(QObject* parent, const char* name) {
+    auto* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
+// The visible top-level window named `name`, or null.
+inline QWidget* VisibleTopLevel(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == QLatin1String(name)) return w;
+    return nullptr;
+}
+
 class MainWindowFixture {
 public:
     void Build() {   // from initTestCase
@@ -56,9 +71,7 @@ public:
 
     template <typename T = QWidget>
     T* Find(const char* name) {
-        auto* found = m_Window->findChild<T*>(QLatin1String(name));
-        if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), name);
-        return found;
+        return Child<T>(m_Window.get(), name);
     }
     QAction* Action(const char* name) { return Find<QAction>(name); }
     // Runs a command as its menu item or button would. A disabled action

@@ -17,7 +17,9 @@
 #include "vintroperror.h"
 
 using namespace vintrop;
+using vintrop::testing::Child;
 using vintrop::testing::MainWindowFixture;
+using vintrop::testing::VisibleTopLevel;
 
 namespace {
 constexpr int kLimit = 32767;
@@ -47,22 +49,9 @@ void WhenModal(QObject* context, const char* name, std::function<void(QWidget*)>
     });
 }
 
-template <typename T = QWidget>
-T* Child(QWidget* parent, const char* name) {
-    auto* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), name);
-    return found;
-}
-
 void Fill(QWidget* dialog, const QStringList& values) {
     const char* names[] = {"tx_M", "tx_X0", "tx_Y0", "tx_Vx0", "tx_Vy0"};
     for (int i = 0; i < 5; ++i) Child<QLineEdit>(dialog, names[i])->setText(values[i]);
-}
-
-QWidget* VisibleTopLevel(const char* name) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->objectName() == QLatin1String(name)) return w;
-    return nullptr;
 }
 
 const QString kOverflow = QString::fromStdString(err::Make(err::Overflow).UserText());

@@ -120,9 +120,7 @@ void TestMainWindow::shortcutsRunTheirCommands() {
     }
     QVERIFY(activate());
     QTest::keyClick(&w, Qt::Key_F1);   // Acknowledgements: the explanation
-    QWidget* explanation = nullptr;
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (top->objectName() == QLatin1String("F_EXPLANATION") && top->isVisible()) explanation = top;
+    QWidget* explanation = vintrop::testing::VisibleTopLevel("F_EXPLANATION");
     QVERIFY(explanation);
     explanation->close();
     QVERIFY(activate());
