@@ -79,10 +79,6 @@ private:
         m_Engine->AddBowl(10, 2000, 3000, 50, 0);
         m_Engine->AddBowl(5, 2400, 3000, 0, 0);
     }
-    bool AdvanceUntilRows(int rows) {
-        for (int i = 0; i < 40 && Rows() < rows; ++i) m_Engine->Advance();
-        return Rows() >= rows;
-    }
     // Real steps until the table holds `rows` rows; false when a step fails
     // or they do not come within a few hundred steps.
     bool StepUntilRows(int rows) {
@@ -332,7 +328,7 @@ private slots:
         QCOMPARE(Panel("PNL_TOT_COLLISIONI"), QString("2"));   // untouched until the next collision
 
         // Bound once only: a real collision adds exactly one pair.
-        QVERIFY(AdvanceUntilRows(6));
+        QVERIFY(StepUntilRows(6));
         QCOMPARE(Rows(), 6);
         QCOMPARE(Panel("PNL_TOT_COLLISIONI"), QString("1"));
     }
