@@ -17,4 +17,6 @@ QString PlacementText(const PlacementCheck& check) {
     return {};
 }
 
+QString InvalidDataText() { return QStringLiteral("Dati non validi"); }
+
 } // namespace vintrop

@@ -37,7 +37,6 @@ constexpr int kPictureSize = 32;   // pixels, drawn in the top-left corner
 // Longest text the user may type into each field.
 constexpr int kMassLength = 4;
 constexpr int kPositionLength = 4;
-constexpr int kVelocityLength = 3;
 
 const char* const kTypingLimit = "typingLimit";
 
@@ -192,8 +191,8 @@ void F_EDIT_BOWL::BuildWindow(QWidget* owner) {
     m_txM = MakeField(window, "tx_M", kMassLength);
     m_txX0 = MakeField(window, "tx_X0", kPositionLength);
     m_txY0 = MakeField(window, "tx_Y0", kPositionLength);
-    m_txVx0 = MakeField(window, "tx_Vx0", kVelocityLength);
-    m_txVy0 = MakeField(window, "tx_Vy0", kVelocityLength);
+    m_txVx0 = MakeField(window, "tx_Vx0", kVelocityFieldLength);
+    m_txVy0 = MakeField(window, "tx_Vy0", kVelocityFieldLength);
     m_btOK = new QPushButton(QStringLiteral("OK"), window);
     m_btOK->setObjectName(QStringLiteral("bt_OK"));
     m_btOK->setDefault(true);
@@ -313,7 +312,7 @@ bool F_EDIT_BOWL::Validate() {
             valid = place.broken == PlacementRule::None;
         }
     } catch (const std::exception&) {
-        Prompt::Message(m_Window, QStringLiteral("Dati non validi"), Prompt::Icon::Exclamation);
+        Prompt::Message(m_Window, InvalidDataText(), Prompt::Icon::Exclamation);
         if (converting) {
             converting->setFocus(Qt::OtherFocusReason);
             converting->selectAll();

@@ -185,8 +185,8 @@ bool BowlManipulator::KeyPress(QKeyEvent* e) {
     }
     CBowl& b = m_Engine.GetBowl(m_Selected);
     if (e->modifiers() & Qt::ControlModifier) {
-        const float vx = ToSingle(std::clamp<double>(b.Vxo() + dx, kMinVelocity, kMaxVelocity));
-        const float vy = ToSingle(std::clamp<double>(b.Vyo() + dy, kMinVelocity, kMaxVelocity));
+        const float vx = ToSingle(std::clamp<double>(b.Vxo() + dx, kMinFieldVelocity, kMaxFieldVelocity));
+        const float vy = ToSingle(std::clamp<double>(b.Vyo() + dy, kMinFieldVelocity, kMaxFieldVelocity));
         if (vx == b.Vxo() && vy == b.Vyo()) return true;
         b.SetVxo(vx);
         b.SetVyo(vy);
@@ -261,7 +261,7 @@ void BowlManipulator::MoveTo(double x, double y) {
         b.SetYo(ToSingle(y));
     } catch (const std::exception&) {
         // A place beyond what a float holds is no place: the bowl stays.
-        m_Broken = QStringLiteral("Dati non validi");
+        m_Broken = InvalidDataText();
     }
 }
 
@@ -270,7 +270,7 @@ void BowlManipulator::SetVelocityToward(const QPointF& twips) {
     // Whole twips per step as the dialog's fields take them (halves to even),
     // within what they accept.
     const auto velocity = [](double offset) {
-        return ToSingle(ToInt16(std::clamp(offset / kArrowSteps, double(kMinVelocity), double(kMaxVelocity))));
+        return ToSingle(ToInt16(std::clamp(offset / kArrowSteps, double(kMinFieldVelocity), double(kMaxFieldVelocity))));
     };
     b.SetVxo(velocity(twips.x() - b.x));
     b.SetVyo(velocity(twips.y() - b.y));

@@ -43,9 +43,6 @@ public:
     };
     // The velocity arrow shows where the bowl will be after this many steps.
     static constexpr double kArrowSteps = 10;
-    // What the dialog's velocity fields accept.
-    static constexpr int kMinVelocity = -99;
-    static constexpr int kMaxVelocity = 999;
     // How near the grip a press takes it, logical pixels.
     static constexpr double kGripPixels = 5;
 
