@@ -12,6 +12,7 @@
 #include "bowl.h"
 #include "clock.h"
 #include "envengine.h"
+#include "initialbox.h"
 #include "scenarioinput.h"
 
 namespace vintrop::testing {
@@ -77,8 +78,8 @@ class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         eng.init(clock);
-        eng.MaxX = 8085;
-        eng.MaxY = 4230;
+        eng.MaxX = kInitialBoxWidth;
+        eng.MaxY = kInitialBoxHeight;
         rec.Watch(&eng);
         eng.Attach(&rec);
     }
