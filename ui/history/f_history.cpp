@@ -169,6 +169,9 @@ F_HISTORY::~F_HISTORY() {
 // ------------------------------------------------------------- engine side
 
 void F_HISTORY::init(CEnvEng& pEnvEng) {
+    // A log switched off and on again comes up centred, as the first time; one
+    // already on (the options confirmed again) stays where the user put it.
+    if (m_FlgActive != kTrue) m_Placed = false;
     if (m_pEnvEng != &pEnvEng) {
         if (m_pEnvEng) m_pEnvEng->Detach(this);
         m_pEnvEng = &pEnvEng;
@@ -178,8 +181,6 @@ void F_HISTORY::init(CEnvEng& pEnvEng) {
     BuildColumns();
     m_TotCollisions = 0;
     m_OverflowReported = false;
-    // A log switched off and on again comes up centred, as the first time.
-    m_Placed = false;
 }
 
 void F_HISTORY::Terminate() {

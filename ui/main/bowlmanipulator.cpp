@@ -38,6 +38,10 @@ BowlManipulator::BowlManipulator(DrawingArea* area, CEnvEng& engine, Hooks hooks
 
 bool BowlManipulator::Available() const { return !m_Engine.IsExecuting() && m_Engine.t == 0; }
 
+bool BowlManipulator::SelectionValid() const {
+    return m_Selected >= 1 && m_Selected <= m_Engine.BowlCount() && &m_Engine.GetBowl(m_Selected) == m_SelectedBowl;
+}
+
 double BowlManipulator::TwipsPerPixel() const { return m_Area->View().TwipsPerPixel(); }
 
 QPointF BowlManipulator::ToTwips(const QPointF& pixels) const { return pixels * TwipsPerPixel(); }
@@ -58,7 +62,7 @@ QPointF BowlManipulator::GripOf(int index) const {
 }
 
 bool BowlManipulator::OnGrip(const QPointF& twips) const {
-    if (m_Selected < 1 || m_Selected > m_Engine.BowlCount()) return false;
+    if (!SelectionValid()) return false;
     const QPointF d = twips - GripOf(m_Selected);
     const double reach = kGripPixels * TwipsPerPixel();
     return d.x() * d.x() + d.y() * d.y() <= reach * reach;
@@ -66,8 +70,17 @@ bool BowlManipulator::OnGrip(const QPointF& twips) const {
 
 bool BowlManipulator::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_Area) return false;
-    if (m_Selected > m_Engine.BowlCount()) Select(0);
+    // A drag whose bowl or state is gone is forgotten, never applied.
+    if (Dragging() && !(Available() && SelectionValid())) AbandonDrag();
+    if (m_Selected && !SelectionValid()) Select(0);
     switch (event->type()) {
+    // Whatever takes the mouse or the keys away ends a drag: a modal window,
+    // another window activated, the drawing area hidden.
+    case QEvent::WindowBlocked:
+    case QEvent::WindowDeactivate:
+    case QEvent::FocusOut:
+    case QEvent::UngrabMouse:
+    case QEvent::Hide: CancelDrag(); return false;
     case QEvent::MouseButtonPress: return MousePress(static_cast<QMouseEvent*>(event));
     case QEvent::MouseMove: return MouseMove(static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonRelease: return MouseRelease(static_cast<QMouseEvent*>(event));
@@ -108,6 +121,9 @@ bool BowlManipulator::MousePress(QMouseEvent* e) {
 }
 
 bool BowlManipulator::MouseMove(QMouseEvent* e) {
+    // The release went elsewhere (a window that came up meanwhile): the
+    // mouse moving freely never moves a bowl.
+    if (Dragging() && !(e->buttons() & Qt::LeftButton)) CancelDrag();
     if (!Dragging()) {
         UpdateCursor(e->position());
         return false;
@@ -126,7 +142,7 @@ bool BowlManipulator::MouseMove(QMouseEvent* e) {
 bool BowlManipulator::MouseRelease(QMouseEvent* e) {
     if (!Dragging() || e->button() != Qt::LeftButton) return false;
     if (m_Drag == Drag::Bowl && !m_Broken.isEmpty()) {
-        Cancel();
+        CancelDrag();
         return true;
     }
     m_Drag = Drag::None;
@@ -164,7 +180,7 @@ void BowlManipulator::OpenDialog(BowlDialogKind kind, int index, int x, int y) {
 
 bool BowlManipulator::KeyPress(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape && Dragging()) {
-        Cancel();
+        CancelDrag();
         return true;
     }
     if (!Available() || Dragging()) return false;
@@ -185,27 +201,38 @@ bool BowlManipulator::KeyPress(QKeyEvent* e) {
     }
     CBowl& b = m_Engine.GetBowl(m_Selected);
     if (e->modifiers() & Qt::ControlModifier) {
-        const float vx = ToSingle(std::clamp<double>(b.Vxo() + dx, kMinFieldVelocity, kMaxFieldVelocity));
-        const float vy = ToSingle(std::clamp<double>(b.Vyo() + dy, kMinFieldVelocity, kMaxFieldVelocity));
-        if (vx == b.Vxo() && vy == b.Vyo()) return true;
-        b.SetVxo(vx);
-        b.SetVyo(vy);
+        // One component by one; the other keeps its value, whatever it is.
+        // A value beyond the dialog's range may only come back towards it.
+        const float old = dx ? b.Vxo() : b.Vyo();
+        const double next = double(old) + (dx ? dx : dy);
+        const bool away = (next < kMinFieldVelocity && next < old) || (next > kMaxFieldVelocity && next > old);
+        float value = old;
+        try {
+            if (!away) value = ToSingle(next);
+        } catch (const std::exception&) {
+            return true;   // beyond a float: no change
+        }
+        if (value == old) return true;
+        dx ? b.SetVxo(value) : b.SetVyo(value);
         Changed();
         return true;
     }
     const double step = (e->modifiers() & Qt::ShiftModifier) ? kShiftKeyStepTwips : kKeyStepTwips;
-    m_OrigX = b.Xo();
-    m_OrigY = b.Yo();
-    MoveTo(m_OrigX + dx * step, m_OrigY + dy * step);
+    const float fromX = b.Xo();
+    const float fromY = b.Yo();
+    MoveTo(fromX + dx * step, fromY + dy * step);
     if (m_Broken.isEmpty()) {
         Changed();
     } else {
-        // Refused: the bowl stays, the tip says why.
+        // Refused: the bowl stays. The place refused shows as the white
+        // circle and the tip says why, both until the next frame.
         const QString why = m_Broken;
-        b.SetXo(m_OrigX);
-        b.SetYo(m_OrigY);
+        const float refusedX = b.x, refusedY = b.y;
+        b.SetXo(fromX);
+        b.SetYo(fromY);
         m_Broken.clear();
         Refresh();
+        m_Area->View().DrawProvisionalCircle(refusedX, refusedY, b.r());
         if (m_Hooks.showTip) m_Hooks.showTip(why);
     }
     return true;
@@ -226,13 +253,24 @@ bool BowlManipulator::TabKey(bool forward) {
 }
 
 void BowlManipulator::ClearSelection() {
-    if (m_Selected == 0 || Dragging()) return;
+    CancelDrag();
+    if (m_Selected == 0) return;
     Select(0);
     if (Available()) Refresh();
 }
 
+void BowlManipulator::DropStaleSelection() {
+    if (Dragging() && !(Available() && SelectionValid())) AbandonDrag();
+    if (m_Selected == 0) return;
+    if (SelectionValid())
+        Select(m_Selected);   // its values may have changed: describe it afresh
+    else
+        ClearSelection();
+}
+
 void BowlManipulator::Select(int index) {
     m_Selected = index;
+    m_SelectedBowl = index ? &m_Engine.GetBowl(index) : nullptr;
     m_Area->setAccessibleDescription(index ? Describe(index) : QString());
 }
 
@@ -276,7 +314,12 @@ void BowlManipulator::SetVelocityToward(const QPointF& twips) {
     b.SetVyo(velocity(twips.y() - b.y));
 }
 
-void BowlManipulator::Cancel() {
+void BowlManipulator::CancelDrag() {
+    if (!Dragging()) return;
+    if (!(Available() && SelectionValid())) {
+        AbandonDrag();
+        return;
+    }
     CBowl& b = m_Engine.GetBowl(m_Selected);
     b.SetXo(m_OrigX);
     b.SetYo(m_OrigY);
@@ -285,6 +328,11 @@ void BowlManipulator::Cancel() {
     m_Drag = Drag::None;
     m_Broken.clear();
     Refresh();
+}
+
+void BowlManipulator::AbandonDrag() {
+    m_Drag = Drag::None;
+    m_Broken.clear();
 }
 
 void BowlManipulator::Changed() {
@@ -303,7 +351,7 @@ void BowlManipulator::Refresh() {
 }
 
 void BowlManipulator::PaintOverlay(QPainter& painter) const {
-    if (!Available() || m_Selected < 1 || m_Selected > m_Engine.BowlCount()) return;
+    if (!Available() || !SelectionValid()) return;
     const double scale = 1.0 / TwipsPerPixel();   // logical pixels per twip
     const CBowl& b = m_Engine.GetBowl(m_Selected);
     const QPointF centre(b.x * scale, b.y * scale);

@@ -6,6 +6,11 @@
 // white circle and its words in the tip panel, and is not kept. All of it
 // only while the bowl editor may be used (at t = 0, not executing).
 //
+// A drag is an edit in progress: anything else that happens meanwhile (a
+// command, a modal window, the window losing activation, the mouse grab
+// lost, a move with no button held) cancels it, the bowl back where the
+// drag began and nothing marked modified.
+//
 // The keys, with the drawing area focused: Esc cancels a drag; arrows move
 // the selected bowl by 15 twips (Shift: 150), Ctrl+arrows change its velocity
 // by 1; Tab and Shift+Tab walk the bowls and, past either end, move the focus
@@ -29,6 +34,7 @@ class QPainter;
 
 namespace vintrop {
 
+class CBowl;
 class CEnvEng;
 class DrawingArea;
 
@@ -51,9 +57,14 @@ public:
     // Position (1-based) of the selected bowl, 0 for none.
     int Selected() const { return m_Selected; }
     bool Dragging() const { return m_Drag != Drag::None; }
-    // Forgets the selection (the scene has changed under it: another
-    // scenario, the bowl editor, the transport); redraws when there was one.
+    // Ends a drag in progress, the bowl back where it began; nothing is
+    // marked modified. Called before any command runs.
+    void CancelDrag();
+    // Forgets the selection (another scenario, the bowl editor); redraws
+    // when there was one.
     void ClearSelection();
+    // Forgets the selection only when it no longer names the bowl it did.
+    void DropStaleSelection();
     // Draws the selection and its velocity arrow with `painter` on the
     // drawing area, over the picture.
     void PaintOverlay(QPainter& painter) const;
@@ -69,6 +80,10 @@ private:
     enum class Drag { None, Bowl, Grip };
 
     bool Available() const;
+    // The selection still names the bowl selected: its position holds it.
+    bool SelectionValid() const;
+    // Forgets a drag without touching any bowl (its state is no longer ours).
+    void AbandonDrag();
     double TwipsPerPixel() const;
     QPointF ToTwips(const QPointF& pixels) const;
     // The topmost bowl under a point in twips (the last drawn), 0 for none.
@@ -88,7 +103,6 @@ private:
 
     void MoveTo(double x, double y);   // proposed initial position while dragging
     void SetVelocityToward(const QPointF& twips);
-    void Cancel();
     void Changed();                     // marks the scenario modified and redraws
     void Refresh();
 
@@ -96,6 +110,7 @@ private:
     CEnvEng& m_Engine;
     Hooks m_Hooks;
     int m_Selected = 0;
+    const CBowl* m_SelectedBowl = nullptr;   // owned by the engine
     Drag m_Drag = Drag::None;
     QPointF m_PressTwips;
     float m_OrigX = 0, m_OrigY = 0, m_OrigVx = 0, m_OrigVy = 0;

@@ -14,6 +14,9 @@ public:
     virtual void RefreshCommands() = 0;           // re-apply the enabled states
     virtual void SetSliderFromEngine() = 0;       // slider shows the engine's interval
     virtual void SetTitle(const QString& title) = 0;
+    // Another scenario is about to replace the engine's bowls (New, a load):
+    // whatever refers to the old ones lets go of them.
+    virtual void ScenarioReplacing() {}
 };
 
 } // namespace vintrop

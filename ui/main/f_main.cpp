@@ -116,6 +116,9 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     else
         m_Document.New();
     RefreshCommands();
+    // The keys go to the interval slider until the drawing area is clicked
+    // or reached with Tab.
+    sldr_Interval->setFocus(Qt::OtherFocusReason);
 }
 
 F_MAIN::~F_MAIN() {
@@ -176,9 +179,8 @@ void F_MAIN::Form_Resize() {
 }
 
 void F_MAIN::RefreshCommands() {
-    // Whatever changed the scenario or the time, a selection made on the
-    // drawing area no longer names the bowl it did.
-    if (m_Manipulator) m_Manipulator->ClearSelection();
+    // A selection made on the drawing area stays while it names its bowl.
+    if (m_Manipulator) m_Manipulator->DropStaleSelection();
     const bool executing = m_Engine->IsExecuting();
     const bool atStart = m_Engine->t == 0;
     const bool pastStart = m_Engine->t > 0;
@@ -196,8 +198,16 @@ void F_MAIN::RefreshCommands() {
     MN_COND_REW->setEnabled(stopped && pastStart && hasBowls);
     MN_COND_STEP->setEnabled(stopped && hasBowls);
     MN_COND_STOP->setEnabled(executing || (pastStart && hasBowls));
-    // Zoom In, Zoom Out, Actual Size and Graphs, like Full Screen and Options, are
-    // enabled at all times: no state of the engine restricts them.
+    // The zoom resizes the box, so only while the bowls stand at their
+    // initial places; Graphs, like Full Screen and Options, at all times.
+    const bool zoomable = stopped && atStart;
+    MN_VIEW_ZOOM_IN->setEnabled(zoomable);
+    MN_VIEW_ZOOM_OUT->setEnabled(zoomable);
+    MN_VIEW_ACTUAL_SIZE->setEnabled(zoomable);
+}
+
+void F_MAIN::ScenarioReplacing() {
+    if (m_Manipulator) m_Manipulator->ClearSelection();
 }
 
 void F_MAIN::SetSliderFromEngine() {

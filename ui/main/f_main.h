@@ -49,6 +49,7 @@ public:
     void RefreshCommands() override; // the enabled-state table
     void SetSliderFromEngine() override;
     void SetTitle(const QString& title) override;
+    void ScenarioReplacing() override;   // the drawing area lets go of its selection
 
     // The resize handler: the drawing area fills the client area above the
     // toolbar and the status bar; the engine's box and the size panels follow.
@@ -108,6 +109,8 @@ private:
     // Draws the scene at `percent` percent of actual size (one of the zoom
     // steps) and resizes the box to match.
     void SetZoom(int16_t percent);
+    // Why zooming to `percent` would leave a bowl outside the box, or empty.
+    QString ZoomRefusal(int16_t percent) const;
     void OnAcknowledgements();
     void OnAbout();
     void OnIntervalChanged(int value);

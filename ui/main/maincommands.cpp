@@ -3,15 +3,20 @@
 // the other windows. Each ends by re-applying the enabled states where the
 // program's rules say so.
 #include <QDialog>
+#include <QLabel>
 #include <QToolBar>
 
 #include "appstate.h"
+#include "bowlmanipulator.h"
 #include "drawingarea.h"
 #include "envengine.h"
 #include "errortext.h"
 #include "f_main.h"
 #include "numeric.h"
+#include "placement.h"
 #include "prompt.h"
+#include "twips.h"
+#include "viewzoom.h"
 #include "windowentries.h"
 
 namespace vintrop {
@@ -104,7 +109,11 @@ void F_MAIN::OnBowlEditor() {
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
         if (open) m_Engine->sRewind();
     }
-    if (open) ShowBowlEditor(this, this);
+    if (open) {
+        ShowBowlEditor(this, this);
+        // The editor may have removed, added or changed any bowl.
+        if (m_Manipulator) m_Manipulator->ClearSelection();
+    }
     RefreshCommands();
 }
 
@@ -152,8 +161,33 @@ void F_MAIN::OnOptions() {
     if (ShowOptions(this)) ManualRefresh();
 }
 
+QString F_MAIN::ZoomRefusal(int16_t percent) const {
+    // The box at the new zoom: the drawing area's pixels in twips.
+    const double twipsPerPixel = zoom::TwipsPerPixel(twips::PerPixel(m_DrawArea), percent);
+    const double maxX = ToSingle(m_AreaPixels.width() * twipsPerPixel);
+    const double maxY = ToSingle(m_AreaPixels.height() * twipsPerPixel);
+    const int count = m_Engine->BowlCount();
+    for (int i = 1; i <= count; ++i) {
+        const CBowl& b = m_Engine->GetBowl(i);
+        // The walls as the bowl dialog checks them, with the whole radius.
+        const int r = WholeRadiusOf(b.M());
+        if (b.x + r > maxX || b.y + r > maxY)
+            return QStringLiteral("Zoom refused: bowl %1 would be outside the box").arg(i);
+    }
+    return {};
+}
+
 void F_MAIN::SetZoom(int16_t percent) {
     if (percent == ViewZoom) return;
+    // A bowl beyond the new walls would be crushed onto them at the next
+    // step: the zoom stays as it is and the tip says why.
+    if (percent > ViewZoom) {
+        const QString why = ZoomRefusal(percent);
+        if (!why.isEmpty()) {
+            m_PnlTip->setText(why);
+            return;
+        }
+    }
     ViewZoom = percent;
     // The same drawing area holds a box of another size; the scene is drawn
     // again at once when stopped, at the next tick when running.

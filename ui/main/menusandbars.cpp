@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "appstate.h"
+#include "bowlmanipulator.h"
 #include "f_main.h"
 #include "panellabel.h"
 #include "twips.h"
@@ -44,6 +45,11 @@ void F_MAIN::BuildActions() {
             action->setIconVisibleInMenu(false);   // the menus carry captions only
         }
         if (!tip.isEmpty()) action->setToolTip(tip);
+        // Connected before the command itself: a drag on the drawing area
+        // ends, cancelled, before any command runs.
+        connect(action, &QAction::triggered, this, [this] {
+            if (m_Manipulator) m_Manipulator->CancelDrag();
+        });
         return action;
     };
 
@@ -62,11 +68,11 @@ void F_MAIN::BuildActions() {
     MN_FULL_SCREEN = make("MN_FULL_SCREEN", tr("&Full Screen"), QKeySequence(Qt::Key_F11),
                           "pc_full_screen.svg", tr("FullScreen"));
     MN_OPTIONS = make("MN_OPTIONS", tr("&Options..."), {});
-    MN_VIEW_ZOOM_IN = make("MN_VIEW_ZOOM_IN", tr("Zoom In"), QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    MN_VIEW_ZOOM_IN = make("MN_VIEW_ZOOM_IN", tr("Zoom &In"), QKeySequence(Qt::CTRL | Qt::Key_Plus));
     // Ctrl+= too: on most keyboards "+" needs Shift, "=" is the same key without.
     MN_VIEW_ZOOM_IN->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-    MN_VIEW_ZOOM_OUT = make("MN_VIEW_ZOOM_OUT", tr("Zoom Out"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
-    MN_VIEW_ACTUAL_SIZE = make("MN_VIEW_ACTUAL_SIZE", tr("Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0));
+    MN_VIEW_ZOOM_OUT = make("MN_VIEW_ZOOM_OUT", tr("Zoom O&ut"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    MN_VIEW_ACTUAL_SIZE = make("MN_VIEW_ACTUAL_SIZE", tr("&Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0));
     MN_VIEW_GRAPHS = make("MN_VIEW_GRAPHS", tr("&Graphs"), QKeySequence(Qt::CTRL | Qt::Key_G));
 
     MN_COND_REW = make("MN_COND_REW", tr("&REW"), QKeySequence(Qt::CTRL | Qt::Key_R), "pc_rew.svg", tr("Rewind"));

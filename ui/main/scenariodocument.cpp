@@ -42,6 +42,7 @@ bool ScenarioDocument::QuerySaveChanges() {
 void ScenarioDocument::New() {
     if (!QuerySaveChanges()) return;
     m_FileName.clear();
+    m_Host.ScenarioReplacing();
     g_pEnvEng->Reset();
     m_Host.SetSliderFromEngine();
     m_Host.SetTitle(UntitledTitle());
@@ -70,6 +71,7 @@ void ScenarioDocument::Open() {
 }
 
 bool ScenarioDocument::LoadScenario(QString& path) {
+    m_Host.ScenarioReplacing();
     g_pEnvEng->Reset();
     if (path.startsWith(QLatin1Char('"'))) path.remove(0, 1);
     if (path.endsWith(QLatin1Char('"'))) path.chop(1);

@@ -513,6 +513,11 @@ private slots:
         m_Engine->ShowHistory(&owner);
         QCOMPARE(window->pos(), QPoint(10, 20));
         QVERIFY(!centred());
+        // The log set on again while on (the options confirmed): the same.
+        m_Engine->HideHistory();
+        m_Engine->KeepHistory(-1);
+        m_Engine->ShowHistory(&owner);
+        QCOMPARE(window->pos(), QPoint(10, 20));
 
         // The log switched off and on: its next showing is centred again.
         m_Engine->HideHistory();

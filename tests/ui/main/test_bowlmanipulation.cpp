@@ -6,7 +6,9 @@
 #include "main/drawingarea.h"
 #include "mainwindowfixture.h"
 
+#include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QPushButton>
@@ -32,6 +34,13 @@ private slots:
     void dropOnAWallIsRefused();
     void dropOnAnotherBowlIsRefused();
     void escapeCancelsADrag();
+    void dragEndsCancelledWhateverComesBetween_data();
+    void dragEndsCancelledWhateverComesBetween();
+    void ctrlArrowChangesOneComponentByOne_data();
+    void ctrlArrowChangesOneComponentByOne();
+    void refusedKeyMoveShowsThePlaceUntilTheNextFrame_data();
+    void refusedKeyMoveShowsThePlaceUntilTheNextFrame();
+    void selectionOutlivesMenusWhileItNamesItsBowl();
     void gripSetsTheVelocityRoundedAndLimited();
     void keysMoveAndChangeVelocity();
     void nothingAfterTheStartOrWhileRunning();
@@ -61,6 +70,20 @@ private:
         if (release) QTest::mouseRelease(Area(), Qt::LeftButton, {}, to);
     }
     QString Tip() { return m_F.Panel("PNL_TIP"); }
+    // The mouse moving with no button held (the release went elsewhere).
+    void MoveFree(QPoint to) {
+        QMouseEvent move(QEvent::MouseMove, to, Area()->mapToGlobal(to), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Area(), &move);
+    }
+    // Every bowl's initial state.
+    QList<QList<float>> Initial() {
+        QList<QList<float>> all;
+        for (int i = 1; i <= m_F.Engine().BowlCount(); ++i) {
+            const CBowl& b = m_F.Engine().GetBowl(i);
+            all << QList<float>{b.Xo(), b.Yo(), b.Vxo(), b.Vyo()};
+        }
+        return all;
+    }
     // The bowl dialog's title and fields as it opens; then `edit` may change
     // them and OK is clicked (the dialog closes unless it refuses).
     struct Opened {
@@ -207,6 +230,125 @@ void TestBowlManipulation::escapeCancelsADrag() {
     QCOMPARE(b.Vxo(), 4.0f);
     QCOMPARE(b.Vyo(), 2.0f);
     QCOMPARE(FlgModified, kFalse);
+}
+
+void TestBowlManipulation::dragEndsCancelledWhateverComesBetween_data() {
+    // What comes between the press and the release: a command, by its
+    // action, or a modal window opened by something else.
+    QTest::addColumn<QString>("command");
+    for (const char* name : {"MN_COND_PLAY", "MN_COND_STEP", "MN_FILE_NEW", "MN_FILE_OPEN",
+                             "MN_VIEW_BOWL_EDITOR", "MN_OPTIONS", "MN_FULL_SCREEN", "MN_VIEW_ZOOM_IN",
+                             "MN_ABOUT", ""})
+        QTest::newRow(*name ? name : "a modal window") << QString::fromLatin1(name);
+}
+
+void TestBowlManipulation::dragEndsCancelledWhateverComesBetween() {
+    QFETCH(QString, command);
+    m_F.AddBowl(10, 1500, 1500, 3, 0);
+    m_F.AddBowl(10, 3000, 2500);
+    m_F.Engine().sInterval(30000);   // no tick while the test looks
+    const auto before = Initial();
+    Drag(At(1500, 1500), At(1500, 1500) + QPoint(20, 10), false);
+    QCOMPARE(m_F.Engine().GetBowl(1).Xo(), 1800.0f);
+
+    {
+        // Whatever modal window comes up is closed again.
+        vintrop::testing::ModalCloser closer;
+        if (command.isEmpty()) {
+            QDialog modal(&m_F.Window());
+            modal.exec();
+        } else {
+            QAction* action = m_F.Action(qPrintable(command));
+            if (action->isEnabled()) action->trigger();
+        }
+    }
+    // Cancelled before the command ran: the bowl back where the drag began,
+    // nothing modified (or another scenario, for New).
+    if (command != QLatin1String("MN_FILE_NEW")) QCOMPARE(Initial(), before);
+    QCOMPARE(FlgModified, kFalse);
+    QVERIFY(!Manipulator()->Dragging());
+    if (m_F.Engine().IsExecuting()) m_F.Trigger("MN_COND_PAUSE");
+    // The mouse moving freely and the late release move nothing, now or
+    // after the simulation went back to the start.
+    const auto after = Initial();
+    MoveFree(At(4000, 3000));
+    QTest::mouseRelease(Area(), Qt::LeftButton, {}, At(4000, 3000));
+    if (m_F.Action("MN_COND_REW")->isEnabled()) m_F.Trigger("MN_COND_REW");
+    MoveFree(At(1000, 3000));
+    QCOMPARE(Initial(), after);
+    QCOMPARE(FlgModified, kFalse);
+    QCOMPARE(Prompt::ShownTexts(), QStringList());
+}
+
+void TestBowlManipulation::ctrlArrowChangesOneComponentByOne_data() {
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QPointF>("to");
+    QTest::newRow("x back towards the range") << QPointF(-500, -300) << int(Qt::Key_Right) << QPointF(-499, -300);
+    QTest::newRow("y further beyond: refused") << QPointF(-500, -300) << int(Qt::Key_Up) << QPointF(-500, -300);
+    QTest::newRow("y within, x beyond kept") << QPointF(1500, 7) << int(Qt::Key_Down) << QPointF(1500, 8);
+    QTest::newRow("x at the lowest") << QPointF(-99, 5) << int(Qt::Key_Left) << QPointF(-99, 5);
+    QTest::newRow("y at the highest") << QPointF(2, 999) << int(Qt::Key_Down) << QPointF(2, 999);
+    QTest::newRow("x from the highest") << QPointF(999, -5) << int(Qt::Key_Left) << QPointF(998, -5);
+}
+
+void TestBowlManipulation::ctrlArrowChangesOneComponentByOne() {
+    QFETCH(QPointF, from);
+    QFETCH(int, key);
+    QFETCH(QPointF, to);
+    CBowl& b = m_F.AddBowl(10, 1500, 1500, float(from.x()), float(from.y()));
+    QTest::mouseClick(Area(), Qt::LeftButton, {}, At(1500 + 100, 1500));   // off the grip
+    QCOMPARE(Manipulator()->Selected(), 1);
+    QTest::keyClick(Area(), Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(QPointF(b.Vxo(), b.Vyo()), to);
+    QCOMPARE(FlgModified, to == from ? kFalse : kTrue);
+}
+
+void TestBowlManipulation::refusedKeyMoveShowsThePlaceUntilTheNextFrame_data() {
+    // Mass 10, radius 133: each bowl is one key step (15 twips) from a wall
+    // too near.
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("rule");
+    QTest::newRow("left") << QPointF(140, 1500) << int(Qt::Key_Left) << QString::fromUtf8("Xo è troppo piccola!");
+    QTest::newRow("up") << QPointF(1500, 140) << int(Qt::Key_Up) << QStringLiteral("Yo troppo piccola!");
+    QTest::newRow("right") << QPointF(8085 - 140, 1500) << int(Qt::Key_Right) << QStringLiteral("Xo troppo grande!");
+    QTest::newRow("down") << QPointF(1500, 4230 - 140) << int(Qt::Key_Down) << QStringLiteral("Yo troppo grande!");
+}
+
+void TestBowlManipulation::refusedKeyMoveShowsThePlaceUntilTheNextFrame() {
+    QFETCH(QPointF, at);
+    QFETCH(int, key);
+    QFETCH(QString, rule);
+    CBowl& b = m_F.AddBowl(10, float(at.x()), float(at.y()));
+    QTest::mouseClick(Area(), Qt::LeftButton, {}, At(at.x(), at.y()) + QPoint(3, 3));
+    QCOMPARE(Manipulator()->Selected(), 1);
+    QTest::keyClick(Area(), Qt::Key(key));
+    QCOMPARE(QPointF(b.Xo(), b.Yo()), at);
+    QCOMPARE(QPointF(b.x, b.y), at);
+    QCOMPARE(FlgModified, kFalse);
+    // The place refused shows as the white circle, with the rule's words.
+    const QPointF refused = at + 15 * QPointF(key == Qt::Key_Right ? 1 : key == Qt::Key_Left ? -1 : 0,
+                                               key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0);
+    const QPointF outer = refused + 2 * (refused - at) / 15 * 60;   // inside the circle, off the bowl
+    QCOMPARE(m_F.ShownAt(outer.x(), outer.y()), QColor(Qt::white));
+    QCOMPARE(Tip(), rule);
+    m_F.Window().ManualRefresh();
+    QCOMPARE(Tip(), QStringLiteral("t=0"));
+    QCOMPARE(m_F.ShownAt(outer.x(), outer.y()), QColor(Qt::black));
+}
+
+void TestBowlManipulation::selectionOutlivesMenusWhileItNamesItsBowl() {
+    m_F.AddBowl(10, 1500, 1500);
+    m_F.AddBowl(10, 3000, 1500);
+    QTest::mouseClick(Area(), Qt::LeftButton, {}, At(3000 + 100, 1500));
+    QCOMPARE(Manipulator()->Selected(), 2);
+    for (const char* menu : {"MN_FILE", "MN_VIEW"}) emit m_F.Find<QMenu>(menu)->aboutToShow();
+    QCOMPARE(Manipulator()->Selected(), 2);
+    // Removed behind its back: the selection goes when the commands refresh.
+    m_F.Engine().RemoveBowl(2);
+    m_F.Window().RefreshCommands();
+    QCOMPARE(Manipulator()->Selected(), 0);
 }
 
 void TestBowlManipulation::gripSetsTheVelocityRoundedAndLimited() {

@@ -71,6 +71,11 @@ void TestMainWindow::startsWithTheDesignedClientArea() {
     QCOMPARE(m_F.Panel("PNL_MAX_Y"), QStringLiteral("4,230.00"));
     QCOMPARE(m_F.Panel("PNL_TIP"), QStringLiteral("t=0"));
     QCOMPARE(m_F.Slider()->value(), 50);
+    // The slider has the keys until the drawing area is clicked or tabbed to.
+    QCOMPARE(w.focusWidget(), m_F.Slider());
+    for (int i = 0; i < 3; ++i) QTest::keyClick(w.focusWidget(), Qt::Key_Right);
+    QCOMPARE(m_F.Engine().sInterval(), int16_t(53));
+    m_F.Slider()->setValue(50);
     QCOMPARE(w.windowTitle(), QStringLiteral("Untitled - Vintrop"));
     QVERIFY(w.IsAttached());
 }

@@ -13,6 +13,7 @@
 #include "diskpixels.h"
 #include "fullscreen/f_full_screen.h"
 #include "mainwindowfixture.h"
+#include "placement.h"
 
 using namespace vintrop;
 using vintrop::testing::CountOf;
@@ -32,7 +33,7 @@ private slots:
     void zoomCommandsFollowOptions();
     void stepsUpAndDown();
     void shortcutsZoom();
-    void availableInEveryState();
+    void onlyAtTheStartAndNeverCrushing();
     void boxAndPanelsAtEachZoom_data();
     void boxAndPanelsAtEachZoom();
     void doubleWindowAtDoubleZoomGivesTheDesignedBox();
@@ -68,7 +69,16 @@ void TestZoom::zoomCommandsFollowOptions() {
         captions << items[i]->text();
     }
     QCOMPARE(names, kZoomCommands);
-    QCOMPARE(captions, QStringList({"Zoom In", "Zoom Out", "Actual Size"}));
+    QCOMPARE(captions, QStringList({"Zoom &In", "Zoom O&ut", "&Actual Size"}));
+    // Every View item has an access key of its own.
+    QSet<QChar> keys;
+    for (QAction* item : items) {
+        if (item->isSeparator()) continue;
+        const qsizetype amp = item->text().indexOf(QLatin1Char('&'));
+        QVERIFY2(amp >= 0, qPrintable(item->text()));
+        QVERIFY2(!keys.contains(item->text().at(amp + 1).toLower()), qPrintable(item->text()));
+        keys.insert(item->text().at(amp + 1).toLower());
+    }
 
     QCOMPARE(m_F.Action("MN_VIEW_ZOOM_IN")->shortcuts(),
              QList<QKeySequence>({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}));
@@ -121,28 +131,52 @@ void TestZoom::shortcutsZoom() {
     QCOMPARE(m_F.Engine().MaxX, 8085.0f);
 }
 
-void TestZoom::availableInEveryState() {
+void TestZoom::onlyAtTheStartAndNeverCrushing() {
+    // Zooming in shrinks the box: only while the bowls stand at their initial
+    // places, and never with a bowl beyond the new walls.
     CEnvEng& engine = m_F.Engine();
-    const auto allEnabled = [&] {
-        for (const QString& name : kZoomCommands)
-            if (!m_F.Action(qPrintable(name))->isEnabled()) return false;
-        return true;
+    const auto enabled = [&] {
+        int n = 0;
+        for (const QString& name : kZoomCommands) n += m_F.Action(qPrintable(name))->isEnabled();
+        return n;
     };
-    QVERIFY(allEnabled());   // no bowls, t = 0
+    QCOMPARE(enabled(), 3);   // no bowls, t = 0
     m_F.AddBowl(10, 1000, 1000, 5, 0);
     m_F.Trigger("MN_COND_STEP");
-    QVERIFY(allEnabled());   // stopped past the start
+    QCOMPARE(enabled(), 0);   // stopped past the start
+    m_F.Trigger("MN_COND_REW");
+    QCOMPARE(enabled(), 3);
     engine.sInterval(30000);   // no tick while the test looks
     m_F.Trigger("MN_COND_PLAY");
-    QVERIFY(engine.IsExecuting());
-    QVERIFY(allEnabled());
-    // Zooming while running resizes the box and the panels at once; the
-    // picture follows at the next tick.
-    m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(engine.MaxX, 6468.0f);
-    QCOMPARE(m_F.Panel("PNL_MAX_X"), QStringLiteral("6,468.00"));
-    QVERIFY(engine.IsExecuting());
+    QCOMPARE(enabled(), 0);   // running, still at t = 0
     m_F.Trigger("MN_COND_PAUSE");
+    QCOMPARE(enabled(), 3);
+
+    // A bowl that would lie beyond the right wall at 125 %: refused, with the
+    // reason in the tip panel; nothing moves, the box stays.
+    CBowl& far = m_F.AddBowl(10, 7000, 1000);
+    m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(ViewZoom, int16_t(100));
+    QCOMPARE(engine.MaxX, 8085.0f);
+    QCOMPARE(m_F.Panel("PNL_TIP"), QStringLiteral("Zoom refused: bowl 2 would be outside the box"));
+    QCOMPARE(far.x, 7000.0f);
+    // Moved in, the same bowl lets the zoom go ahead; Zoom Out never crushes.
+    far.SetXo(6000);
+    m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(ViewZoom, int16_t(125));
+    QCOMPARE(engine.MaxX, 6468.0f);
+    QCOMPARE(m_F.Panel("PNL_TIP"), QStringLiteral("t=0"));
+    // The bottom wall at 150 %, the whole radius counting: touching is inside.
+    far.SetXo(1000);
+    m_F.Trigger("MN_VIEW_ZOOM_IN");
+    const float bottom = engine.MaxY;
+    m_F.Trigger("MN_VIEW_ZOOM_OUT");
+    far.SetYo(bottom - WholeRadiusOf(10) + 1);
+    m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(ViewZoom, int16_t(125));
+    far.SetYo(bottom - WholeRadiusOf(10));
+    m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(ViewZoom, int16_t(150));
 }
 
 void TestZoom::boxAndPanelsAtEachZoom_data() {
