@@ -172,7 +172,7 @@ QString F_MAIN::ZoomRefusal(int16_t percent) const {
         // The walls as the bowl dialog checks them, with the whole radius.
         const int r = WholeRadiusOf(b.M());
         if (b.x + r > maxX || b.y + r > maxY)
-            return QStringLiteral("Zoom refused: bowl %1 would be outside the box").arg(i);
+            return QStringLiteral("Bowl %1 would be outside").arg(i);
     }
     return {};
 }
