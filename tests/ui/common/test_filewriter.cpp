@@ -1,7 +1,10 @@
 // The writer behind every save: a failed write leaves the old file as it was
 // and nothing beside it; a replaced file keeps its permissions, its owner and
 // the links that lead to it; a folder that refuses new files still lets a
-// writable file be saved, in place.
+// writable file be saved, in place. A file the user may not write and what
+// is not a regular file are refused; the content is never readable by
+// others while it is written; a signal that ends the program mid-save
+// leaves only the old file.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,10 +12,13 @@
 #include <QtTest>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <memory>
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 
 #include "filewriter.h"
 #include "forkedchild.h"
@@ -61,6 +67,41 @@ constexpr int kAsExpected = 0;
 constexpr int kCannotGiveUpRoot = 77;
 constexpr int kStillMayWriteTheFolder = 78;
 
+// A folder the child below may write, run as user 65534 when the test runs
+// as root.
+bool GiveToTheChild(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    return ::chmod(name.constData(), 0755) == 0 && (geteuid() != 0 || ::chown(name.constData(), kNobody, kNobody) == 0);
+}
+
+// A point in the middle of a save: a write past the file-size limit raises
+// SIGXFSZ, and this handler runs while the temporary file holds part of the
+// content. It notes the permission bits of the hidden files in the folder
+// (the temporary file) and, if asked, sends itself a signal that ends the
+// program.
+char g_Folder[4096];
+int g_SignalToRaise = 0;
+mode_t g_TemporaryModes = 0;
+int g_TemporaryFiles = 0;
+extern "C" void InTheMiddleOfTheWrite(int) {
+    if (DIR* dir = ::opendir(g_Folder)) {
+        while (const dirent* entry = ::readdir(dir)) {
+            struct stat s {};
+            if (entry->d_name[0] == '.' && std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, "..") &&
+                ::fstatat(dirfd(dir), entry->d_name, &s, AT_SYMLINK_NOFOLLOW) == 0) {
+                g_TemporaryModes |= s.st_mode & 07777;
+                ++g_TemporaryFiles;
+            }
+        }
+        ::closedir(dir);
+    }
+    if (g_SignalToRaise) ::raise(g_SignalToRaise);
+}
+bool StopInTheMiddleOfTheWrite(const QString& folder, rlim_t limit) {
+    std::strncpy(g_Folder, QFile::encodeName(folder).constData(), sizeof g_Folder - 1);
+    return std::signal(SIGXFSZ, InTheMiddleOfTheWrite) != SIG_ERR && LimitFileSize(limit);
+}
+
 // Gives a folder back its write permission when the test ends, however it ends.
 struct WritableAgain {
     QString folder;
@@ -88,6 +129,14 @@ private slots:
     void folderRefusingNewFilesIsWrittenInPlace_data();
     void folderRefusingNewFilesIsWrittenInPlace();
     void unwritableFileInARefusingFolderFailsCleanly();
+    void fileTheUserMayNotWriteIsNotReplaced_data();
+    void fileTheUserMayNotWriteIsNotReplaced();
+    void whatIsNotARegularFileIsRefused_data();
+    void whatIsNotARegularFileIsRefused();
+    void temporaryFileIsPrivateWhileWritten_data();
+    void temporaryFileIsPrivateWhileWritten();
+    void signalEndingTheProgramMidSaveLeavesOnlyTheOldFile_data();
+    void signalEndingTheProgramMidSaveLeavesOnlyTheOldFile();
 
 private:
     QString Path(const QString& name) const { return m_Dir->filePath(name); }
@@ -150,7 +199,7 @@ void TestFileWriter::newFileGetsTheUsualPermissions() {
 
 void TestFileWriter::keepsPermissionBits_data() {
     QTest::addColumn<int>("mode");
-    QTest::newRow("read-only for everyone") << 0444;
+    QTest::newRow("others may read") << 0644;
     QTest::newRow("owner only") << 0600;
     QTest::newRow("group may read") << 0640;
     QTest::newRow("executable") << 0755;
@@ -328,6 +377,130 @@ void TestFileWriter::unwritableFileInARefusingFolderFailsCleanly() {
     QCOMPARE(ReadAll(path), old);
     QCOMPARE(int(ModeOf(path)), 0444);
     QCOMPARE(Entries(folder), QStringList{"notes.txt"});
+}
+
+void TestFileWriter::fileTheUserMayNotWriteIsNotReplaced_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("throughALink");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("read-only file") << 0444 << false << false;
+    QTest::newRow("read-only file behind a link") << 0444 << true << false;
+    QTest::newRow("writable file") << 0644 << false << true;
+}
+
+void TestFileWriter::fileTheUserMayNotWriteIsNotReplaced() {
+    // In a folder the user may write, where the file could be replaced by a
+    // rename: the file's own permission decides.
+    QFETCH(int, mode);
+    QFETCH(bool, throughALink);
+    QFETCH(bool, replaced);
+    QVERIFY(SetMode(m_Dir->path(), 0755));
+    QVERIFY(QDir(m_Dir->path()).mkdir("lessons"));
+    const QString folder = Path("lessons");
+    const QString file = folder + "/urto.vintrop";
+    const QString path = throughALink ? folder + "/link.vintrop" : file;
+    const QByteArray old = Lines(30, "old ");
+    QVERIFY(WriteAll(file, old));
+    if (throughALink) QCOMPARE(::symlink("urto.vintrop", QFile::encodeName(path).constData()), 0);
+    QVERIFY(GiveToTheChild(folder) && GiveToTheChild(file) && SetMode(file, mode_t(mode)));
+    const QStringList before = Entries(folder);
+
+    const int result = RunForked([&] {
+        if (!GiveUpRoot()) return kCannotGiveUpRoot;
+        if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) return 2;
+        QString why;
+        const bool written = WriteWholeFile(path, Lines(5, "new "), &why);
+        if (written != replaced) return 3;
+        return written || !why.isEmpty() ? kAsExpected : 4;
+    });
+    QCOMPARE(result, kAsExpected);   // 3: replaced a read-only file, or refused a writable one
+    QCOMPARE(ReadAll(file), replaced ? Lines(5, "new ") : old);
+    QCOMPARE(int(ModeOf(file)), mode);
+    QCOMPARE(Entries(folder), before);
+}
+
+void TestFileWriter::whatIsNotARegularFileIsRefused_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a link to a FIFO") << "link";
+    QTest::newRow("a socket") << "socket";
+}
+
+void TestFileWriter::whatIsNotARegularFileIsRefused() {
+    // As a device would be: followed, replaced by a regular file, it is gone.
+    QFETCH(QString, kind);
+    const QByteArray special = QFile::encodeName(Path("special"));
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{socket};
+    if (kind == "socket") {
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(special.size()) < sizeof address.sun_path);
+        std::strcpy(address.sun_path, special.constData());
+        QCOMPARE(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    } else {
+        QCOMPARE(::mkfifo(special.constData(), 0644), 0);
+    }
+    const QString path = kind == "link" ? Path("link") : Path("special");
+    if (kind == "link") QCOMPARE(::symlink("special", QFile::encodeName(path).constData()), 0);
+    const QStringList before = Entries(m_Dir->path());
+
+    QString why;
+    QVERIFY(!WriteWholeFile(path, Lines(5, "new "), &why));
+    QVERIFY(!why.isEmpty());
+    const mode_t type = StatOf(Path("special")).st_mode & S_IFMT;
+    QCOMPARE(type, kind == "socket" ? mode_t(S_IFSOCK) : mode_t(S_IFIFO));
+    QCOMPARE(Entries(m_Dir->path()), before);
+}
+
+void TestFileWriter::temporaryFileIsPrivateWhileWritten_data() {
+    QTest::addColumn<int>("oldMode");   // 0: no old file
+    QTest::newRow("new file") << 0;
+    QTest::newRow("replacing a file others may read") << 0644;
+}
+
+void TestFileWriter::temporaryFileIsPrivateWhileWritten() {
+    QFETCH(int, oldMode);
+    const QString path = Path("lesson.vintrop");
+    if (oldMode) QVERIFY(WriteAll(path, Lines(10, "old ")) && SetMode(path, mode_t(oldMode)));
+    const QStringList before = Entries(m_Dir->path());
+    const int result = RunForked([&] {
+        ::umask(022);
+        if (!StopInTheMiddleOfTheWrite(m_Dir->path(), 1000)) return 2;
+        if (WriteWholeFile(path, Lines(2000, "new "))) return 3;
+        if (g_TemporaryFiles != 1) return 4;
+        return g_TemporaryModes == 0600 ? kAsExpected : 10 + int(g_TemporaryModes & 077);
+    });
+    QCOMPARE(result, kAsExpected);   // 4: no temporary file seen; 10 + n: others had the bits n (octal)
+    QCOMPARE(Entries(m_Dir->path()), before);
+}
+
+void TestFileWriter::signalEndingTheProgramMidSaveLeavesOnlyTheOldFile_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void TestFileWriter::signalEndingTheProgramMidSaveLeavesOnlyTheOldFile() {
+    QFETCH(int, signal);
+    const QString path = Path("lesson.vintrop");
+    const QByteArray old = Lines(10, "old ");
+    QVERIFY(WriteAll(path, old));
+    const int result = RunForked([&] {
+        // The actions a program starts with (the test library has its own).
+        for (int s : {SIGTERM, SIGINT, SIGHUP}) std::signal(s, SIG_DFL);
+        g_SignalToRaise = signal;
+        if (!StopInTheMiddleOfTheWrite(m_Dir->path(), 1000)) return 2;
+        WriteWholeFile(path, Lines(2000, "new "));
+        return 3;
+    });
+    QCOMPARE(result, 128 + signal);   // the signal still ends the program
+    QCOMPARE(ReadAll(path), old);
+    QCOMPARE(Entries(m_Dir->path()), QStringList{"lesson.vintrop"});
 }
 
 QTEST_GUILESS_MAIN(TestFileWriter)
