@@ -33,7 +33,8 @@ public:
                                   const QString& filter = QStringLiteral("CSV (*.csv)"),
                                   const QString& suffix = QStringLiteral("csv"));
     // Sends Qt's own settings (the file dialog's history) to a folder that
-    // goes with the process; the file dialogs call it themselves.
+    // goes with the process; the file dialogs call it themselves. File names
+    // from the dialogs are as pathbytes.h has them.
     static void KeepNoDialogSettings();
 
     // --- scripting for tests ---

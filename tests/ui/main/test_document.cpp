@@ -1,12 +1,16 @@
 // The document commands against a recording host: New, Open, Save, Save As,
 // the unsaved-changes question, loading from the command line, the window
-// title, the modified flag, and saves that fail without harming the old file.
+// title, the modified flag, saves that fail without harming the old file or
+// that are refused, and lessons whose path is not UTF-8.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
 #include <csignal>
+#include <dirent.h>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sys/stat.h>
 
@@ -16,6 +20,7 @@
 #include "main/documenthost.h"
 #include "main/scenariodocument.h"
 #include "numeric.h"
+#include "pathbytes.h"
 #include "prompt.h"
 
 using namespace vintrop;
@@ -50,6 +55,22 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     QCOMPARE(f.write(bytes), qint64(bytes.size()));
 }
 
+// By the file system's own bytes, which QFile would decode.
+QByteArray ReadBytes(const QByteArray& path) {
+    std::ifstream in(path.constData(), std::ios::binary);
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+QList<QByteArray> NamesIn(const QByteArray& folder) {
+    QList<QByteArray> names;
+    if (DIR* dir = ::opendir(folder.constData())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.') names << entry->d_name;
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 using Button = QMessageBox::StandardButton;
 const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
 } // namespace
@@ -79,6 +100,9 @@ private slots:
     void saveAsAsksAgainForAFolderThatDoesNotExist();
     void saveFailingHalfWayKeepsTheOldFile();
     void saveKeepsTheFilesPermissionsAndOwner();
+    void saveRefusesWhatItMayNotReplace_data();
+    void saveRefusesWhatItMayNotReplace();
+    void lessonInAFolderNamedInLatin1();
     void savedScenarioLoadsBackTheSame();
     void commandLinePath_data();
     void commandLinePath();
@@ -485,7 +509,7 @@ void TestDocument::saveKeepsTheFilesPermissionsAndOwner() {
     const QByteArray name = QFile::encodeName(Path("shared.txt"));
     const bool root = geteuid() == 0;
     if (root) QCOMPARE(::chown(name.constData(), testing::kNobody, testing::kNobody), 0);
-    QCOMPARE(::chmod(name.constData(), 0444), 0);
+    QCOMPARE(::chmod(name.constData(), 0640), 0);
     Prompt::ScriptFileName(Path("shared.txt"));
     m_Doc->Open();
     AddBowls(1);
@@ -496,10 +520,101 @@ void TestDocument::saveKeepsTheFilesPermissionsAndOwner() {
     QCOMPARE(ReadAll(Path("shared.txt")).count("\r\n"), 19);   // the third bowl is in
     struct stat saved {};
     QCOMPARE(::stat(name.constData(), &saved), 0);
-    QCOMPARE(int(saved.st_mode & 07777), 0444);
+    QCOMPARE(int(saved.st_mode & 07777), 0640);
     if (!root) QSKIP("only root may give a file to another user: the owner part needs root");
     QCOMPARE(saved.st_uid, testing::kNobody);
     QCOMPARE(saved.st_gid, gid_t(testing::kNobody));
+}
+
+void TestDocument::saveRefusesWhatItMayNotReplace_data() {
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("Save on a read-only lesson") << false;
+    QTest::newRow("Save As onto a FIFO") << true;
+}
+
+void TestDocument::saveRefusesWhatItMayNotReplace() {
+    // In a folder the user may write (user 65534 when the test runs as root).
+    QFETCH(bool, fifo);
+    const QString folder = Path("lessons");
+    const QString path = folder + "/urto.vintrop";
+    QVERIFY(QDir(m_Dir->path()).mkdir("lessons"));
+    const QByteArray names[] = {QFile::encodeName(m_Dir->path()), QFile::encodeName(folder), QFile::encodeName(path)};
+    if (fifo)
+        QCOMPARE(::mkfifo(names[2].constData(), 0666), 0);
+    else
+        WriteAll(path, kTwoBowls);
+    for (const QByteArray& name : names) QCOMPARE(::chmod(name.constData(), 0755), 0);
+    if (geteuid() == 0)
+        for (const QByteArray& name : {names[1], names[2]})
+            QCOMPARE(::chown(name.constData(), testing::kNobody, testing::kNobody), 0);
+    if (!fifo) {
+        QCOMPARE(::chmod(names[2].constData(), 0444), 0);
+        Prompt::ScriptFileName(path);
+        m_Doc->Open();
+        QCOMPARE(m_Doc->FileName(), path);
+    }
+    AddBowls(1);
+    FlgModified = kTrue;
+
+    const int result = testing::RunForked([&] {
+        if (!testing::GiveUpRoot()) return 2;
+        Prompt::ClearLog();
+        if (fifo) {
+            Prompt::ScriptFileName(path);
+            m_Doc->SaveAs();
+        } else {
+            m_Doc->Save();
+        }
+        if (Prompt::ShownTexts() != QStringList{QStringLiteral("Errore scrittura File")}) return 3;
+        return FlgModified == kTrue ? 0 : 4;
+    });
+    QCOMPARE(result, 0);   // 3: another message (or "Configurazione Salvata"); 4: counted as saved
+    struct stat after {};
+    QCOMPARE(::stat(names[2].constData(), &after), 0);
+    if (fifo) QVERIFY(S_ISFIFO(after.st_mode));
+    else QCOMPARE(ReadAll(path), kTwoBowls);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"urto.vintrop"});
+}
+
+void TestDocument::lessonInAFolderNamedInLatin1() {
+    // "lezioniè/urtoé.vintrop" as an older system wrote it: bytes that are
+    // not UTF-8, which the path must keep all the way to open() and back.
+    const QByteArray folder = QFile::encodeName(m_Dir->path()) + "/lezioni\xe8";
+    const QByteArray lesson = folder + "/urto\xe9.vintrop";
+    QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+    {
+        std::ofstream out(lesson.constData(), std::ios::binary);
+        out << kTwoBowls.toStdString();
+    }
+    const QString readable = m_Dir->path() + QStringLiteral("/lezioni\u00e8/urto\u00e9.vintrop");
+
+    // From the command line, as `vintrop <path>` gives argv.
+    QString path = CommandLinePath({"vintrop", lesson});
+    QVERIFY(m_Doc->LoadScenario(path));
+    QVERIFY(Prompt::ShownMessages().empty());
+    QCOMPARE(m_Engine->BowlCount(), int16_t(2));
+    QCOMPARE(m_Host->title, readable + QStringLiteral(" - Vintrop"));
+
+    // Opened, changed and saved back to the same bytes.
+    Prompt::ScriptFileName(PathFromBytes(lesson));
+    m_Doc->Open();
+    QCOMPARE(m_Engine->BowlCount(), int16_t(2));
+    m_Engine->AddBowl(9, 3000, 400, 0, 0);
+    FlgModified = kTrue;
+    m_Doc->Save();
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Configurazione Salvata")});
+    QCOMPARE(ReadBytes(lesson).count("\r\n"), 4 + 5 * 3);
+
+    // Saved as a new lesson in that folder.
+    const QByteArray copy = folder + "/copia\xf2.vintrop";
+    Prompt::ClearLog();
+    Prompt::ScriptFileName(PathFromBytes(copy));
+    m_Doc->SaveAs();
+    QVERIFY(Prompt::ShownMessages().empty());
+    QCOMPARE(PathBytes(m_Doc->FileName()), copy);
+    QCOMPARE(ReadBytes(copy), ReadBytes(lesson));
+    QCOMPARE(NamesIn(folder), (QList<QByteArray>{"copia\xf2.vintrop", "urto\xe9.vintrop"}));
 }
 
 void TestDocument::savedScenarioLoadsBackTheSame() {
@@ -525,20 +640,25 @@ void TestDocument::savedScenarioLoadsBackTheSame() {
 }
 
 void TestDocument::commandLinePath_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("no argument") << QStringList{"vintrop"} << "";
-    QTest::newRow("one argument") << QStringList{"vintrop", "/tmp/a.txt"} << "/tmp/a.txt";
+    using Args = QList<QByteArray>;
+    QTest::addColumn<Args>("arguments");
+    QTest::addColumn<QByteArray>("path");
+    QTest::newRow("no argument") << Args{"vintrop"} << QByteArray();
+    QTest::newRow("one argument") << Args{"vintrop", "/tmp/a.txt"} << QByteArray("/tmp/a.txt");
     QTest::newRow("a path with blanks typed without quotes")
-        << QStringList{"vintrop", "/tmp/my", "two", "bowls.txt"} << "/tmp/my two bowls.txt";
-    QTest::newRow("quoted argument passes as it is") << QStringList{"vintrop", "\"/tmp/a b.txt\""}
-                                                     << "\"/tmp/a b.txt\"";
+        << Args{"vintrop", "/tmp/my", "two", "bowls.txt"} << QByteArray("/tmp/my two bowls.txt");
+    QTest::newRow("quoted argument passes as it is") << Args{"vintrop", "\"/tmp/a b.txt\""}
+                                                     << QByteArray("\"/tmp/a b.txt\"");
+    QTest::newRow("UTF-8") << Args{"vintrop", "/tmp/lezioni\xc3\xa8/urto.vintrop"}
+                           << QByteArray("/tmp/lezioni\xc3\xa8/urto.vintrop");
+    QTest::newRow("Latin-1 bytes") << Args{"vintrop", "/tmp/lezioni\xe8/urto\xe9", "due.vintrop"}
+                                   << QByteArray("/tmp/lezioni\xe8/urto\xe9 due.vintrop");
 }
 
 void TestDocument::commandLinePath() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, path);
-    QCOMPARE(CommandLinePath(arguments), path);
+    QFETCH(QList<QByteArray>, arguments);
+    QFETCH(QByteArray, path);
+    QCOMPARE(PathBytes(CommandLinePath(arguments)), path);
 }
 
 void TestDocument::loadStripsQuotes_data() {
@@ -556,7 +676,8 @@ void TestDocument::loadStripsQuotes() {
     QVERIFY(QDir(m_Dir->path()).mkpath(QStringLiteral("with blanks")));
     const QString file = Path("with blanks/two bowls.txt");
     WriteAll(file, kTwoBowls);
-    const QStringList args = QStringList{"vintrop"} + (prefix + file + suffix).split(QLatin1Char(' '));
+    QList<QByteArray> args{"vintrop"};
+    for (const QString& word : (prefix + file + suffix).split(QLatin1Char(' '))) args << QFile::encodeName(word);
     QString path = CommandLinePath(args);
     m_Doc->LoadScenario(path);
     QCOMPARE(path, file);
