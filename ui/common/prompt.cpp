@@ -4,7 +4,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <functional>
 #include <sys/stat.h>
@@ -159,14 +158,15 @@ QString Prompt::ExportFileName(QWidget* parent, const QString& suggested, const 
 void Prompt::KeepNoDialogSettings() {
     // Qt's file dialog reads and writes its history and view settings in the
     // user's QtProject.conf, and has no switch for it. The program keeps no
-    // state between runs, so every QSettings of this process is sent to a
-    // private folder that goes with the process.
-    static const QTemporaryDir folder;
+    // state between runs, so every QSettings of this process is sent below
+    // /dev/null, where no file and no folder can ever be made, not even by
+    // root: nothing is read, nothing is written, and a program that is
+    // killed leaves no folder behind. The dialogs lose their history within
+    // a run too; each is given its starting place by the command.
     static const bool redirected = [] {
-        const QString path = folder.isValid() ? folder.path() : QStringLiteral("/nonexistent");
         for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
             for (auto scope : {QSettings::UserScope, QSettings::SystemScope})
-                QSettings::setPath(format, scope, path);
+                QSettings::setPath(format, scope, QStringLiteral("/dev/null"));
         return true;
     }();
     Q_UNUSED(redirected);
