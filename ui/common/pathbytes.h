@@ -5,7 +5,8 @@
 // the file can no longer be opened. Here every byte that is not part of
 // valid UTF-8 travels in the QString as one unpaired surrogate U+DC80 to
 // U+DCFF, a character that no decoded name contains, and comes back as the
-// same byte. Valid names give the same QString as QFile::decodeName.
+// same byte. Valid names give the same QString as QFile::decodeName, but for
+// a leading byte order mark, which Qt drops and a name keeps.
 #include <QByteArray>
 #include <QString>
 
