@@ -17,7 +17,11 @@ int main(int argc, char* argv[]) {
 
     // The main window shows the splash first, then itself; its closing ends
     // the program even while a modeless window (the explanation) is open.
-    vintrop::F_MAIN window(vintrop::CommandLinePath(QApplication::arguments()), true);
+    // The path from argv's bytes, which no longer hold the options Qt took:
+    // QApplication::arguments() decodes them, and a name that is not UTF-8
+    // would not come back.
+    const QList<QByteArray> arguments(argv, argv + argc);
+    vintrop::F_MAIN window(vintrop::CommandLinePath(arguments), true);
     QObject::connect(&window, &vintrop::F_MAIN::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     return QApplication::exec();
 }

@@ -1,9 +1,15 @@
 #pragma once
 // Every file the program saves goes through here. The new content is written
-// to a temporary file in the same folder, forced to disk and only then
-// renamed over the old file, which keeps its permission bits and, where the
-// system allows it, its owner and group. A symbolic link stays a link: the
-// file it points to is the one replaced.
+// to a temporary file in the same folder, readable by its owner only until
+// it is complete, forced to disk and only then renamed over the old file,
+// which keeps its permission bits and, where the system allows it, its owner
+// and group; a new file gets 0666 less the umask. A symbolic link stays a
+// link: the file it points to is the one replaced. Refused, with the old
+// file untouched: a file the user may not write (even in a folder the user
+// may write), and anything that is not a regular file (a device, a FIFO, a
+// socket, a folder), also behind a link. A signal that ends the program
+// during the save (SIGTERM, SIGINT, SIGHUP) leaves no temporary file behind.
+// The path may hold bytes that are not UTF-8 (see pathbytes.h).
 #include <QByteArray>
 #include <QString>
 

@@ -4,9 +4,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
-#include <QTemporaryDir>
+#include <QUrl>
 #include <functional>
+#include <sys/stat.h>
 
+#include "pathbytes.h"
 #include "version.h"
 
 namespace vintrop {
@@ -29,6 +31,15 @@ QMessageBox::StandardButton DefaultAnswer(QMessageBox::StandardButtons buttons) 
     for (auto b : {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::No})
         if (buttons & b) return b;
     return QMessageBox::NoButton;
+}
+
+// The name chosen in a dialog. A native dialog hands it over as a URL,
+// whose percent-encoding keeps every byte of a name that is not UTF-8; Qt's
+// own dialog lists no such name, so what it gives is valid UTF-8 anyway.
+QString ChosenPath(const QFileDialog& dialog) {
+    const QList<QUrl> urls = dialog.selectedUrls();
+    if (!urls.isEmpty() && urls.constFirst().isLocalFile()) return PathFromUrl(urls.constFirst());
+    return dialog.selectedFiles().value(0);
 }
 
 QString NextFileName() {
@@ -79,15 +90,25 @@ QString Prompt::OpenFileName(QWidget* parent, const QString& current) {
     KeepNoDialogSettings();
     if (script().on) return NextFileName();
     // No filter, no title, no default extension; the file must exist.
-    QFileDialog dialog(parent, QString(), current);
+    QFileDialog dialog(parent, QString(), ReadablePath(current));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
+    return ChosenPath(dialog);
 }
 
 namespace {
+// Whether the folder the name lies in exists, asked with the name's own
+// bytes (QDir would ask for other bytes when they are not UTF-8).
+bool FolderExists(const QString& name) {
+    const QByteArray bytes = PathBytes(name);
+    const qsizetype slash = bytes.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : bytes.left(slash + 1);
+    struct stat info {};
+    return ::stat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // A save dialog lets a name through whose folder does not exist (typed by
 // hand); writing there can only fail. Such a name is refused with the
 // dialog's own wording and the dialog comes back, as an open dialog does
@@ -97,8 +118,8 @@ QString AskForNameInExistingFolder(QWidget* parent, Ask ask) {
     for (;;) {
         const QString name = ask();
         if (name.isEmpty()) return {};
-        const QDir folder = QFileInfo(name).absoluteDir();
-        if (folder.exists()) return name;
+        if (FolderExists(name)) return name;
+        const QDir folder = QFileInfo(ReadablePath(name)).absoluteDir();
         Prompt::Message(parent,
                         QStringLiteral("%1\nDirectory not found.\nPlease verify the correct directory name was given.")
                             .arg(QDir::toNativeSeparators(folder.path())),
@@ -110,10 +131,10 @@ QString RunSaveDialog(QFileDialog& dialog) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    const QString chosen = ChosenPath(dialog);
     // The next showing starts where the user was.
-    const QString name = dialog.selectedFiles().constFirst();
-    dialog.selectFile(name);
-    return name;
+    dialog.selectFile(dialog.selectedFiles().constFirst());
+    return chosen;
 }
 } // namespace
 
@@ -121,7 +142,7 @@ QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
     KeepNoDialogSettings();
     if (script().on) return AskForNameInExistingFolder(parent, NextFileName);
     // The dialog asks before overwriting an existing file.
-    QFileDialog dialog(parent, QString(), current);
+    QFileDialog dialog(parent, QString(), ReadablePath(current));
     return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
 }
 
@@ -129,7 +150,7 @@ QString Prompt::ExportFileName(QWidget* parent, const QString& suggested, const 
                                const QString& suffix) {
     KeepNoDialogSettings();
     if (script().on) return AskForNameInExistingFolder(parent, NextFileName);
-    QFileDialog dialog(parent, QString(), suggested, filter);
+    QFileDialog dialog(parent, QString(), ReadablePath(suggested), filter);
     dialog.setDefaultSuffix(suffix);
     return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
 }
@@ -137,14 +158,15 @@ QString Prompt::ExportFileName(QWidget* parent, const QString& suggested, const 
 void Prompt::KeepNoDialogSettings() {
     // Qt's file dialog reads and writes its history and view settings in the
     // user's QtProject.conf, and has no switch for it. The program keeps no
-    // state between runs, so every QSettings of this process is sent to a
-    // private folder that goes with the process.
-    static const QTemporaryDir folder;
+    // state between runs, so every QSettings of this process is sent below
+    // /dev/null, where no file and no folder can ever be made, not even by
+    // root: nothing is read, nothing is written, and a program that is
+    // killed leaves no folder behind. The dialogs lose their history within
+    // a run too; each is given its starting place by the command.
     static const bool redirected = [] {
-        const QString path = folder.isValid() ? folder.path() : QStringLiteral("/nonexistent");
         for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
             for (auto scope : {QSettings::UserScope, QSettings::SystemScope})
-                QSettings::setPath(format, scope, path);
+                QSettings::setPath(format, scope, QStringLiteral("/dev/null"));
         return true;
     }();
     Q_UNUSED(redirected);

@@ -32,8 +32,10 @@ public:
     static QString ExportFileName(QWidget* parent, const QString& suggested,
                                   const QString& filter = QStringLiteral("CSV (*.csv)"),
                                   const QString& suffix = QStringLiteral("csv"));
-    // Sends Qt's own settings (the file dialog's history) to a folder that
-    // goes with the process; the file dialogs call it themselves.
+    // Sends Qt's own settings (the file dialog's history) where nothing can
+    // be written, so nothing is kept and nothing is left behind; the file
+    // dialogs call it themselves. File names from the dialogs are as
+    // pathbytes.h has them.
     static void KeepNoDialogSettings();
 
     // --- scripting for tests ---

@@ -1,7 +1,6 @@
 #include "scenariodocument.h"
 
-#include <QFile>
-#include <QStringList>
+#include <QList>
 #include <exception>
 #include <sstream>
 
@@ -10,6 +9,7 @@
 #include "envengine.h"
 #include "filewriter.h"
 #include "numeric.h"
+#include "pathbytes.h"
 #include "prompt.h"
 #include "scenarioinput.h"
 #include "version.h"
@@ -18,7 +18,7 @@
 namespace vintrop {
 
 namespace {
-QString TitleFor(const QString& name) { return name + QStringLiteral(" - ") + version::Title; }
+QString TitleFor(const QString& name) { return ReadablePath(name) + QStringLiteral(" - ") + version::Title; }
 QString UntitledTitle() { return QStringLiteral("Untitled - ") + version::Title; }
 } // namespace
 
@@ -29,7 +29,7 @@ bool ScenarioDocument::QuerySaveChanges() {
     // With a name the question ends at the name, without a question mark.
     const QString question = m_FileName.isEmpty()
                                  ? QStringLiteral("Save Changes to Untitled?")
-                                 : QStringLiteral("Save Changes to ") + m_FileName;
+                                 : QStringLiteral("Save Changes to ") + ReadablePath(m_FileName);
     const auto answer = Prompt::Message(m_Host.HostWidget(), question, Prompt::Icon::Question,
                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::No) return true;
@@ -78,7 +78,7 @@ bool ScenarioDocument::LoadScenario(QString& path) {
 
     try {
         // Only a regular file is opened; its lines are read with a bound.
-        const auto file = OpenScenarioFile(QFile::encodeName(path).toStdString());
+        const auto file = OpenScenarioFile(PathBytes(path).toStdString());
         if (g_pEnvEng->SerializeIn(*file)) {
             m_Host.ManualRefresh();
             m_Host.SetTitle(TitleFor(path));
@@ -88,7 +88,7 @@ bool ScenarioDocument::LoadScenario(QString& path) {
             return true;
         }
         if (const auto& why = g_pEnvEng->LastReadError())
-            qWarning("%s: line %d: %s", qPrintable(path), why->Line(), why->UserText().c_str());
+            qWarning("%s: line %d: %s", qPrintable(ReadablePath(path)), why->Line(), why->UserText().c_str());
         Prompt::Message(m_Host.HostWidget(), QStringLiteral("Errore lettura Dati"), Prompt::Icon::Exclamation);
         g_pEnvEng->Reset();
         ShowResetEngine();
@@ -100,7 +100,7 @@ bool ScenarioDocument::LoadScenario(QString& path) {
     } catch (const std::exception& e) {
         g_pEnvEng->Reset();
         Prompt::Error(m_Host.HostWidget(), QString::fromStdString(err::Make(err::PathFileAccess).UserText()));
-        qWarning("%s: %s", qPrintable(path), e.what());
+        qWarning("%s: %s", qPrintable(ReadablePath(path)), e.what());
         ShowResetEngine();
     }
     return false;
@@ -146,7 +146,7 @@ bool ScenarioDocument::WriteScenario(const QString& path) {
     try {
         if (!g_pEnvEng->SerializeOut(text) || !text) return false;
     } catch (const std::exception& e) {
-        qWarning("%s: %s", qPrintable(path), e.what());
+        qWarning("%s: %s", qPrintable(ReadablePath(path)), e.what());
         return false;
     }
     QString why;
@@ -155,8 +155,8 @@ bool ScenarioDocument::WriteScenario(const QString& path) {
     return false;
 }
 
-QString CommandLinePath(const QStringList& arguments) {
-    return arguments.mid(1).join(QLatin1Char(' '));
+QString CommandLinePath(const QList<QByteArray>& arguments) {
+    return PathFromBytes(arguments.mid(1).join(' '));
 }
 
 } // namespace vintrop

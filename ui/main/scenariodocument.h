@@ -1,6 +1,8 @@
 #pragma once
 // The scenario as a document: New, Open, Save, Save As, loading a path given
 // on the command line, the unsaved-changes question and the window title.
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace vintrop {
@@ -16,6 +18,8 @@ public:
     void Save();
     void SaveAs();
     // Loads a scenario file; surrounding double quotes are removed from path.
+    // Paths here are as pathbytes.h has them: any bytes the file system
+    // takes; the title and the messages show their readable form.
     // True when the scenario was read; after a failure the engine is empty.
     bool LoadScenario(QString& path);
     // True when the pending command (New, Open, close) may go on.
@@ -35,7 +39,8 @@ private:
     QString m_FileName;
 };
 
-// The program's arguments joined with single spaces: the one scenario path.
-QString CommandLinePath(const QStringList& arguments);
+// The program's arguments (argv as given, the program name first) joined
+// with single spaces: the one scenario path, every byte of it kept.
+QString CommandLinePath(const QList<QByteArray>& arguments);
 
 } // namespace vintrop

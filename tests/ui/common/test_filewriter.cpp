@@ -1,7 +1,10 @@
 // The writer behind every save: a failed write leaves the old file as it was
 // and nothing beside it; a replaced file keeps its permissions, its owner and
 // the links that lead to it; a folder that refuses new files still lets a
-// writable file be saved, in place.
+// writable file be saved, in place. A file the user may not write and what
+// is not a regular file are refused; the content is never readable by
+// others while it is written; a signal that ends the program mid-save
+// leaves only the old file.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +12,7 @@
 #include <QtTest>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <memory>
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -61,6 +65,39 @@ constexpr int kAsExpected = 0;
 constexpr int kCannotGiveUpRoot = 77;
 constexpr int kStillMayWriteTheFolder = 78;
 
+// A file or folder the child below, user 65534 when the test runs as root,
+// may write.
+bool GiveToTheChild(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    return ::chmod(name.constData(), 0755) == 0 && (geteuid() != 0 || ::chown(name.constData(), kNobody, kNobody) == 0);
+}
+
+// A point in the middle of a save: a write past the file-size limit raises
+// SIGXFSZ, whose handler here notes the permission bits of the hidden files
+// in the folder (the temporary file) and, if asked, raises another signal.
+char g_Folder[4096];
+int g_SignalToRaise = 0;
+mode_t g_TemporaryModes = 0;
+int g_TemporaryFiles = 0;
+extern "C" void InTheMiddleOfTheWrite(int) {
+    if (DIR* dir = ::opendir(g_Folder)) {
+        while (const dirent* entry = ::readdir(dir)) {
+            struct stat s {};
+            if (entry->d_name[0] == '.' && std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, "..") &&
+                ::fstatat(dirfd(dir), entry->d_name, &s, AT_SYMLINK_NOFOLLOW) == 0) {
+                g_TemporaryModes |= s.st_mode & 07777;
+                ++g_TemporaryFiles;
+            }
+        }
+        ::closedir(dir);
+    }
+    if (g_SignalToRaise) ::raise(g_SignalToRaise);
+}
+bool StopInTheMiddleOfTheWrite(const QString& folder, rlim_t limit) {
+    std::strncpy(g_Folder, QFile::encodeName(folder).constData(), sizeof g_Folder - 1);
+    return std::signal(SIGXFSZ, InTheMiddleOfTheWrite) != SIG_ERR && LimitFileSize(limit);
+}
+
 // Gives a folder back its write permission when the test ends, however it ends.
 struct WritableAgain {
     QString folder;
@@ -88,6 +125,12 @@ private slots:
     void folderRefusingNewFilesIsWrittenInPlace_data();
     void folderRefusingNewFilesIsWrittenInPlace();
     void unwritableFileInARefusingFolderFailsCleanly();
+    void fileTheUserMayNotWriteIsNotReplaced_data();
+    void fileTheUserMayNotWriteIsNotReplaced();
+    void whatIsNotARegularFileIsRefused_data();
+    void whatIsNotARegularFileIsRefused();
+    void cutShortMidWrite_data();
+    void cutShortMidWrite();
 
 private:
     QString Path(const QString& name) const { return m_Dir->filePath(name); }
@@ -150,7 +193,7 @@ void TestFileWriter::newFileGetsTheUsualPermissions() {
 
 void TestFileWriter::keepsPermissionBits_data() {
     QTest::addColumn<int>("mode");
-    QTest::newRow("read-only for everyone") << 0444;
+    QTest::newRow("others may read") << 0644;
     QTest::newRow("owner only") << 0600;
     QTest::newRow("group may read") << 0640;
     QTest::newRow("executable") << 0755;
@@ -328,6 +371,94 @@ void TestFileWriter::unwritableFileInARefusingFolderFailsCleanly() {
     QCOMPARE(ReadAll(path), old);
     QCOMPARE(int(ModeOf(path)), 0444);
     QCOMPARE(Entries(folder), QStringList{"notes.txt"});
+}
+
+void TestFileWriter::fileTheUserMayNotWriteIsNotReplaced_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("throughALink");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("read-only file") << 0444 << false << false;
+    QTest::newRow("read-only file behind a link") << 0444 << true << false;
+    QTest::newRow("writable file") << 0644 << false << true;
+}
+
+void TestFileWriter::fileTheUserMayNotWriteIsNotReplaced() {
+    // In a folder the user may write, where the file could be replaced by a
+    // rename: the file's own permission decides.
+    QFETCH(int, mode);
+    QFETCH(bool, throughALink);
+    QFETCH(bool, replaced);
+    QVERIFY(SetMode(m_Dir->path(), 0755));
+    QVERIFY(QDir(m_Dir->path()).mkdir("lessons"));
+    const QString folder = Path("lessons");
+    const QString file = folder + "/urto.vintrop";
+    const QString path = throughALink ? folder + "/link.vintrop" : file;
+    const QByteArray old = Lines(30, "old ");
+    QVERIFY(WriteAll(file, old));
+    if (throughALink) QCOMPARE(::symlink("urto.vintrop", QFile::encodeName(path).constData()), 0);
+    QVERIFY(GiveToTheChild(folder) && GiveToTheChild(file) && SetMode(file, mode_t(mode)));
+    const QStringList before = Entries(folder);
+
+    const int result = RunForked([&] {
+        if (!GiveUpRoot()) return kCannotGiveUpRoot;
+        QString why;
+        const bool written = WriteWholeFile(path, Lines(5, "new "), &why);
+        if (written != replaced) return 3;
+        return written || !why.isEmpty() ? kAsExpected : 4;
+    });
+    QCOMPARE(result, kAsExpected);   // 3: replaced a read-only file, or refused a writable one
+    QCOMPARE(ReadAll(file), replaced ? Lines(5, "new ") : old);
+    QCOMPARE(int(ModeOf(file)), mode);
+    QCOMPARE(Entries(folder), before);
+}
+
+void TestFileWriter::whatIsNotARegularFileIsRefused_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a link to a FIFO") << "link";
+}
+
+void TestFileWriter::whatIsNotARegularFileIsRefused() {
+    // As a device would be: followed, replaced by a regular file, it is gone.
+    QFETCH(QString, name);
+    QCOMPARE(::mkfifo(QFile::encodeName(Path("fifo")).constData(), 0644), 0);
+    QCOMPARE(::symlink("fifo", QFile::encodeName(Path("link")).constData()), 0);
+    QString why;
+    QVERIFY(!WriteWholeFile(Path(name), Lines(5, "new "), &why));
+    QVERIFY(!why.isEmpty());
+    QVERIFY(S_ISFIFO(StatOf(Path("fifo")).st_mode));
+    QCOMPARE(Entries(m_Dir->path()), QStringList({"fifo", "link"}));
+}
+
+void TestFileWriter::cutShortMidWrite_data() {
+    QTest::addColumn<bool>("oldFile");
+    QTest::addColumn<int>("signal");   // 0: the write fails and the writer goes on
+    QTest::newRow("new file") << false << 0;
+    QTest::newRow("replacing a file others may read") << true << 0;
+    QTest::newRow("SIGTERM") << true << SIGTERM;
+    QTest::newRow("SIGINT") << true << SIGINT;
+    QTest::newRow("SIGHUP") << false << SIGHUP;
+}
+
+void TestFileWriter::cutShortMidWrite() {
+    QFETCH(bool, oldFile);
+    QFETCH(int, signal);
+    const QString path = Path("lesson.vintrop");
+    if (oldFile) QVERIFY(WriteAll(path, Lines(10, "old ")) && SetMode(path, 0644));
+    const QStringList before = Entries(m_Dir->path());
+    const int result = RunForked([&] {
+        ::umask(022);
+        for (int s : {SIGTERM, SIGINT, SIGHUP}) std::signal(s, SIG_DFL);   // the test library has its own
+        g_SignalToRaise = signal;
+        if (!StopInTheMiddleOfTheWrite(m_Dir->path(), 1000)) return 2;
+        if (WriteWholeFile(path, Lines(2000, "new "))) return 3;
+        if (g_TemporaryFiles != 1) return 4;
+        return g_TemporaryModes == 0600 ? kAsExpected : 10 + int(g_TemporaryModes & 077);
+    });
+    // 4: no temporary file seen; 10 + n: others had the bits n (octal)
+    QCOMPARE(result, signal ? 128 + signal : kAsExpected);
+    if (oldFile) QCOMPARE(ReadAll(path), Lines(10, "old "));
+    QCOMPARE(Entries(m_Dir->path()), before);
 }
 
 QTEST_GUILESS_MAIN(TestFileWriter)

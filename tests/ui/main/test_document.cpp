@@ -1,12 +1,15 @@
 // The document commands against a recording host: New, Open, Save, Save As,
 // the unsaved-changes question, loading from the command line, the window
-// title, the modified flag, and saves that fail without harming the old file.
+// title, the modified flag, saves that fail or are refused without harming
+// the old file, and lessons whose path is not UTF-8.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
 #include <csignal>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sys/stat.h>
 
@@ -16,6 +19,7 @@
 #include "main/documenthost.h"
 #include "main/scenariodocument.h"
 #include "numeric.h"
+#include "pathbytes.h"
 #include "prompt.h"
 
 using namespace vintrop;
@@ -50,6 +54,12 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     QCOMPARE(f.write(bytes), qint64(bytes.size()));
 }
 
+// By the file system's own bytes, which QFile would decode.
+QByteArray ReadBytes(const QByteArray& path) {
+    std::ifstream in(path.constData(), std::ios::binary);
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+
 using Button = QMessageBox::StandardButton;
 const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
 } // namespace
@@ -79,6 +89,8 @@ private slots:
     void saveAsAsksAgainForAFolderThatDoesNotExist();
     void saveFailingHalfWayKeepsTheOldFile();
     void saveKeepsTheFilesPermissionsAndOwner();
+    void saveOnAReadOnlyLessonIsRefused();
+    void lessonInAFolderNamedInLatin1();
     void savedScenarioLoadsBackTheSame();
     void commandLinePath_data();
     void commandLinePath();
@@ -485,7 +497,7 @@ void TestDocument::saveKeepsTheFilesPermissionsAndOwner() {
     const QByteArray name = QFile::encodeName(Path("shared.txt"));
     const bool root = geteuid() == 0;
     if (root) QCOMPARE(::chown(name.constData(), testing::kNobody, testing::kNobody), 0);
-    QCOMPARE(::chmod(name.constData(), 0444), 0);
+    QCOMPARE(::chmod(name.constData(), 0640), 0);
     Prompt::ScriptFileName(Path("shared.txt"));
     m_Doc->Open();
     AddBowls(1);
@@ -496,10 +508,70 @@ void TestDocument::saveKeepsTheFilesPermissionsAndOwner() {
     QCOMPARE(ReadAll(Path("shared.txt")).count("\r\n"), 19);   // the third bowl is in
     struct stat saved {};
     QCOMPARE(::stat(name.constData(), &saved), 0);
-    QCOMPARE(int(saved.st_mode & 07777), 0444);
+    QCOMPARE(int(saved.st_mode & 07777), 0640);
     if (!root) QSKIP("only root may give a file to another user: the owner part needs root");
     QCOMPARE(saved.st_uid, testing::kNobody);
     QCOMPARE(saved.st_gid, gid_t(testing::kNobody));
+}
+
+void TestDocument::saveOnAReadOnlyLessonIsRefused() {
+    // In a folder the user may write (user 65534 when the test runs as root).
+    const QString path = Path("lessons/urto.vintrop");
+    QVERIFY(QDir(m_Dir->path()).mkdir("lessons"));
+    WriteAll(path, kTwoBowls);
+    const QByteArray names[] = {QFile::encodeName(m_Dir->path()), QFile::encodeName(Path("lessons")), QFile::encodeName(path)};
+    for (const QByteArray& name : names)
+        QVERIFY(::chmod(name.constData(), 0755) == 0 && (geteuid() != 0 || ::chown(name.constData(), testing::kNobody, testing::kNobody) == 0));
+    QCOMPARE(::chmod(names[2].constData(), 0444), 0);
+    Prompt::ScriptFileName(path);
+    m_Doc->Open();
+    AddBowls(1);
+    FlgModified = kTrue;
+
+    const int result = testing::RunForked([&] {
+        if (!testing::GiveUpRoot()) return 2;
+        m_Doc->Save();
+        if (Prompt::ShownTexts() != QStringList{QStringLiteral("Errore scrittura File")}) return 3;
+        return FlgModified == kTrue ? 0 : 4;
+    });
+    QCOMPARE(result, 0);   // 3: another message ("Configurazione Salvata"); 4: counted as saved
+    QCOMPARE(ReadAll(path), kTwoBowls);
+    QCOMPARE(QDir(Path("lessons")).entryList(QDir::Files | QDir::Hidden), QStringList{"urto.vintrop"});
+}
+
+void TestDocument::lessonInAFolderNamedInLatin1() {
+    // "lezioniè/urtoé.vintrop" as an older system wrote it: bytes that are
+    // not UTF-8, which the path must keep all the way to open() and back.
+    const QByteArray folder = QFile::encodeName(m_Dir->path()) + "/lezioni\xe8";
+    const QByteArray lesson = folder + "/urto\xe9.vintrop";
+    QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+    QVERIFY(std::ofstream(lesson.constData(), std::ios::binary) << kTwoBowls.toStdString());
+    const QString readable = m_Dir->path() + QStringLiteral("/lezioni\u00e8/urto\u00e9.vintrop");
+
+    // From the command line, as `vintrop <path>` gives argv.
+    QString path = CommandLinePath({"vintrop", lesson});
+    QVERIFY(m_Doc->LoadScenario(path));
+    QVERIFY(Prompt::ShownMessages().empty());
+    QCOMPARE(m_Engine->BowlCount(), int16_t(2));
+    QCOMPARE(m_Host->title, readable + QStringLiteral(" - Vintrop"));
+
+    // Opened, changed and saved back to the same bytes.
+    Prompt::ScriptFileName(PathFromBytes(lesson));
+    m_Doc->Open();
+    m_Engine->AddBowl(9, 3000, 400, 0, 0);
+    FlgModified = kTrue;
+    m_Doc->Save();
+    QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Configurazione Salvata")});
+    QCOMPARE(ReadBytes(lesson).count("\r\n"), 4 + 5 * 3);
+
+    // Saved as a new lesson in that folder.
+    const QByteArray copy = folder + "/copia\xf2.vintrop";
+    Prompt::ClearLog();
+    Prompt::ScriptFileName(PathFromBytes(copy));
+    m_Doc->SaveAs();
+    QVERIFY(Prompt::ShownMessages().empty());
+    QCOMPARE(PathBytes(m_Doc->FileName()), copy);
+    QCOMPARE(ReadBytes(copy), ReadBytes(lesson));
 }
 
 void TestDocument::savedScenarioLoadsBackTheSame() {
@@ -525,20 +597,29 @@ void TestDocument::savedScenarioLoadsBackTheSame() {
 }
 
 void TestDocument::commandLinePath_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("no argument") << QStringList{"vintrop"} << "";
-    QTest::newRow("one argument") << QStringList{"vintrop", "/tmp/a.txt"} << "/tmp/a.txt";
+    using Args = QList<QByteArray>;
+    QTest::addColumn<Args>("arguments");
+    QTest::addColumn<QByteArray>("path");
+    QTest::newRow("no argument") << Args{"vintrop"} << QByteArray();
+    QTest::newRow("one argument") << Args{"vintrop", "/tmp/a.txt"} << QByteArray("/tmp/a.txt");
     QTest::newRow("a path with blanks typed without quotes")
-        << QStringList{"vintrop", "/tmp/my", "two", "bowls.txt"} << "/tmp/my two bowls.txt";
-    QTest::newRow("quoted argument passes as it is") << QStringList{"vintrop", "\"/tmp/a b.txt\""}
-                                                     << "\"/tmp/a b.txt\"";
+        << Args{"vintrop", "/tmp/my", "two", "bowls.txt"} << QByteArray("/tmp/my two bowls.txt");
+    QTest::newRow("quoted argument passes as it is") << Args{"vintrop", "\"/tmp/a b.txt\""}
+                                                     << QByteArray("\"/tmp/a b.txt\"");
+    // Any bytes come back exactly from the path's QString.
+    QTest::newRow("Latin-1 bytes") << Args{"vintrop", "/tmp/lezioni\xe8/urto\xe9", "due.vintrop"}
+                                   << QByteArray("/tmp/lezioni\xe8/urto\xe9 due.vintrop");
+    const std::pair<const char*, QByteArray> names[] = {
+        {"UTF-8", "lezioni\xc3\xa8"}, {"a byte order mark first", "\xef\xbb\xbf" "a"},
+        {"U+10080: a surrogate pair ending in the escape range", "\xf0\x90\x82\x80"},
+        {"overlong slash", "\xc0\xaf"}, {"encoded surrogate", "\xed\xb2\x80"}, {"cut-off sequence", "x\xe2\x82"}};
+    for (const auto& [row, name] : names) QTest::newRow(row) << Args{"vintrop", name} << name;
 }
 
 void TestDocument::commandLinePath() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, path);
-    QCOMPARE(CommandLinePath(arguments), path);
+    QFETCH(QList<QByteArray>, arguments);
+    QFETCH(QByteArray, path);
+    QCOMPARE(PathBytes(CommandLinePath(arguments)), path);
 }
 
 void TestDocument::loadStripsQuotes_data() {
@@ -556,7 +637,8 @@ void TestDocument::loadStripsQuotes() {
     QVERIFY(QDir(m_Dir->path()).mkpath(QStringLiteral("with blanks")));
     const QString file = Path("with blanks/two bowls.txt");
     WriteAll(file, kTwoBowls);
-    const QStringList args = QStringList{"vintrop"} + (prefix + file + suffix).split(QLatin1Char(' '));
+    QList<QByteArray> args{"vintrop"};
+    for (const QString& word : (prefix + file + suffix).split(QLatin1Char(' '))) args << QFile::encodeName(word);
     QString path = CommandLinePath(args);
     m_Doc->LoadScenario(path);
     QCOMPARE(path, file);
