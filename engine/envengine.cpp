@@ -245,6 +245,7 @@ void CEnvEng::StepBowls(bool forward) {
     const int n = BowlCount();
     // A handful of bowls is checked pair by pair faster than it is indexed.
     const bool indexed = !m_PlainLoop && n >= kIndexFrom;
+    m_IndexUsed = false;
     // Positions may have been changed since the last step (editing, rewind,
     // a resized box), so the index catches up with the bowls each step.
     if (indexed) m_Index.Rebuild(m_Bowls, MaxX, MaxY);
@@ -264,7 +265,12 @@ void CEnvEng::StepBowls(bool forward) {
     if (next > std::numeric_limits<int32_t>::max() || next < std::numeric_limits<int32_t>::min())
         err::Raise(err::Overflow);
     t = static_cast<int32_t>(next);
+    m_IndexUsed = indexed;
     RaiseAdvanceCompleted();
+}
+
+std::string CEnvEng::ValidateIndex() const {
+    return m_IndexUsed ? m_Index.Validate(m_Bowls, MaxX, MaxY) : std::string();
 }
 
 void CEnvEng::MoveAndReflect(CBowl& b, bool forward) const {

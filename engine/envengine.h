@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "bowl.h"
@@ -70,6 +71,10 @@ public:
     // results. The plain loop stays as the reference.
     void SetPlainLoop(bool on) { m_PlainLoop = on; }
     bool PlainLoop() const { return m_PlainLoop; }
+    // Right after a step: checks the pair index against the bowls (see
+    // BroadPhase::Validate) and describes the first inconsistency; empty
+    // when there is none or the step did not use the index.
+    std::string ValidateIndex() const;
     void Reset();     // stop, rewind, no bowls, interval 50
     void Terminate(); // end the history window, release the bowls
     void ShowHistory(IOwnerWindow* pOwnerForm);
@@ -120,6 +125,7 @@ private:
     std::optional<VintropError> m_LastReadError;
     bool m_PlainLoop = false;
     BroadPhase m_Index;
+    bool m_IndexUsed = false;                   // the last step completed on the index
     std::vector<int16_t> m_Found;               // what the index found; reused
     std::vector<int16_t> m_Candidates;          // the pairs to check, ascending; reused
 };

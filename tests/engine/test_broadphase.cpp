@@ -130,6 +130,7 @@ TEST_P(IndexedMatchesPlain, AfterEveryForwardAndBackStep) {
             }
             ASSERT_EQ(plain.State(), indexed.State()) << s.name << " seed " << seed << " step " << step;
             ASSERT_EQ(plain.events.log.str(), indexed.events.log.str()) << s.name << " step " << step;
+            ASSERT_EQ(indexed.engine.ValidateIndex(), "") << s.name << " seed " << seed << " step " << step;
         }
     }
 }
@@ -151,6 +152,7 @@ TEST(IndexedLoop, FollowsABoxResizedBetweenSteps) {
         plain.engine.Advance();
         indexed.engine.Advance();
         ASSERT_EQ(plain.State(), indexed.State()) << "step " << step;
+        ASSERT_EQ(indexed.engine.ValidateIndex(), "") << "step " << step;
     }
 }
 
@@ -160,6 +162,7 @@ TEST(IndexedLoop, SeesBowlsEditedBetweenSteps) {
     for (int step = 0; step < 40; ++step) {
         plain.engine.Advance();
         indexed.engine.Advance();
+        ASSERT_EQ(indexed.engine.ValidateIndex(), "") << "step " << step;
         if (step == 10) {
             // Teleport a bowl onto another one, as a test or an editor could.
             for (World* w : {&plain, &indexed}) {
