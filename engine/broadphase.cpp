@@ -381,29 +381,29 @@ std::string BroadPhase::Validate(const std::vector<std::unique_ptr<CBowl>>& bowl
         for (std::size_t cell = 0; cell < grid.tallies.size(); ++cell) {
             const Tally& tally = grid.tallies[cell];
             const Bucket& bucket = grid.buckets[cell];
-            const std::string where = "grid " + std::to_string(g) + " cell " + std::to_string(cell) + ": ";
-            if (tally.population < 0) return where + "negative population";
+            const auto where = [&] { return "grid " + std::to_string(g) + " cell " + std::to_string(cell) + ": "; };
+            if (tally.population < 0) return where() + "negative population";
             total += static_cast<std::size_t>(tally.population);
             const auto claim = [&](int32_t k, int32_t place) -> std::string {
-                if (k < 0 || static_cast<std::size_t>(k) >= n) return where + "an entry for no bowl";
+                if (k < 0 || static_cast<std::size_t>(k) >= n) return where() + "an entry for no bowl";
                 const Home& home = m_Homes[static_cast<std::size_t>(k)];
                 if (static_cast<std::size_t>(home.grid) != g || static_cast<std::size_t>(home.cell) != cell ||
                     home.place != place)
-                    return where + "a stale entry for bowl " + std::to_string(k + 1);
-                if (met[static_cast<std::size_t>(k)]++) return where + "bowl " + std::to_string(k + 1) + " met twice";
+                    return where() + "a stale entry for bowl " + std::to_string(k + 1);
+                if (met[static_cast<std::size_t>(k)]++) return where() + "bowl " + std::to_string(k + 1) + " met twice";
                 return {};
             };
             const int used = std::min(tally.population, kPlaces);
             for (int p = 0; p < kPlaces; ++p) {
                 if (p >= used) {
-                    if (!std::isnan(bucket.x[p])) return where + "an unused place holds a centre";
+                    if (!std::isnan(bucket.x[p])) return where() + "an unused place holds a centre";
                     continue;
                 }
                 std::string problem = claim(bucket.k[p], p);
                 if (!problem.empty()) return problem;
                 const Home& home = m_Homes[static_cast<std::size_t>(bucket.k[p])];
                 if (!SameBits(bucket.x[p], home.x) || !SameBits(bucket.y[p], home.y) || !SameBits(bucket.r[p], home.r))
-                    return where + "a bucket holds old values";
+                    return where() + "a bucket holds old values";
             }
             // The overflow list, walked no further than it should reach.
             const int32_t crowd = std::max(tally.population - kPlaces, 0);
@@ -413,13 +413,13 @@ std::string BroadPhase::Validate(const std::vector<std::unique_ptr<CBowl>>& bowl
                 if (!problem.empty()) return problem;
                 const Overflow& o = m_Overflow[static_cast<std::size_t>(k)];
                 const Home& home = m_Homes[static_cast<std::size_t>(k)];
-                if (o.prev != prev) return where + "an overflow entry links back to the wrong bowl";
+                if (o.prev != prev) return where() + "an overflow entry links back to the wrong bowl";
                 if (!SameBits(o.x, home.x) || !SameBits(o.y, home.y) || !SameBits(o.r, home.r))
-                    return where + "an overflow entry holds old values";
+                    return where() + "an overflow entry holds old values";
                 prev = k;
                 k = o.next;
             }
-            if (k != -1) return where + "the overflow list is longer than the population says";
+            if (k != -1) return where() + "the overflow list is longer than the population says";
         }
     }
     // Each entry met a bowl of its own: as many entries as bowls means every bowl was met.

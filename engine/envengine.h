@@ -50,6 +50,10 @@ public:
     static double RelDist(const CBowl& b1, const CBowl& b2); // floor(distance) + 1
 
     // --- bowls, positions 1..N ---
+    // While a step or a rewind delivers its events, the calls that add,
+    // remove or re-step bowls (AddBowl, RemoveBowl, ClearBowls, Advance,
+    // Reverse, sRewind, Reset, Terminate, SerializeIn) throw InvalidCall and
+    // change nothing; the step goes on as if they had not been made.
     // Adds vItem if given, else a new bowl from the values; assigns Id and Color.
     CBowl& AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
                    std::unique_ptr<CBowl> vItem = nullptr);
@@ -97,6 +101,7 @@ private:
     static constexpr int kCrowdShare = 4;
 
     IClock& Clock() const;
+    void RefuseWhileStepping() const;   // InvalidCall while a step or rewind runs
     IHistoryLog* History();
     void StepAll(bool forward);      // raises StepAborted when a step fails
     void StepBowls(bool forward);
@@ -120,7 +125,7 @@ private:
     std::vector<std::unique_ptr<CBowl>> m_Bowls;
     std::vector<IEngineListener*> m_Listeners;
     int m_Dispatching = 0;                      // > 0 while events are delivered
-    bool m_Stepping = false;                    // a step or rewind is running
+    bool m_Stepping = false;                    // a step or rewind is delivering events
     uint32_t m_RndState = 0x50000;              // colour generator, fixed start
     std::optional<VintropError> m_LastReadError;
     bool m_PlainLoop = false;
