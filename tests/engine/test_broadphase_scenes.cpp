@@ -23,6 +23,7 @@ using namespace vintrop;
 namespace {
 
 using vintrop::testing::Bits;
+using vintrop::testing::StateOf;
 
 // Every collision, with the exact bits of both bowls after the push-back.
 class CollisionLog : public IEngineListener {
@@ -49,18 +50,6 @@ struct LoopRun {
         build(engine);
         engine.Attach(&log);
     }
-
-    std::string Bowls() const {
-        std::ostringstream out;
-        out << "t=" << engine.t << '\n';
-        for (int i = 1; i <= engine.BowlCount(); ++i) {
-            const CBowl& b = engine.GetBowl(i);
-            out << i << ' ' << Bits(b.x) << ' ' << Bits(b.y) << ' ' << Bits(b.Vx) << ' ' << Bits(b.Vy) << " {";
-            for (int16_t c : b.Contacts()) out << c << ' ';
-            out << "}\n";
-        }
-        return out.str();
-    }
 };
 
 // Runs both loops side by side; `between` may change both engines alike
@@ -68,7 +57,7 @@ struct LoopRun {
 int CompareLoops(const std::function<void(CEnvEng&)>& build, int steps,
                  const std::function<void(CEnvEng&, int)>& between = {}, int backEvery = 0) {
     LoopRun plain(true, build), indexed(false, build);
-    EXPECT_EQ(plain.Bowls(), indexed.Bowls());
+    EXPECT_EQ(StateOf(plain.engine), StateOf(indexed.engine));
     for (int step = 0; step < steps; ++step) {
         if (between) {
             between(plain.engine, step);
@@ -79,7 +68,7 @@ int CompareLoops(const std::function<void(CEnvEng&)>& build, int steps,
         const bool back = backEvery > 0 && step % backEvery == backEvery - 1;
         for (LoopRun* run : {&plain, &indexed}) back ? run->engine.Reverse() : run->engine.Advance();
         // Stop at the first difference: the rest would only repeat it.
-        if (plain.Bowls() != indexed.Bowls()) {
+        if (StateOf(plain.engine) != StateOf(indexed.engine)) {
             ADD_FAILURE() << "bowls differ after step " << step;
             break;
         }
@@ -208,7 +197,7 @@ TEST(IndexedLoopPushBack, LooksAgainFromWhereTheBowlWasPushed) {
         plain.engine.Advance();
         indexed.engine.Advance();
         EXPECT_EQ(plain.log.text.str(), indexed.log.text.str()) << (alongX ? "along x" : "along y");
-        EXPECT_EQ(plain.Bowls(), indexed.Bowls()) << (alongX ? "along x" : "along y");
+        EXPECT_EQ(StateOf(plain.engine), StateOf(indexed.engine)) << (alongX ? "along x" : "along y");
         EXPECT_EQ(indexed.engine.ValidateIndex(), "");
         // The scene does what it is built for: bowl 1 meets bowl 2, then bowl 3.
         const std::string log = plain.log.text.str();
@@ -305,7 +294,7 @@ TEST(IndexedLoopBetweenSteps, FollowsStepsTakenByThePlainLoop) {
         switching.engine.SetPlainLoop(step % 10 >= 6);
         plain.engine.Advance();
         switching.engine.Advance();
-        ASSERT_EQ(plain.Bowls(), switching.Bowls()) << "step " << step;
+        ASSERT_EQ(StateOf(plain.engine), StateOf(switching.engine)) << "step " << step;
         ASSERT_EQ(plain.log.text.str(), switching.log.text.str()) << "step " << step;
         ASSERT_EQ(switching.engine.ValidateIndex(), "") << "step " << step;
     }
