@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -338,6 +339,92 @@ int BroadPhase::Query(int16_t i, const CBowl& b, int16_t after, std::size_t limi
             }
     }
     return static_cast<int>(found - start);
+}
+
+std::string BroadPhase::Validate(const std::vector<std::unique_ptr<CBowl>>& bowls, float maxX, float maxY) const {
+    const std::size_t n = bowls.size();
+    const auto bowl = [](std::size_t k) { return "bowl " + std::to_string(k + 1) + ": "; };
+    if (m_Homes.size() != n || m_Overflow.size() != n)
+        return "the index holds " + std::to_string(m_Homes.size()) + " bowls, the engine " + std::to_string(n);
+    if (!SameBits(maxX, m_MaxX) || !SameBits(maxY, m_MaxY)) return "the layout was made for another box";
+    for (const Grid& grid : m_Grids)
+        if (grid.nx < 1 || grid.ny < 1 || grid.tallies.size() != grid.buckets.size() ||
+            grid.tallies.size() != static_cast<std::size_t>(grid.nx) * static_cast<std::size_t>(grid.ny))
+            return "a grid's cells do not match its size";
+    // Every bowl where its centre and size class put it, with its own bits.
+    int gridOfClass[kClasses];
+    std::fill(std::begin(gridOfClass), std::end(gridOfClass), -1);
+    for (std::size_t k = 0; k < n; ++k) {
+        const CBowl& b = *bowls[k];
+        const Home& home = m_Homes[k];
+        if (!SameBits(home.x, b.x) || !SameBits(home.y, b.y) || !SameBits(home.r, b.r()))
+            return bowl(k) + "the index holds an old centre or radius";
+        if (home.grid < 0 || static_cast<std::size_t>(home.grid) >= m_Grids.size()) return bowl(k) + "no such grid";
+        const Grid& grid = m_Grids[static_cast<std::size_t>(home.grid)];
+        int& classGrid = gridOfClass[ClassOf(home.r)];
+        if (classGrid >= 0 && classGrid != home.grid) return bowl(k) + "its size class is split over two grids";
+        classGrid = home.grid;
+        if (!(home.r <= grid.maxRadius)) return bowl(k) + "radius beyond its grid's largest, queries miss it";
+        if (home.cell != CellOf(grid, b.x, b.y)) return bowl(k) + "kept in a cell other than its centre's";
+    }
+    for (int c = 1, finest = -1; c < kClasses; ++c)
+        if (gridOfClass[c] >= 0) {
+            if (gridOfClass[c] < finest) return "a larger size class sits in a finer grid";
+            finest = gridOfClass[c];
+        }
+    // Every entry of every cell is a bowl whose home is that entry, and no
+    // bowl is met twice.
+    std::vector<char> met(n, 0);
+    std::size_t total = 0;
+    for (std::size_t g = 0; g < m_Grids.size(); ++g) {
+        const Grid& grid = m_Grids[g];
+        for (std::size_t cell = 0; cell < grid.tallies.size(); ++cell) {
+            const Tally& tally = grid.tallies[cell];
+            const Bucket& bucket = grid.buckets[cell];
+            const auto where = [&] { return "grid " + std::to_string(g) + " cell " + std::to_string(cell) + ": "; };
+            if (tally.population < 0) return where() + "negative population";
+            total += static_cast<std::size_t>(tally.population);
+            const auto claim = [&](int32_t k, int32_t place) -> std::string {
+                if (k < 0 || static_cast<std::size_t>(k) >= n) return where() + "an entry for no bowl";
+                const Home& home = m_Homes[static_cast<std::size_t>(k)];
+                if (static_cast<std::size_t>(home.grid) != g || static_cast<std::size_t>(home.cell) != cell ||
+                    home.place != place)
+                    return where() + "a stale entry for bowl " + std::to_string(k + 1);
+                if (met[static_cast<std::size_t>(k)]++) return where() + "bowl " + std::to_string(k + 1) + " met twice";
+                return {};
+            };
+            const int used = std::min(tally.population, kPlaces);
+            for (int p = 0; p < kPlaces; ++p) {
+                if (p >= used) {
+                    if (!std::isnan(bucket.x[p])) return where() + "an unused place holds a centre";
+                    continue;
+                }
+                std::string problem = claim(bucket.k[p], p);
+                if (!problem.empty()) return problem;
+                const Home& home = m_Homes[static_cast<std::size_t>(bucket.k[p])];
+                if (!SameBits(bucket.x[p], home.x) || !SameBits(bucket.y[p], home.y) || !SameBits(bucket.r[p], home.r))
+                    return where() + "a bucket holds old values";
+            }
+            // The overflow list, walked no further than it should reach.
+            const int32_t crowd = std::max(tally.population - kPlaces, 0);
+            int32_t prev = -1, k = tally.overflow;
+            for (int32_t count = 0; count < crowd; ++count) {
+                std::string problem = claim(k, -1);
+                if (!problem.empty()) return problem;
+                const Overflow& o = m_Overflow[static_cast<std::size_t>(k)];
+                const Home& home = m_Homes[static_cast<std::size_t>(k)];
+                if (o.prev != prev) return where() + "an overflow entry links back to the wrong bowl";
+                if (!SameBits(o.x, home.x) || !SameBits(o.y, home.y) || !SameBits(o.r, home.r))
+                    return where() + "an overflow entry holds old values";
+                prev = k;
+                k = o.next;
+            }
+            if (k != -1) return where() + "the overflow list is longer than the population says";
+        }
+    }
+    // Each entry met a bowl of its own: as many entries as bowls means every bowl was met.
+    if (total != n) return "the cells count " + std::to_string(total) + " bowls, the engine holds " + std::to_string(n);
+    return {};
 }
 
 } // namespace vintrop

@@ -28,6 +28,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace vintrop {
@@ -55,6 +56,14 @@ public:
     // cell keeps in its bucket cost little and are not counted). `out` is
     // grown as needed and never shrunk.
     int Query(int16_t i, const CBowl& b, int16_t after, std::size_t limit, std::vector<int16_t>& out) const;
+    // Checks the index against the bowls it was last told of, in a box of
+    // maxX by maxY: each bowl held once, in the cell of its centre in the
+    // grid of its size class, with its own bits; buckets packed, unused
+    // places empty; overflow lists linked both ways and as long as the
+    // tallies say; no other entry anywhere. Returns a description of the
+    // first inconsistency found, empty when there is none. Costs what a step
+    // costs; for tests.
+    std::string Validate(const std::vector<std::unique_ptr<CBowl>>& bowls, float maxX, float maxY) const;
 
 private:
     static constexpr int kClasses = 24;   // radii up to 64 * 2^23 twips, then all in the last

@@ -1,6 +1,7 @@
 #include "conservationlog.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "envengine.h"
@@ -9,10 +10,9 @@ namespace vintrop {
 
 namespace {
 
-void PairMomentum(const CBowl& b1, const CBowl& b2, double& x, double& y) {
-    const double m1 = b1.M(), m2 = b2.M();
-    x = m1 * b1.Vx + m2 * b2.Vx;
-    y = m1 * b1.Vy + m2 * b2.Vy;
+void PairMomentumOf(const CBowl& b1, const CBowl& b2, double& x, double& y) {
+    x = PairMomentum(b1.M(), b1.Vx, b2.M(), b2.Vx);
+    y = PairMomentum(b1.M(), b1.Vy, b2.M(), b2.Vy);
 }
 
 bool Same(const Totals& a, const Totals& b) {
@@ -55,11 +55,15 @@ std::optional<double> ConservationLog::RelativeEnergyChange() const {
 
 void ConservationLog::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     m_Open = CollisionMomentum{};
-    PairMomentum(b1, b2, m_Open.beforeX, m_Open.beforeY);
+    PairMomentumOf(b1, b2, m_Open.beforeX, m_Open.beforeY);
 }
 
 void ConservationLog::AfterCollision(const CBowl& b1, const CBowl& b2) {
-    PairMomentum(b1, b2, m_Open.afterX, m_Open.afterY);
+    PairMomentumOf(b1, b2, m_Open.afterX, m_Open.afterY);
+    // A sum beyond the float range has no point to show; the history window
+    // does not count that collision either.
+    for (double v : {m_Open.beforeX, m_Open.beforeY, m_Open.afterX, m_Open.afterY})
+        if (!std::isfinite(v)) return;
     m_Pending.push_back(m_Open);
     if (m_Pending.size() > m_CollisionLimit) m_Pending.pop_front();
 }

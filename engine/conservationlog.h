@@ -8,7 +8,8 @@
 //    and the exact totals at its first step. When the spans run out, each
 //    two neighbours merge into one, so the whole run stays in view at half
 //    the resolution;
-//  - the collision points are the latest CollisionLimit() collisions.
+//  - the collision points are the latest CollisionLimit() collisions whose
+//    momentum sums fit a float.
 // It follows the transport: a step forward adds a point, a step back or a
 // rewind drops every point after the new t and takes the one at t again.
 #include <cstddef>
@@ -31,7 +32,8 @@ struct TotalsSpan {
     Totals min, max;    // over firstT..lastT
 };
 
-// One collision's pair momentum m1 * v1 + m2 * v2, before and after.
+// One collision's pair momentum m1 * v1 + m2 * v2 (PairMomentum), before
+// and after.
 struct CollisionMomentum {
     int32_t t = 0;      // the step that met it (t after that step)
     double beforeX = 0, beforeY = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // What the engine tells its listeners, synchronously and in order, during a
 // step or a rewind. Override only what you need. The bowls are the engine's
-// own; handlers read them and must not add or remove bowls.
+// own; handlers read them. A handler that tries to add, remove or step bowls
+// gets InvalidCall from the engine (CEnvEng lists the calls).
 
 namespace vintrop {
 

@@ -41,9 +41,14 @@ void SortFew(int16_t* first, int16_t* last) {
         for (int16_t* j = i; j > first && j[-1] > j[0]; --j) std::swap(j[-1], j[0]);
 }
 
-// A listener may not add or remove bowls while a step delivers events.
+// Marks a step or a rewind as running; while it runs, the calls that would
+// add, remove or move the bowls under it are refused (RefuseWhileStepping),
+// so a step never nests.
 struct StepGuard {
-    explicit StepGuard(bool& flag) : m_Flag(flag) { m_Flag = true; }
+    explicit StepGuard(bool& flag) : m_Flag(flag) {
+        assert(!m_Flag && "a step runs inside another");
+        m_Flag = true;
+    }
     ~StepGuard() { m_Flag = false; }
     bool& m_Flag;
 };
@@ -75,12 +80,18 @@ void CEnvEng::Detach(IEngineListener* listener) {
 namespace {
 template <typename F>
 void Deliver(std::vector<IEngineListener*>& listeners, int& dispatching, F&& call) {
-    ++dispatching;
+    // Counted down however delivery ends, a handler's error included.
+    struct Dispatching {
+        std::vector<IEngineListener*>& listeners;
+        int& depth;
+        ~Dispatching() {
+            if (--depth == 0)
+                listeners.erase(std::remove(listeners.begin(), listeners.end(), nullptr), listeners.end());
+        }
+    } dispatch{listeners, ++dispatching};
     // Index loop: a handler may attach or detach listeners meanwhile.
     for (std::size_t k = 0; k < listeners.size(); ++k)
         if (IEngineListener* l = listeners[k]) call(*l);
-    if (--dispatching == 0)
-        listeners.erase(std::remove(listeners.begin(), listeners.end(), nullptr), listeners.end());
 }
 } // namespace
 
@@ -163,9 +174,13 @@ double CEnvEng::RelDist(const CBowl& b1, const CBowl& b2) {
 
 // -------------------------------------------------------------------- bowls
 
+void CEnvEng::RefuseWhileStepping() const {
+    if (m_Stepping) err::Raise(err::InvalidCall);
+}
+
 CBowl& CEnvEng::AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
                         std::unique_ptr<CBowl> vItem) {
-    assert(!m_Stepping && "bowls cannot be added while a step runs");
+    RefuseWhileStepping();
     if (!vItem) {
         vItem = std::make_unique<CBowl>();
         vItem->SetM(static_cast<float>(Mass));
@@ -203,7 +218,7 @@ const CBowl& CEnvEng::GetBowl(int vItem) const {
 }
 
 void CEnvEng::RemoveBowl(int IdxKey) {
-    assert(!m_Stepping && "bowls cannot be removed while a step runs");
+    RefuseWhileStepping();
     if (IdxKey < 1 || IdxKey > static_cast<int>(m_Bowls.size())) err::Raise(err::SubscriptRange);
     m_Bowls.erase(m_Bowls.begin() + (IdxKey - 1));
     // Contact sets hold positions: keep them pointing at the same bowls.
@@ -211,7 +226,7 @@ void CEnvEng::RemoveBowl(int IdxKey) {
 }
 
 void CEnvEng::ClearBowls() {
-    assert(!m_Stepping && "bowls cannot be removed while a step runs");
+    RefuseWhileStepping();
     m_Bowls.clear();
 }
 
@@ -232,6 +247,7 @@ void CEnvEng::Advance() { StepAll(true); }
 void CEnvEng::Reverse() { StepAll(false); }
 
 void CEnvEng::StepAll(bool forward) {
+    RefuseWhileStepping();
     try {
         StepBowls(forward);
     } catch (const VintropError&) {
@@ -245,6 +261,7 @@ void CEnvEng::StepBowls(bool forward) {
     const int n = BowlCount();
     // A handful of bowls is checked pair by pair faster than it is indexed.
     const bool indexed = !m_PlainLoop && n >= kIndexFrom;
+    m_IndexUsed = false;
     // Positions may have been changed since the last step (editing, rewind,
     // a resized box), so the index catches up with the bowls each step.
     if (indexed) m_Index.Rebuild(m_Bowls, MaxX, MaxY);
@@ -264,7 +281,14 @@ void CEnvEng::StepBowls(bool forward) {
     if (next > std::numeric_limits<int32_t>::max() || next < std::numeric_limits<int32_t>::min())
         err::Raise(err::Overflow);
     t = static_cast<int32_t>(next);
+    m_IndexUsed = indexed;
+    // Builds with assertions check the index after every step it served.
+    assert(ValidateIndex().empty());
     RaiseAdvanceCompleted();
+}
+
+std::string CEnvEng::ValidateIndex() const {
+    return m_IndexUsed ? m_Index.Validate(m_Bowls, MaxX, MaxY) : std::string();
 }
 
 void CEnvEng::MoveAndReflect(CBowl& b, bool forward) const {
@@ -415,24 +439,24 @@ void CEnvEng::ResolveCollision(CBowl& b1, CBowl& b2) const {
 }
 
 void CEnvEng::sRewind() {
-    {
-        StepGuard guard(m_Stepping);
-        for (auto& b : m_Bowls) {
-            b->x = b->Xo();
-            b->y = b->Yo();
-            b->Vx = b->Vxo();
-            b->Vy = b->Vyo();
-            // A replay after a rewind must meet the same collisions as the
-            // first run, so no contact may survive from before.
-            b->ClearCollision();
-            RaiseStep(*b);
-        }
-        t = 0;
+    RefuseWhileStepping();
+    StepGuard guard(m_Stepping);
+    for (auto& b : m_Bowls) {
+        b->x = b->Xo();
+        b->y = b->Yo();
+        b->Vx = b->Vxo();
+        b->Vy = b->Vyo();
+        // A replay after a rewind must meet the same collisions as the
+        // first run, so no contact may survive from before.
+        b->ClearCollision();
+        RaiseStep(*b);
     }
+    t = 0;
     RaiseAdvanceCompleted();
 }
 
 void CEnvEng::Reset() {
+    RefuseWhileStepping();
     sStop();
     sRewind();
     ClearBowls();
@@ -440,6 +464,7 @@ void CEnvEng::Reset() {
 }
 
 void CEnvEng::Terminate() {
+    RefuseWhileStepping();
     if (m_pHistory) {
         m_pHistory->Terminate();
         m_pHistory.reset();
@@ -473,6 +498,7 @@ bool CEnvEng::SerializeOut(std::ostream& fd) const {
 }
 
 bool CEnvEng::SerializeIn(std::istream& fd) {
+    RefuseWhileStepping();
     m_LastReadError.reset();
     ScenarioReader in(fd);
     try {

@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "bowl.h"
@@ -49,6 +50,10 @@ public:
     static double RelDist(const CBowl& b1, const CBowl& b2); // floor(distance) + 1
 
     // --- bowls, positions 1..N ---
+    // While a step or a rewind delivers its events, the calls that add,
+    // remove or re-step bowls (AddBowl, RemoveBowl, ClearBowls, Advance,
+    // Reverse, sRewind, Reset, Terminate, SerializeIn) throw InvalidCall and
+    // change nothing; the step goes on as if they had not been made.
     // Adds vItem if given, else a new bowl from the values; assigns Id and Color.
     CBowl& AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
                    std::unique_ptr<CBowl> vItem = nullptr);
@@ -70,6 +75,10 @@ public:
     // results. The plain loop stays as the reference.
     void SetPlainLoop(bool on) { m_PlainLoop = on; }
     bool PlainLoop() const { return m_PlainLoop; }
+    // Right after a step: checks the pair index against the bowls (see
+    // BroadPhase::Validate) and describes the first inconsistency; empty
+    // when there is none or the step did not use the index.
+    std::string ValidateIndex() const;
     void Reset();     // stop, rewind, no bowls, interval 50
     void Terminate(); // end the history window, release the bowls
     void ShowHistory(IOwnerWindow* pOwnerForm);
@@ -92,6 +101,7 @@ private:
     static constexpr int kCrowdShare = 4;
 
     IClock& Clock() const;
+    void RefuseWhileStepping() const;   // InvalidCall while a step or rewind runs
     IHistoryLog* History();
     void StepAll(bool forward);      // raises StepAborted when a step fails
     void StepBowls(bool forward);
@@ -115,11 +125,12 @@ private:
     std::vector<std::unique_ptr<CBowl>> m_Bowls;
     std::vector<IEngineListener*> m_Listeners;
     int m_Dispatching = 0;                      // > 0 while events are delivered
-    bool m_Stepping = false;                    // a step or rewind is running
+    bool m_Stepping = false;                    // a step or rewind is delivering events
     uint32_t m_RndState = 0x50000;              // colour generator, fixed start
     std::optional<VintropError> m_LastReadError;
     bool m_PlainLoop = false;
     BroadPhase m_Index;
+    bool m_IndexUsed = false;                   // the last step completed on the index
     std::vector<int16_t> m_Found;               // what the index found; reused
     std::vector<int16_t> m_Candidates;          // the pairs to check, ascending; reused
 };

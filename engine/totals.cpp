@@ -15,4 +15,8 @@ Totals TotalsOf(const CEnvEng& engine) {
     return sum;
 }
 
+float PairMomentum(float m1, float v1, float m2, float v2) {
+    return static_cast<float>(static_cast<double>(m1) * v1 + static_cast<double>(m2) * v2);
+}
+
 } // namespace vintrop

@@ -15,4 +15,13 @@ struct Totals {
 // (32-bit) velocities.
 Totals TotalsOf(const CEnvEng& engine);
 
+// A colliding pair's momentum m1 * v1 + m2 * v2 along one axis, the one
+// value the history window lists and the graphs plot. Each product of two
+// floats is exact in double; the sum is rounded once, to a 32-bit float:
+// the precision of the velocities it is made of (about seven significant
+// digits, so the hundredths a sum past 100,000 shows are that rounding's).
+// A sum beyond the float range is an infinity, an invalid one (zero times an
+// infinite velocity) NaN; the callers decide what those mean.
+float PairMomentum(float m1, float v1, float m2, float v2);
+
 } // namespace vintrop

@@ -109,6 +109,21 @@ inline uint32_t Bits(float f) {
     return u;
 }
 
+// Every bowl's position, number, exact centre, velocity and mass, and its
+// contact set, after t: equal texts mean the same state to the bit.
+inline std::string StateOf(const CEnvEng& engine) {
+    std::string out = "t=" + std::to_string(engine.t) + '\n';
+    for (int i = 1; i <= engine.BowlCount(); ++i) {
+        const CBowl& b = engine.GetBowl(i);
+        out += std::to_string(i) + ':' + std::to_string(b.Id);
+        for (float v : {b.x, b.y, b.Vx, b.Vy, b.M()}) out += ' ' + std::to_string(Bits(v));
+        out += " {";
+        for (int16_t c : b.Contacts()) out += std::to_string(c) + ' ';
+        out += "}\n";
+    }
+    return out;
+}
+
 // Float equality that also tells -0 from +0 and compares NaNs by pattern.
 #define EXPECT_SAME_FLOAT(a, b) EXPECT_EQ(::vintrop::testing::Bits(a), ::vintrop::testing::Bits(b)) \
     << #a " = " << (a) << ", " #b " = " << (b)

@@ -16,6 +16,7 @@ using namespace vintrop;
 namespace {
 
 using vintrop::testing::Bits;
+using vintrop::testing::StateOf;
 
 // Writes every event with the exact bits of what it reports.
 class Recorder : public IEngineListener {
@@ -86,18 +87,6 @@ public:
             engine.AddBowl(static_cast<int16_t>(m), x, y, vx, vy);
         }
     }
-
-    std::string State() const {
-        std::ostringstream out;
-        out << "t=" << engine.t << '\n';
-        for (int i = 1; i <= engine.BowlCount(); ++i) {
-            const CBowl& b = engine.GetBowl(i);
-            out << b.Id << ' ' << Bits(b.x) << ' ' << Bits(b.y) << ' ' << Bits(b.Vx) << ' ' << Bits(b.Vy) << " {";
-            for (int16_t c : b.Contacts()) out << c << ' ';
-            out << "}\n";
-        }
-        return out.str();
-    }
 };
 
 const Scenario kSetups[] = {
@@ -118,7 +107,7 @@ TEST_P(IndexedMatchesPlain, AfterEveryForwardAndBackStep) {
     const Scenario& s = GetParam();
     for (unsigned seed : {1u, 2u}) {
         World plain(s, seed, true), indexed(s, seed, false);
-        ASSERT_EQ(plain.State(), indexed.State());
+        ASSERT_EQ(StateOf(plain.engine), StateOf(indexed.engine));
         for (int step = 0; step < 120; ++step) {
             const bool back = step % 40 >= 30;  // runs of forward steps, then back steps
             if (back) {
@@ -128,8 +117,9 @@ TEST_P(IndexedMatchesPlain, AfterEveryForwardAndBackStep) {
                 plain.engine.Advance();
                 indexed.engine.Advance();
             }
-            ASSERT_EQ(plain.State(), indexed.State()) << s.name << " seed " << seed << " step " << step;
+            ASSERT_EQ(StateOf(plain.engine), StateOf(indexed.engine)) << s.name << " seed " << seed << " step " << step;
             ASSERT_EQ(plain.events.log.str(), indexed.events.log.str()) << s.name << " step " << step;
+            ASSERT_EQ(indexed.engine.ValidateIndex(), "") << s.name << " seed " << seed << " step " << step;
         }
     }
 }
@@ -150,7 +140,8 @@ TEST(IndexedLoop, FollowsABoxResizedBetweenSteps) {
         plain.engine.MaxX = indexed.engine.MaxX = w;
         plain.engine.Advance();
         indexed.engine.Advance();
-        ASSERT_EQ(plain.State(), indexed.State()) << "step " << step;
+        ASSERT_EQ(StateOf(plain.engine), StateOf(indexed.engine)) << "step " << step;
+        ASSERT_EQ(indexed.engine.ValidateIndex(), "") << "step " << step;
     }
 }
 
@@ -160,6 +151,7 @@ TEST(IndexedLoop, SeesBowlsEditedBetweenSteps) {
     for (int step = 0; step < 40; ++step) {
         plain.engine.Advance();
         indexed.engine.Advance();
+        ASSERT_EQ(indexed.engine.ValidateIndex(), "") << "step " << step;
         if (step == 10) {
             // Teleport a bowl onto another one, as a test or an editor could.
             for (World* w : {&plain, &indexed}) {
@@ -171,7 +163,7 @@ TEST(IndexedLoop, SeesBowlsEditedBetweenSteps) {
             plain.engine.RemoveBowl(3);
             indexed.engine.RemoveBowl(3);
         }
-        ASSERT_EQ(plain.State(), indexed.State()) << "step " << step;
+        ASSERT_EQ(StateOf(plain.engine), StateOf(indexed.engine)) << "step " << step;
         ASSERT_EQ(plain.events.log.str(), indexed.events.log.str());
     }
 }

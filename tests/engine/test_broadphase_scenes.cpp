@@ -23,6 +23,7 @@ using namespace vintrop;
 namespace {
 
 using vintrop::testing::Bits;
+using vintrop::testing::StateOf;
 
 // Every collision, with the exact bits of both bowls after the push-back.
 class CollisionLog : public IEngineListener {
@@ -49,18 +50,6 @@ struct LoopRun {
         build(engine);
         engine.Attach(&log);
     }
-
-    std::string Bowls() const {
-        std::ostringstream out;
-        out << "t=" << engine.t << '\n';
-        for (int i = 1; i <= engine.BowlCount(); ++i) {
-            const CBowl& b = engine.GetBowl(i);
-            out << i << ' ' << Bits(b.x) << ' ' << Bits(b.y) << ' ' << Bits(b.Vx) << ' ' << Bits(b.Vy) << " {";
-            for (int16_t c : b.Contacts()) out << c << ' ';
-            out << "}\n";
-        }
-        return out.str();
-    }
 };
 
 // Runs both loops side by side; `between` may change both engines alike
@@ -68,7 +57,7 @@ struct LoopRun {
 int CompareLoops(const std::function<void(CEnvEng&)>& build, int steps,
                  const std::function<void(CEnvEng&, int)>& between = {}, int backEvery = 0) {
     LoopRun plain(true, build), indexed(false, build);
-    EXPECT_EQ(plain.Bowls(), indexed.Bowls());
+    EXPECT_EQ(StateOf(plain.engine), StateOf(indexed.engine));
     for (int step = 0; step < steps; ++step) {
         if (between) {
             between(plain.engine, step);
@@ -79,12 +68,17 @@ int CompareLoops(const std::function<void(CEnvEng&)>& build, int steps,
         const bool back = backEvery > 0 && step % backEvery == backEvery - 1;
         for (LoopRun* run : {&plain, &indexed}) back ? run->engine.Reverse() : run->engine.Advance();
         // Stop at the first difference: the rest would only repeat it.
-        if (plain.Bowls() != indexed.Bowls()) {
+        if (StateOf(plain.engine) != StateOf(indexed.engine)) {
             ADD_FAILURE() << "bowls differ after step " << step;
             break;
         }
         if (plain.log.text.str() != indexed.log.text.str()) {
             ADD_FAILURE() << "collisions differ by step " << step;
+            break;
+        }
+        const std::string problem = indexed.engine.ValidateIndex();
+        if (!problem.empty()) {
+            ADD_FAILURE() << "index after step " << step << ": " << problem;
             break;
         }
     }
@@ -203,7 +197,8 @@ TEST(IndexedLoopPushBack, LooksAgainFromWhereTheBowlWasPushed) {
         plain.engine.Advance();
         indexed.engine.Advance();
         EXPECT_EQ(plain.log.text.str(), indexed.log.text.str()) << (alongX ? "along x" : "along y");
-        EXPECT_EQ(plain.Bowls(), indexed.Bowls()) << (alongX ? "along x" : "along y");
+        EXPECT_EQ(StateOf(plain.engine), StateOf(indexed.engine)) << (alongX ? "along x" : "along y");
+        EXPECT_EQ(indexed.engine.ValidateIndex(), "");
         // The scene does what it is built for: bowl 1 meets bowl 2, then bowl 3.
         const std::string log = plain.log.text.str();
         EXPECT_EQ(log.rfind("1-2 ", 0), 0u) << log;
@@ -257,6 +252,40 @@ TEST(IndexedLoopBetweenSteps, FollowsRewindsAndABoxResized) {
     });
 }
 
+// Seeded random edits between steps, back steps among them: bowls added onto
+// others (crowded cells), removed, pushed beyond the walls, given a new mass;
+// rewinds; the box resized.
+TEST(IndexedLoopBetweenSteps, FollowsSeededRandomEdits) {
+    const auto crowd = [](CEnvEng& e) {
+        bench::MixedCrowd(e, 120, 5, 3000, 2000);
+        for (int k = 0; k < 12; ++k) e.AddBowl(1, 1500, 1000, static_cast<float>(k % 5 - 2), 1);
+    };
+    for (unsigned seed : {1u, 2u, 3u}) {
+        const int collisions = CompareLoops(crowd, 60, [seed](CEnvEng& e, int step) {
+            std::mt19937 rng(seed * 1000 + static_cast<unsigned>(step));  // the same edits in both engines
+            const auto any = [&] { return 1 + static_cast<int>(rng() % static_cast<unsigned>(e.BowlCount())); };
+            switch (rng() % 6) {
+            case 0: {
+                const CBowl& on = e.GetBowl(any());
+                for (int k = 0; k < 3; ++k) e.AddBowl(2, on.x + static_cast<float>(k), on.y, 7, -3);
+                break;
+            }
+            case 1: e.RemoveBowl(any()); break;
+            case 2: if (step % 4 == 0) e.sRewind(); break;
+            case 3: {
+                CBowl& b = e.GetBowl(any());
+                b.x = rng() % 2 ? e.MaxX + 400 : -400;
+                b.y = rng() % 2 ? e.MaxY + 50 : -50;
+                break;
+            }
+            case 4: e.GetBowl(any()).SetM(static_cast<float>(rng() % 400)); break;
+            default: e.MaxX = e.MaxX == 3000 ? 2600 : 3000; break;
+            }
+        }, 5);
+        EXPECT_GT(collisions, 0) << "seed " << seed;
+    }
+}
+
 // The index is kept from step to step; steps taken meanwhile by the plain
 // loop leave it behind, and the next indexed step must notice.
 TEST(IndexedLoopBetweenSteps, FollowsStepsTakenByThePlainLoop) {
@@ -265,8 +294,9 @@ TEST(IndexedLoopBetweenSteps, FollowsStepsTakenByThePlainLoop) {
         switching.engine.SetPlainLoop(step % 10 >= 6);
         plain.engine.Advance();
         switching.engine.Advance();
-        ASSERT_EQ(plain.Bowls(), switching.Bowls()) << "step " << step;
+        ASSERT_EQ(StateOf(plain.engine), StateOf(switching.engine)) << "step " << step;
         ASSERT_EQ(plain.log.text.str(), switching.log.text.str()) << "step " << step;
+        ASSERT_EQ(switching.engine.ValidateIndex(), "") << "step " << step;
     }
 }
 

@@ -218,5 +218,24 @@ TEST_F(ConservationLogTest, EveryCollisionPointLiesOnTheLine) {
     EXPECT_LT(std::abs(*log.RelativeEnergyChange()), 1e-5);
 }
 
+// A pair momentum beyond the float range is no point to plot, and the
+// history window does not count that collision either.
+TEST_F(ConservationLogTest, ACollisionWhoseMomentumOverflowsAFloatIsNotKept) {
+    ConservationLog log(eng);
+    CBowl& a = Add(300, 1000, 1000, 41, 0);
+    CBowl& b = Add(7, 1200, 1000, -1, 0);
+    for (float vy : {0.0f, 2e36f, 0.0f}) {
+        a.Vy = vy;
+        log.BeforeCollision(a, b);
+        log.AfterCollision(a, b);
+        ++eng.t;
+        log.AdvanceCompleted();
+    }
+    ASSERT_EQ(log.Collisions().size(), 2u);
+    EXPECT_EQ(log.Collisions().front().t, 1);
+    EXPECT_EQ(log.Collisions().back().t, 3);
+    EXPECT_EQ(log.Collisions().back().beforeX, 300 * 41 - 7);
+}
+
 } // namespace
 } // namespace vintrop::testing

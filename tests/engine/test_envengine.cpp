@@ -3,8 +3,10 @@
 // rewind and reset.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -372,6 +374,149 @@ TEST_F(EngineTest, ListenersHearEventsInAttachOrderUntilDetached) {
     eng.Detach(&first);
     eng.Advance();
     EXPECT_EQ(log, "122");
+}
+
+// ------------------------------------ listeners may not change the bowls
+
+// At one kind of event, makes one call that would change the bowls under the
+// running step, and counts how the engine answered.
+struct Meddler : IEngineListener {
+    CEnvEng* engine = nullptr;
+    Event::Kind when = Event::Step;
+    std::function<void(CEnvEng&)> call;
+    bool letThrough = false;   // pass the error on instead of catching it
+    int refused = 0, allowed = 0;
+
+    void At(Event::Kind kind) {
+        if (kind != when) return;
+        try {
+            call(*engine);
+            ++allowed;
+        } catch (const VintropError& e) {
+            EXPECT_EQ(e.Number(), err::InvalidCall) << e.Description();
+            ++refused;
+            if (letThrough) throw;
+        }
+    }
+    void BeforeCollision(const CBowl&, const CBowl&) override { At(Event::Before); }
+    void AfterCollision(const CBowl&, const CBowl&) override { At(Event::After); }
+    void Step(const CBowl&) override { At(Event::Step); }
+    void AdvanceCompleted() override { At(Event::Completed); }
+};
+
+// Eight bowls, so that steps use the index: 1 runs into 2 on the first step
+// forward, 3 and 4 move apart and so meet on the first step back.
+void MeddlingScene(CEnvEng& e, ManualClock& clock) {
+    e.init(clock);
+    e.MaxX = 8085;
+    e.MaxY = 4230;
+    e.AddBowl(1, 1000, 1000, 60, 0);
+    e.AddBowl(1, 1150, 1000, 0, 0);
+    e.AddBowl(1, 3000, 2000, -60, 0);
+    e.AddBowl(1, 3130, 2000, 60, 0);
+    for (int k = 0; k < 4; ++k) e.AddBowl(2, 500 + 1800.0f * k, 3500, 5, -5);
+}
+
+// With the clock's state and interval, which Reset would change.
+std::string Snapshot(const CEnvEng& e) {
+    return std::to_string(e.IsExecuting()) + ' ' + std::to_string(e.sInterval()) + ' ' + testing::StateOf(e);
+}
+
+struct Transport {
+    const char* name;
+    void (*run)(CEnvEng&);
+    bool collides;   // delivers BeforeCollision and AfterCollision
+};
+
+TEST(StepLock, EveryCallThatChangesTheBowlsIsRefusedFromEveryEvent) {
+    const Transport transports[] = {
+        {"Advance", [](CEnvEng& e) { e.Advance(); }, true},
+        {"Reverse", [](CEnvEng& e) { e.Reverse(); }, true},
+        {"sRewind", [](CEnvEng& e) { e.sRewind(); }, false},
+    };
+    const std::pair<const char*, std::function<void(CEnvEng&)>> calls[] = {
+        {"AddBowl", [](CEnvEng& e) { e.AddBowl(1, 6000, 1000, 0, 0); }},
+        {"RemoveBowl", [](CEnvEng& e) { e.RemoveBowl(1); }},
+        {"ClearBowls", [](CEnvEng& e) { e.ClearBowls(); }},
+        {"Reset", [](CEnvEng& e) { e.Reset(); }},
+        {"Terminate", [](CEnvEng& e) { e.Terminate(); }},
+        {"Advance", [](CEnvEng& e) { e.Advance(); }},
+        {"Reverse", [](CEnvEng& e) { e.Reverse(); }},
+        {"sRewind", [](CEnvEng& e) { e.sRewind(); }},
+        {"SerializeIn", [](CEnvEng& e) {
+             std::istringstream in("20\r\n0\r\n0\r\n1\r\n1\r\n100\r\n100\r\n0\r\n0\r\n");
+             e.SerializeIn(in);
+         }},
+    };
+    for (const Transport& transport : transports)
+        for (Event::Kind when : {Event::Before, Event::After, Event::Step, Event::Completed}) {
+            if (!transport.collides && (when == Event::Before || when == Event::After)) continue;
+            for (const auto& [name, call] : calls) {
+                const std::string row = std::string(name) + " during " + transport.name + " at event " +
+                                        std::to_string(when);
+                // The same scene, once with the meddler and once without.
+                ManualClock clock, twinClock;
+                CEnvEng engine, twin;
+                MeddlingScene(engine, clock);
+                MeddlingScene(twin, twinClock);
+                engine.sPlay();
+                twin.sPlay();
+                if (!transport.collides) {
+                    engine.Advance();
+                    twin.Advance();
+                }
+                Meddler meddler;
+                meddler.engine = &engine;
+                meddler.when = when;
+                meddler.call = call;
+                engine.Attach(&meddler);
+                transport.run(engine);
+                transport.run(twin);
+                EXPECT_GT(meddler.refused, 0) << row;
+                EXPECT_EQ(meddler.allowed, 0) << row;
+                EXPECT_EQ(Snapshot(engine), Snapshot(twin)) << row;
+                // Refused calls leave nothing behind: the next step is the twin's too.
+                engine.Advance();
+                twin.Advance();
+                EXPECT_EQ(Snapshot(engine), Snapshot(twin)) << row;
+                EXPECT_EQ(engine.ValidateIndex(), "") << row;
+            }
+        }
+}
+
+// A handler that lets the refusal through aborts the step; the engine keeps
+// its bowls and steps on once the handler is gone.
+TEST(StepLock, ARefusalLetThroughAbortsOnlyThatStep) {
+    ManualClock clock;
+    CEnvEng engine;
+    MeddlingScene(engine, clock);
+    testing::Recorder rec(&engine);
+    Meddler meddler;
+    meddler.engine = &engine;
+    meddler.when = Event::Before;
+    meddler.call = [](CEnvEng& e) { e.RemoveBowl(2); };
+    meddler.letThrough = true;
+    engine.Attach(&meddler);
+    engine.Attach(&rec);
+    EXPECT_VINTROP_ERROR(engine.Advance(), err::InvalidCall);
+    EXPECT_EQ(engine.BowlCount(), 8);
+    EXPECT_EQ(engine.t, 0);
+    engine.Detach(&meddler);
+    rec.Clear();
+    engine.Advance();
+    EXPECT_EQ(engine.t, 1);
+    EXPECT_EQ(rec.Count(Event::Completed), 1);
+    EXPECT_EQ(engine.ValidateIndex(), "");
+    // Outside a step the same call is allowed.
+    engine.RemoveBowl(2);
+    EXPECT_EQ(engine.BowlCount(), 7);
+}
+
+// The test build keeps assert() live: the engine's own checks run in every test.
+TEST(Build, KeepsAssertionsLive) {
+#ifdef NDEBUG
+    ADD_FAILURE() << "built with NDEBUG: the engine's assertions are dead in the tests";
+#endif
 }
 
 } // namespace

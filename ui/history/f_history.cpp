@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "classicfonts.h"
@@ -25,6 +26,7 @@
 #include "numeric.h"
 #include "panellabel.h"
 #include "prompt.h"
+#include "totals.h"
 #include "twips.h"
 #include "utility.h"
 #include "vintroperror.h"
@@ -51,10 +53,12 @@ const QString kBtExit = QStringLiteral("BT_EXIT");
 const QString kBtClear = QStringLiteral("BT_CLEAR");
 const QString kBtAbout = QStringLiteral("BT_ABOUT");
 
-// m1 * v1 + m2 * v2 in double, stored as a 32-bit float; a sum beyond the
-// float range is the overflow error.
+// The pair's momentum as the graphs plot it; a sum beyond the float range is
+// the overflow error.
 float MomentumSum(float m1, float v1, float m2, float v2) {
-    return ToSingle(static_cast<double>(m1) * v1 + static_cast<double>(m2) * v2);
+    const float sum = PairMomentum(m1, v1, m2, v2);
+    if (!std::isfinite(sum)) err::Raise(err::Overflow);
+    return sum;
 }
 } // namespace
 

@@ -14,7 +14,10 @@
 #include "../main/mainwindowfixture.h"
 #include "conservationlog.h"
 #include "graphs/f_graphs.h"
+#include "history/collisiontablemodel.h"
+#include "history/f_history.h"
 #include "main/drawingarea.h"
+#include "numberformat.h"
 
 using namespace vintrop;
 
@@ -49,6 +52,7 @@ private slots:
     void csvHoldsEveryKeptPoint();
     void failedExportsAreReportedAndKeepTheOldFile();
     void imageShowsThePlots();
+    void pairMomentumIsTheHistoryWindows();
 
 private:
     const ConservationLog& Log() { return m_F.Window().Conservation(); }
@@ -323,5 +327,32 @@ void TestGraphs::imageShowsThePlots() {
     graphs->close();
 }
 
+// The history window lists each collision's pair momentum and the graphs
+// plot it: one value. A heavy bowl gives sums past a million, where a float
+// and a double differ in the hundredths the history shows (1,230,595.04 in
+// double, .00 as a float).
+void TestGraphs::pairMomentumIsTheHistoryWindows() {
+    m_F.AddBowl(30000, 2500, 2115, 41.02f, 0.53f);
+    m_F.AddBowl(7, 5000, 2115, -0.71f, 0);
+    Prompt::ScriptAnswer(QMessageBox::Yes);
+    m_F.Trigger("MN_VIEW_HISTORY");
+    auto* history = qobject_cast<F_HISTORY*>(testing::VisibleTopLevel("F_HISTORY"));
+    QVERIFY(history);
+    Open();
+    for (int k = 0; k < 40 && Log().Collisions().empty(); ++k) m_F.Trigger("MN_COND_STEP");
+    QCOMPARE(Log().Collisions().size(), size_t(1));
+    const CollisionTableModel& rows = history->Model();
+    QTRY_COMPARE(rows.rowCount(), 2);
+    const CollisionMomentum& c = Log().Collisions().front();
+    const auto shown = [&](int row, int column) { return rows.data(rows.index(row, column)).toString(); };
+    QCOMPARE(shown(0, 9), fmt::Fixed(c.beforeX));
+    QCOMPARE(shown(0, 10), fmt::Fixed(c.beforeY));
+    QCOMPARE(shown(1, 9), fmt::Fixed(c.afterX));
+    QCOMPARE(shown(1, 10), fmt::Fixed(c.afterY));
+    QCOMPARE(shown(0, 9), QStringLiteral("1,230,595.00"));
+    history->close();
+}
+
 QTEST_MAIN(TestGraphs)
 #include "test_graphs.moc"
+
