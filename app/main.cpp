@@ -1,7 +1,9 @@
 // Vintrop: the program starts into its main window, which owns everything else.
 #include <QApplication>
 #include <QIcon>
+#include <memory>
 
+#include "guarded.h"
 #include "guardedapplication.h"
 #include "main/f_main.h"
 #include "main/scenariodocument.h"
@@ -17,7 +19,12 @@ int main(int argc, char* argv[]) {
 
     // The main window shows the splash first, then itself; its closing ends
     // the program even while a modeless window (the explanation) is open.
-    vintrop::F_MAIN window(vintrop::CommandLinePath(QApplication::arguments()), true);
-    QObject::connect(&window, &vintrop::F_MAIN::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // A start-up that fails is told as any error is, and ends the program.
+    std::unique_ptr<vintrop::F_MAIN> window;
+    if (!vintrop::Guarded(nullptr, [&] {
+            window = std::make_unique<vintrop::F_MAIN>(vintrop::CommandLinePath(QApplication::arguments()), true);
+        }))
+        return 1;
+    QObject::connect(window.get(), &vintrop::F_MAIN::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     return QApplication::exec();
 }
