@@ -10,12 +10,13 @@ namespace vintrop {
 
 namespace {
 bool g_Showing = false;   // an error message is on screen
+bool g_Queued = false;    // an error message is waiting for the event loop
 
-void Show(QWidget* over, const std::exception_ptr& error) noexcept {
+void Show(QWidget* over, const std::exception_ptr& error, bool logOnly) noexcept {
     QString text;
     try {
         text = UserTextOf(error);
-        if (g_Showing) {
+        if (logOnly) {
             qWarning("%s", qPrintable(text));
             return;
         }
@@ -32,16 +33,25 @@ void Show(QWidget* over, const std::exception_ptr& error) noexcept {
 
 void ReportError(QWidget* over, std::exception_ptr error, Report when) noexcept {
     if (when == Report::Now) {
-        Show(over, error);
+        Show(over, error, g_Showing);
         return;
     }
-    try {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [window = QPointer<QWidget>(over), error] { Show(window, error); },
-            Qt::QueuedConnection);
-    } catch (...) {
-        qWarning("an error could not be reported");
+    // A window that fails each time it is painted may be painted several
+    // times before the event loop comes round to its message: one for all.
+    if (!g_Queued) {
+        try {
+            g_Queued = QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [window = QPointer<QWidget>(over), error] {
+                    g_Queued = false;
+                    Show(window, error, g_Showing);
+                },
+                Qt::QueuedConnection);
+        } catch (...) {
+        }
+        if (g_Queued) return;
     }
+    Show(over, error, true);
 }
 
 } // namespace vintrop
