@@ -21,7 +21,8 @@ namespace vintrop {
 enum class Report {
     Now,     // the message box comes up before the entry point returns
     Later,   // from the event loop, once the entry point has returned: for
-             // painting, which must not run a message box's event loop
+             // painting, which must not run a message box's event loop.
+             // Errors reported Later while one waits share its message.
 };
 
 // Shows the error as the program's message box ("Errore <n>: ...", see
