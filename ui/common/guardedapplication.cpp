@@ -1,36 +1,25 @@
 #include "guardedapplication.h"
 
-#include <QScopedValueRollback>
-
-#include "errortext.h"
-#include "prompt.h"
+#include "guarded.h"
 
 namespace vintrop {
 
 GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
+    // Named now: the handler may have deleted the receiver by the time it throws.
+    const char* kind = receiver ? receiver->metaObject()->className() : "no object";
+    std::exception_ptr error;
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        Report(UserTextOf(std::current_exception()));
+        error = std::current_exception();
     }
+    // By now the error has unwound through Qt's own frames, which may have
+    // left their state half-done: the handler it came from must catch it.
+    qWarning("an error escaped the event handling of %s", kind);
+    ReportError(nullptr, error);
     return false;
-}
-
-void GuardedApplication::Report(const QString& userText) {
-    if (m_Reporting) {
-        qWarning("%s", qPrintable(userText));
-        return;
-    }
-    const QScopedValueRollback<bool> reporting(m_Reporting, true);
-    QWidget* parent = activeModalWidget();
-    if (!parent) parent = activeWindow();
-    try {
-        Prompt::Error(parent, userText);
-    } catch (...) {
-        qWarning("%s", qPrintable(userText));
-    }
 }
 
 } // namespace vintrop

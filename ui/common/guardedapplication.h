@@ -1,9 +1,9 @@
 #pragma once
-// The program's application object. An exception must never travel through
-// Qt's event loop, where it would end the program: whatever the delivery of
-// an event throws is caught here, shown in the program's error message box,
-// and the event loop goes on. Windows still catch the errors they expect;
-// this is the net below them.
+// The program's application object. Every entry point of the program's own
+// code catches its errors (see guarded.h); an error that still reaches Qt's
+// event delivery is caught here as a last resort, shown like the others and
+// logged as a fault of the entry point it escaped from, and the event loop
+// goes on.
 #include <QApplication>
 
 namespace vintrop {
@@ -13,14 +13,6 @@ public:
     GuardedApplication(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;
-
-private:
-    // Shows the text over the window in use. An error raised while an
-    // earlier one is still on screen is only logged, so a failure that
-    // repeats on every event cannot pile up message boxes.
-    void Report(const QString& userText);
-
-    bool m_Reporting = false;
 };
 
 } // namespace vintrop

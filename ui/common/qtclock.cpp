@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "errortext.h"
+#include "guarded.h"
 #include "vintroperror.h"
 
 namespace vintrop {
@@ -38,6 +39,22 @@ void QtClock::SetInterval(int32_t ms) {
 
 void QtClock::OnTimeout() {
     if (!m_OnTick) return;
+    std::exception_ptr failure;
+    try {
+        DeliverDueTicks();
+    } catch (...) {
+        // Whatever the step threw, be it the program's own error or a failed
+        // allocation, ends the run here and never reaches the event loop.
+        failure = std::current_exception();
+    }
+    if (!failure) return;
+    m_Timer.stop();
+    // Emitted outside the handler; should the text or a receiver fail in
+    // turn, that is reported as any other error and goes no further.
+    Guarded(nullptr, [&] { emit stepFailed(UserTextOf(failure)); });
+}
+
+void QtClock::DeliverDueTicks() {
     const qint64 interval = m_Timer.interval();
     qint64 due = 1;
     if (interval > 0) {
@@ -50,21 +67,14 @@ void QtClock::OnTimeout() {
             due = 1;
         }
     }
-    try {
-        // At least one tick per timeout. A burst ends when a step stops the
-        // clock, or once it has taken an interval: steps slower than the
-        // interval cannot catch up, and the screen must still get its turn.
-        const qint64 start = m_Now();
-        for (qint64 k = 0; k < std::max<qint64>(due, 1) && m_Timer.isActive(); ++k) {
-            if (k > 0 && m_Now() - start >= interval) break;
-            ++m_Delivered;
-            m_OnTick();
-        }
-    } catch (...) {
-        // Whatever the step threw, be it the program's own error or a failed
-        // allocation, ends the run here and never reaches the event loop.
-        m_Timer.stop();
-        emit stepFailed(UserTextOf(std::current_exception()));
+    // At least one tick per timeout. A burst ends when a step stops the
+    // clock, or once it has taken an interval: steps slower than the
+    // interval cannot catch up, and the screen must still get its turn.
+    const qint64 start = m_Now();
+    for (qint64 k = 0; k < std::max<qint64>(due, 1) && m_Timer.isActive(); ++k) {
+        if (k > 0 && m_Now() - start >= interval) break;
+        ++m_Delivered;
+        m_OnTick();
     }
 }
 

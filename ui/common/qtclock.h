@@ -3,8 +3,8 @@
 // It keeps time: when the event loop wakes it late (a repaint, the system's
 // timer granularity at 1 ms), it delivers the ticks that fell due meanwhile,
 // a few at most, so the slider's interval is the real pace of the steps.
-// An error thrown by a tick's step never leaves the event loop: the clock
-// stops and reports it once through stepFailed.
+// An error thrown by a tick's step, or by reading the time, never reaches
+// the event loop: the clock stops and reports it once through stepFailed.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -41,6 +41,7 @@ signals:
 
 private:
     void Restart();   // count ticks from now
+    void DeliverDueTicks();
 
     QTimer m_Timer;
     std::function<void()> m_OnTick;

@@ -12,6 +12,7 @@
 #include "envengine.h"
 #include "errortext.h"
 #include "f_edit_bowl.h"
+#include "guarded.h"
 #include "numberformat.h"
 #include "numeric.h"
 #include "panellabel.h"
@@ -108,16 +109,16 @@ F_BOWL_EDITOR::F_BOWL_EDITOR(QWidget* owner, IDrawDevice* drawDevice, F_EDIT_BOW
     setTabOrder(m_btExit, m_lvwBowls);
     m_btAdd->setFocus();
 
-    connect(m_btAdd, &QPushButton::clicked, this, &F_BOWL_EDITOR::bt_Add_Click);
-    connect(m_btRemove, &QPushButton::clicked, this, &F_BOWL_EDITOR::bt_Remove_Click);
-    connect(m_btUpdate, &QPushButton::clicked, this, &F_BOWL_EDITOR::bt_Update_Click);
-    connect(m_btClear, &QPushButton::clicked, this, &F_BOWL_EDITOR::bt_Clear_Click);
+    connect(m_btAdd, &QPushButton::clicked, this, GuardedSlot(this, &F_BOWL_EDITOR::bt_Add_Click));
+    connect(m_btRemove, &QPushButton::clicked, this, GuardedSlot(this, &F_BOWL_EDITOR::bt_Remove_Click));
+    connect(m_btUpdate, &QPushButton::clicked, this, GuardedSlot(this, &F_BOWL_EDITOR::bt_Update_Click));
+    connect(m_btClear, &QPushButton::clicked, this, GuardedSlot(this, &F_BOWL_EDITOR::bt_Clear_Click));
     connect(m_btExit, &QPushButton::clicked, this, &F_BOWL_EDITOR::bt_Exit_Click);
     // The buttons follow the selection, whether it changes by mouse or keys.
     connect(m_lvwBowls, &QTreeWidget::itemSelectionChanged, this, &F_BOWL_EDITOR::UpdateButtons);
-    connect(m_lvwBowls, &QTreeWidget::itemDoubleClicked, this, [this] {
-        if (SelectedRow() > 0) bt_Update_Click();
-    });
+    connect(m_lvwBowls, &QTreeWidget::itemDoubleClicked, this, GuardedSlot(this, [this] {
+                if (SelectedRow() > 0) bt_Update_Click();
+            }));
 
     setFixedSize(QSize(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips))
                      .expandedTo(minimumSizeHint()));

@@ -18,6 +18,7 @@
 #include "drawdevice.h"
 #include "envengine.h"
 #include "errortext.h"
+#include "guarded.h"
 #include "numberformat.h"
 #include "numeric.h"
 #include "placement.h"
@@ -234,7 +235,7 @@ void F_EDIT_BOWL::BuildWindow(QWidget* owner) {
     QWidget::setTabOrder(m_btOK, m_btCancel);
     m_txM->setFocus();
 
-    connect(m_btOK, &QPushButton::clicked, this, &F_EDIT_BOWL::bt_OK_Click);
+    connect(m_btOK, &QPushButton::clicked, this, GuardedSlot(window, [this] { bt_OK_Click(); }));
     connect(m_btCancel, &QPushButton::clicked, this, &F_EDIT_BOWL::bt_Cancel_Click);
 
     const QSize design(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips));

@@ -12,6 +12,7 @@
 
 #include "appstate.h"
 #include "envengine.h"
+#include "guarded.h"
 #include "numeric.h"
 #include "twips.h"
 
@@ -88,7 +89,7 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     setTabOrder(m_ckShowVect, m_cbVectorScale);
     m_ckCollCentral->setFocus();
 
-    connect(m_OKButton, &QPushButton::clicked, this, &F_OPTIONS::OKButton_Click);
+    connect(m_OKButton, &QPushButton::clicked, this, GuardedSlot(this, &F_OPTIONS::OKButton_Click));
     connect(m_CancelButton, &QPushButton::clicked, this, &F_OPTIONS::CancelButton_Click);
 
     // The designed client area, one row taller for the vector scale.

@@ -9,6 +9,7 @@
 #include "appstate.h"
 #include "characterkey.h"
 #include "envengine.h"
+#include "guarded.h"
 #include "numeric.h"
 #include "twips.h"
 #include "version.h"
@@ -84,16 +85,23 @@ void F_FULL_SCREEN::RedrawAll() {
 void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    const QImage& picture = m_View.Picture();
-    if (!picture.isNull()) painter.drawImage(QPointF(0, 0), picture);
+    Guarded(
+        this,
+        [&] {
+            const QImage& picture = m_View.Picture();
+            if (!picture.isNull()) painter.drawImage(QPointF(0, 0), picture);
+        },
+        Report::Later);
 }
 
 // ------------------------------------------------------------- window events
 
 void F_FULL_SCREEN::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    m_View.Resize(size(), ViewZoom);
-    SetBoxSize();
+    Guarded(this, [this] {
+        m_View.Resize(size(), ViewZoom);
+        SetBoxSize();
+    });
 }
 
 void F_FULL_SCREEN::keyPressEvent(QKeyEvent* event) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "conservationlog.h"
+#include "guarded.h"
 #include "plotframe.h"
 
 namespace vintrop {
@@ -172,8 +173,13 @@ QImage ConservationPlots::Render(QSize size, qreal pixelRatio) const {
 }
 
 void ConservationPlots::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    Paint(m_Log, painter, rect());
+    Guarded(
+        this,
+        [this] {
+            QPainter painter(this);
+            Paint(m_Log, painter, rect());
+        },
+        Report::Later);
 }
 
 } // namespace vintrop

@@ -12,6 +12,7 @@
 #include "conservationplots.h"
 #include "exportfile.h"
 #include "filewriter.h"
+#include "guarded.h"
 
 namespace vintrop {
 
@@ -53,8 +54,8 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("bt_Close"));
     for (QPushButton* b : {saveImage, exportCsv, close}) b->setAutoDefault(false);
-    connect(saveImage, &QPushButton::clicked, this, &F_GRAPHS::SaveImage);
-    connect(exportCsv, &QPushButton::clicked, this, &F_GRAPHS::ExportCsv);
+    connect(saveImage, &QPushButton::clicked, this, GuardedSlot(this, &F_GRAPHS::SaveImage));
+    connect(exportCsv, &QPushButton::clicked, this, GuardedSlot(this, &F_GRAPHS::ExportCsv));
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 
     auto* buttons = new QHBoxLayout;
@@ -71,9 +72,9 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
     // per screen refresh, and only when something new was logged.
     m_Refresh = new QTimer(this);
     m_Refresh->setInterval(16);
-    connect(m_Refresh, &QTimer::timeout, this, [this] {
-        if (m_Log.Revision() != m_ShownRevision) ShowLatest();
-    });
+    connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
+                if (m_Log.Revision() != m_ShownRevision) ShowLatest();
+            }));
     ShowLatest();
 }
 
@@ -92,7 +93,7 @@ void F_GRAPHS::ShowLatest() {
 
 void F_GRAPHS::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    ShowLatest();
+    Guarded(this, [this] { ShowLatest(); });
     m_Refresh->start();
 }
 

@@ -22,6 +22,7 @@
 #include "envengine.h"
 #include "exportfile.h"
 #include "filewriter.h"
+#include "guarded.h"
 #include "numberformat.h"
 #include "numeric.h"
 #include "panellabel.h"
@@ -78,7 +79,7 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     m_PublishTimer = new QTimer(this);
     m_PublishTimer->setSingleShot(true);
     m_PublishTimer->setInterval(16);
-    connect(m_PublishTimer, &QTimer::timeout, this, [this] { ShowPending(); });
+    connect(m_PublishTimer, &QTimer::timeout, this, GuardedSlot(this, &F_HISTORY::ShowPending));
 
     m_lvwCollision = new QTreeView(this);
     m_lvwCollision->setObjectName(QStringLiteral("lvw_Collision"));
@@ -138,7 +139,7 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
         button->setFixedSize(twips::ToPixels(1110), twips::ToPixels(330));
         row->addWidget(button);
         const QString key = b.key;
-        connect(button, &QToolButton::clicked, this, [this, key] { tlb_Bottom_ButtonClick(key); });
+        connect(button, &QToolButton::clicked, this, GuardedSlot(this, [this, key] { tlb_Bottom_ButtonClick(key); }));
     }
 
     // Copy and export for teachers, from a context menu on the table.
@@ -146,10 +147,10 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     m_ActCopy->setObjectName(QStringLiteral("MN_COPY"));
     m_ActCopy->setShortcut(QKeySequence::Copy);
     m_ActCopy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(m_ActCopy, &QAction::triggered, this, &F_HISTORY::CopyRows);
+    connect(m_ActCopy, &QAction::triggered, this, GuardedSlot(this, &F_HISTORY::CopyRows));
     m_ActExport = new QAction(QStringLiteral("Export CSV..."), this);
     m_ActExport->setObjectName(QStringLiteral("MN_EXPORT_CSV"));
-    connect(m_ActExport, &QAction::triggered, this, &F_HISTORY::ExportRows);
+    connect(m_ActExport, &QAction::triggered, this, GuardedSlot(this, &F_HISTORY::ExportRows));
     m_lvwCollision->addAction(m_ActCopy);
     m_ContextMenu = new QMenu(this);
     m_ContextMenu->setObjectName(QStringLiteral("mnu_Collision"));
@@ -295,7 +296,8 @@ void F_HISTORY::ReportCounterOverflow() {
         this,
         [this] {
             QWidget* parent = (isVisible() || !m_Owner) ? static_cast<QWidget*>(this) : m_Owner.data();
-            Prompt::Error(parent, QString::fromStdString(err::Make(err::Overflow).UserText()));
+            // Raised here, where it is reported as any error is.
+            Guarded(parent, [] { err::Raise(err::Overflow); });
         },
         Qt::QueuedConnection);
 }
@@ -396,21 +398,25 @@ bool F_HISTORY::HandlePreviewKey(QKeyEvent* event) {
 }
 
 void F_HISTORY::keyPressEvent(QKeyEvent* event) {
-    if (HandlePreviewKey(event)) return;
-    event->ignore();   // other keys mean nothing to this window
+    bool handled = true;   // a key that failed has been dealt with all the same
+    Guarded(this, [&] { handled = HandlePreviewKey(event); });
+    if (!handled) event->ignore();   // other keys mean nothing to this window
 }
 
 bool F_HISTORY::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && HandlePreviewKey(static_cast<QKeyEvent*>(event)))
-        return true;
-    return QDialog::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    bool handled = true;
+    Guarded(this, [&] { handled = HandlePreviewKey(static_cast<QKeyEvent*>(event)); });
+    return handled || QDialog::eventFilter(watched, event);
 }
 
 void F_HISTORY::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Rows logged while hidden: show the latest, as a visible window would.
-    ShowPending();
-    if (m_Model->rowCount() > 0) m_lvwCollision->scrollToBottom();
+    Guarded(this, [this] {
+        ShowPending();
+        if (m_Model->rowCount() > 0) m_lvwCollision->scrollToBottom();
+    });
 }
 
 void F_HISTORY::SetOwner(QWidget* owner) {

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "classicfonts.h"
+#include "guarded.h"
 #include "headerband.h"
 #include "pictures.h"
 #include "programicon.h"
@@ -91,7 +92,7 @@ F_ABOUT::F_ABOUT(QWidget* parent) : QDialog(parent) {
     m_cmdOK = Button(this, QStringLiteral("cmdOK"), QStringLiteral("OK"), twips::ToPixelRect(3840, 4500, 1260, 345));
     m_cmdOK->setDefault(true);   // Enter; Esc rejects the dialog, which closes it too
     connect(m_cmdOK, &QPushButton::clicked, this, &F_ABOUT::cmdOK_Click);
-    connect(m_cmdSysInfo, &QPushButton::clicked, this, &F_ABOUT::cmdSysInfo_Click);
+    connect(m_cmdSysInfo, &QPushButton::clicked, this, GuardedSlot(this, &F_ABOUT::cmdSysInfo_Click));
     m_cmdSysInfo->installEventFilter(this);   // its access key also takes the focus
 
     for (QLabel* w : {header.picture, header.name, header.band}) w->installEventFilter(this);

@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "guarded.h"
 #include "initialbox.h"
 #include "twips.h"
 
@@ -23,8 +24,11 @@ QSize DrawingArea::sizeHint() const {
 }
 
 void DrawingArea::paintEvent(QPaintEvent* event) {
+    Guarded(this, [this, event] { Paint(event->rect()); }, Report::Later);
+}
+
+void DrawingArea::Paint(const QRect& dirty) {
     QPainter painter(this);
-    const QRect dirty = event->rect();
     const QImage& picture = Picture();
     if (!picture.isNull()) painter.drawImage(QPointF(0, 0), picture);
     // Whatever the picture does not cover (a window grown since the last

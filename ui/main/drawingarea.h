@@ -35,6 +35,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Paint(const QRect& dirty);
+
     SceneView m_View;
     std::function<void(QPainter&)> m_Overlay;
 };

@@ -18,6 +18,7 @@
 #include "conservationlog.h"
 #include "drawingarea.h"
 #include "envengine.h"
+#include "guarded.h"
 #include "initialbox.h"
 #include "numberformat.h"
 #include "numeric.h"
@@ -49,13 +50,13 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     tmr_Step.setObjectName(QStringLiteral("tmr_Step"));
     tmr_Step.SetInterval(kDefaultInterval);
     tmr_Step.SetEnabled(false);
-    connect(&tmr_Step, &QtClock::stepFailed, this, &F_MAIN::OnStepFailed);
+    connect(&tmr_Step, &QtClock::stepFailed, this, GuardedSlot(this, &F_MAIN::OnStepFailed));
 
     // 3. The slider's range; from now on a move sets the engine's interval.
     sldr_Interval->setRange(1, 100);
     sldr_Interval->setSingleStep(1);
     sldr_Interval->setPageStep(10);
-    connect(sldr_Interval, &QSlider::valueChanged, this, &F_MAIN::OnIntervalChanged);
+    connect(sldr_Interval, &QSlider::valueChanged, this, GuardedSlot(this, &F_MAIN::OnIntervalChanged));
 
     // 4. The one engine, owned here and known to every window as g_pEnvEng;
     // the drawing area shows its steps.
@@ -83,9 +84,9 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
 
     // The window's resizeEvent runs the handler; should the layout settle the
     // drawing area at another size afterwards (a menu bar that wraps), again.
-    connect(m_DrawArea, &DrawingArea::resized, this, [this] {
-        if (m_DrawArea->size() != m_AreaPixels) Form_Resize();
-    });
+    connect(m_DrawArea, &DrawingArea::resized, this, GuardedSlot(this, [this] {
+                if (m_DrawArea->size() != m_AreaPixels) Form_Resize();
+            }));
 
     // 6. Visible at the designed client size below the menu bar: the initial
     // box above the toolbar and the status bar, 8085 x 5295 twips in all.
@@ -95,7 +96,8 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     show();
     Form_Resize();
     // On another screen the pixel ratio and the twips per pixel may differ.
-    if (QWindow* window = windowHandle()) connect(window, &QWindow::screenChanged, this, &F_MAIN::Form_Resize);
+    if (QWindow* window = windowHandle())
+        connect(window, &QWindow::screenChanged, this, GuardedSlot(this, &F_MAIN::Form_Resize));
 
     // 7. No collision log until the user asks for one.
     try {
@@ -246,28 +248,34 @@ void F_MAIN::DrawProvisionalCircle(float x, float y, float r) { m_DrawArea->View
 
 void F_MAIN::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    FitSliderToToolBar();
-    Form_Resize();
+    Guarded(this, [this] {
+        FitSliderToToolBar();
+        Form_Resize();
+    });
 }
 
 // -------------------------------------------------------------------- close
 
 void F_MAIN::closeEvent(QCloseEvent* event) {
-    if (m_Terminated) {
+    // A close that fails part-way is refused: the window stays, with the error shown.
+    const bool done = Guarded(this, [this, event] {
+        if (m_Terminated) {
+            event->accept();
+            return;
+        }
+        if (!m_Document.QuerySaveChanges()) {
+            event->ignore();
+            return;
+        }
+        Detach();
+        m_Engine->sStop();
+        m_Engine->Terminate();
+        if (m_Graphs) m_Graphs->close();
+        m_Terminated = true;
         event->accept();
-        return;
-    }
-    if (!m_Document.QuerySaveChanges()) {
-        event->ignore();
-        return;
-    }
-    Detach();
-    m_Engine->sStop();
-    m_Engine->Terminate();
-    if (m_Graphs) m_Graphs->close();
-    m_Terminated = true;
-    event->accept();
-    emit closed();
+        emit closed();
+    });
+    if (!done) event->ignore();
 }
 
 } // namespace vintrop

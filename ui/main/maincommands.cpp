@@ -91,12 +91,9 @@ void F_MAIN::OnStepFailed(const QString& userText) {
 
 void F_MAIN::OnIntervalChanged(int value) {
     // Milliseconds per tick, applied at once, also to a running clock. The
-    // scenario does not count as modified.
-    try {
-        m_Engine->sInterval(ToInt16(value));
-    } catch (const VintropError& e) {
-        Prompt::Error(this, QString::fromStdString(e.UserText()));
-    }
+    // scenario does not count as modified. A refused value is reported by
+    // the slot's guard.
+    m_Engine->sInterval(ToInt16(value));
 }
 
 // ------------------------------------------------------------ other windows

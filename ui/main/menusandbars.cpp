@@ -21,6 +21,7 @@
 #include "appstate.h"
 #include "bowlmanipulator.h"
 #include "f_main.h"
+#include "guarded.h"
 #include "panellabel.h"
 #include "twips.h"
 #include "viewzoom.h"
@@ -85,28 +86,30 @@ void F_MAIN::BuildActions() {
     MN_ACKNOWLEDGEMENTS = make("MN_ACKNOWLEDGEMENTS", tr("Ac&knowledgements"), QKeySequence(Qt::Key_F1));
     MN_ABOUT = make("MN_ABOUT", tr("&About..."), {});
 
-    connect(MN_FILE_NEW, &QAction::triggered, this, [this] { m_Document.New(); });
-    connect(MN_FILE_OPEN, &QAction::triggered, this, [this] { m_Document.Open(); });
-    connect(MN_FILE_SAVE, &QAction::triggered, this, [this] { m_Document.Save(); });
-    connect(MN_FILE_SAVE_AS, &QAction::triggered, this, [this] { m_Document.SaveAs(); });
+    connect(MN_FILE_NEW, &QAction::triggered, this, GuardedSlot(this, [this] { m_Document.New(); }));
+    connect(MN_FILE_OPEN, &QAction::triggered, this, GuardedSlot(this, [this] { m_Document.Open(); }));
+    connect(MN_FILE_SAVE, &QAction::triggered, this, GuardedSlot(this, [this] { m_Document.Save(); }));
+    connect(MN_FILE_SAVE_AS, &QAction::triggered, this, GuardedSlot(this, [this] { m_Document.SaveAs(); }));
     connect(MN_EXIT, &QAction::triggered, this, &QWidget::close);
-    connect(MN_VIEW_CONDUCTOR_TOOLBAR, &QAction::triggered, this, &F_MAIN::OnToolBarToggled);
-    connect(MN_VIEW_BOWL_EDITOR, &QAction::triggered, this, &F_MAIN::OnBowlEditor);
-    connect(MN_VIEW_HISTORY, &QAction::triggered, this, &F_MAIN::OnHistory);
-    connect(MN_FULL_SCREEN, &QAction::triggered, this, &F_MAIN::OnFullScreen);
-    connect(MN_OPTIONS, &QAction::triggered, this, &F_MAIN::OnOptions);
-    connect(MN_VIEW_ZOOM_IN, &QAction::triggered, this, [this] { SetZoom(zoom::StepIn(ViewZoom)); });
-    connect(MN_VIEW_ZOOM_OUT, &QAction::triggered, this, [this] { SetZoom(zoom::StepOut(ViewZoom)); });
-    connect(MN_VIEW_ACTUAL_SIZE, &QAction::triggered, this, [this] { SetZoom(zoom::kActualSize); });
-    connect(MN_VIEW_GRAPHS, &QAction::triggered, this, &F_MAIN::OnGraphs);
-    connect(MN_COND_REW, &QAction::triggered, this, &F_MAIN::OnRew);
-    connect(MN_COND_BACK, &QAction::triggered, this, &F_MAIN::OnBack);
-    connect(MN_COND_PLAY, &QAction::triggered, this, &F_MAIN::OnPlay);
-    connect(MN_COND_PAUSE, &QAction::triggered, this, &F_MAIN::OnPause);
-    connect(MN_COND_STOP, &QAction::triggered, this, &F_MAIN::OnStop);
-    connect(MN_COND_STEP, &QAction::triggered, this, &F_MAIN::OnStep);
-    connect(MN_ACKNOWLEDGEMENTS, &QAction::triggered, this, &F_MAIN::OnAcknowledgements);
-    connect(MN_ABOUT, &QAction::triggered, this, &F_MAIN::OnAbout);
+    connect(MN_VIEW_CONDUCTOR_TOOLBAR, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnToolBarToggled));
+    connect(MN_VIEW_BOWL_EDITOR, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnBowlEditor));
+    connect(MN_VIEW_HISTORY, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnHistory));
+    connect(MN_FULL_SCREEN, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnFullScreen));
+    connect(MN_OPTIONS, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnOptions));
+    connect(MN_VIEW_ZOOM_IN, &QAction::triggered, this,
+            GuardedSlot(this, [this] { SetZoom(zoom::StepIn(ViewZoom)); }));
+    connect(MN_VIEW_ZOOM_OUT, &QAction::triggered, this,
+            GuardedSlot(this, [this] { SetZoom(zoom::StepOut(ViewZoom)); }));
+    connect(MN_VIEW_ACTUAL_SIZE, &QAction::triggered, this, GuardedSlot(this, [this] { SetZoom(zoom::kActualSize); }));
+    connect(MN_VIEW_GRAPHS, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnGraphs));
+    connect(MN_COND_REW, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnRew));
+    connect(MN_COND_BACK, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnBack));
+    connect(MN_COND_PLAY, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnPlay));
+    connect(MN_COND_PAUSE, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnPause));
+    connect(MN_COND_STOP, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnStop));
+    connect(MN_COND_STEP, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnStep));
+    connect(MN_ACKNOWLEDGEMENTS, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnAcknowledgements));
+    connect(MN_ABOUT, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnAbout));
 }
 
 void F_MAIN::BuildMenus() {
@@ -142,8 +145,8 @@ void F_MAIN::BuildMenus() {
     MN_HELP->addActions({MN_ACKNOWLEDGEMENTS, MN_ABOUT});
 
     // Opening File or View brings the enabled states up to date first.
-    connect(MN_FILE, &QMenu::aboutToShow, this, &F_MAIN::RefreshCommands);
-    connect(MN_VIEW, &QMenu::aboutToShow, this, &F_MAIN::RefreshCommands);
+    connect(MN_FILE, &QMenu::aboutToShow, this, GuardedSlot(this, &F_MAIN::RefreshCommands));
+    connect(MN_VIEW, &QMenu::aboutToShow, this, GuardedSlot(this, &F_MAIN::RefreshCommands));
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <QtTest>
 #include <new>
 
+#include "prompt.h"
 #include "qtclock.h"
 #include "vintroperror.h"
 
@@ -109,6 +110,17 @@ private slots:
         QCOMPARE(failed.count(), 1);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("Errore 7: Out of memory Vintrop"));
         QVERIFY(!m_Clock->Enabled());
+    }
+
+    void aFailingTimeSourceOrReceiverGoesNoFurther() {
+        // Reading the time fails, and so does the one who hears of it: the
+        // clock stops and the second failure is shown, not thrown at Qt.
+        Prompt::StartScripting();
+        m_Clock->SetTimeSource([]() -> qint64 { err::Raise(err::Overflow); });
+        connect(m_Clock.get(), &QtClock::stepFailed, [](const QString&) { throw std::bad_alloc(); });
+        m_Clock->OnTimeout();
+        QVERIFY(!m_Clock->Enabled());
+        QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore 7: Out of memory Vintrop")});
     }
 
 private:
