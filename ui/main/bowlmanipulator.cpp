@@ -11,6 +11,7 @@
 #include "appstate.h"
 #include "drawingarea.h"
 #include "envengine.h"
+#include "guarded.h"
 #include "numberformat.h"
 #include "numeric.h"
 #include "placement.h"
@@ -70,6 +71,13 @@ bool BowlManipulator::OnGrip(const QPointF& twips) const {
 
 bool BowlManipulator::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_Area) return false;
+    bool handled = false;
+    Guarded(m_Area, [&] { handled = Filter(event); },
+            event->type() == QEvent::Paint ? Report::Later : Report::Now);
+    return handled;
+}
+
+bool BowlManipulator::Filter(QEvent* event) {
     // A drag whose bowl or state is gone is forgotten, never applied.
     if (Dragging() && !(Available() && SelectionValid())) AbandonDrag();
     if (m_Selected && !SelectionValid()) Select(0);

@@ -74,11 +74,14 @@ public:
     QString Describe(int index) const;
 
 protected:
+    // Runs Filter; an error it throws is shown over the drawing area and the
+    // event goes on to it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     enum class Drag { None, Bowl, Grip };
 
+    bool Filter(QEvent* event);
     bool Available() const;
     // The selection still names the bowl selected: its position holds it.
     bool SelectionValid() const;

@@ -48,9 +48,9 @@ void F_MAIN::BuildActions() {
         if (!tip.isEmpty()) action->setToolTip(tip);
         // Connected before the command itself: a drag on the drawing area
         // ends, cancelled, before any command runs.
-        connect(action, &QAction::triggered, this, [this] {
-            if (m_Manipulator) m_Manipulator->CancelDrag();
-        });
+        connect(action, &QAction::triggered, this, GuardedSlot(this, [this] {
+                    if (m_Manipulator) m_Manipulator->CancelDrag();
+                }));
         return action;
     };
 
