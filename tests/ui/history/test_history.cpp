@@ -22,6 +22,8 @@
 #include "bowl.h"
 #include "clock.h"
 #include "envengine.h"
+#include <QAbstractItemModelTester>
+
 #include "history/collisiontablemodel.h"
 #include "history/f_history.h"
 #include "numberformat.h"
@@ -382,6 +384,27 @@ private slots:
         QCOMPARE(Cells(1)[0], QString("-"));                       // pairs stay whole
         QCOMPARE(Cells(rows - 2)[0], QString::number(collisions)); // newest pair last
         QCOMPARE(Panel("PNL_TOT_COLLISIONI"), QString::number(collisions));
+    }
+
+    void hiddenWindowCatchesUpWithMoreThanATable() {
+        // A full table hidden, more than a table's worth of collisions, shown
+        // again: the oldest rows dropped and the new ones added as the view
+        // (checked by Qt's model tester throughout) is told.
+        AddPair();
+        m_Window->init(*m_Engine);
+        QAbstractItemModelTester tester(const_cast<CollisionTableModel*>(&m_Window->Model()),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        OwnerWindow owner;
+        m_Window->Show(&owner);
+        for (int k = 1; k <= 600; ++k) Collide(k);
+        QTRY_COMPARE(m_Window->findChild<QTreeView*>("lvw_Collision")->model()->rowCount(), 1002);
+        m_Window->Hide();
+        for (int k = 601; k <= 1300; ++k) Collide(k);
+        m_Window->Show(&owner);
+        QCOMPARE(Rows(), 1002);
+        QCOMPARE(Cells(0)[0], QString("800"));
+        QCOMPARE(Cells(1000)[0], QString("1300"));
+        m_Window->Hide();
     }
 
     void aBurstOfCollisionsReachesTheTableAsOneChange() {
