@@ -10,13 +10,15 @@ bool HasPositiveMass(double mass) { return mass > 0; }
 
 int16_t WholeRadiusOf(double mass) { return ToInt16(ExactRadiusOf(mass)); }
 
+bool BeyondFarWall(double centre, int16_t r, float wall) { return ToSingle(centre + r) > wall; }
+
 PlacementCheck CheckPlacement(const CEnvEng& engine, double mass, double x, double y, int moving) {
     if (!HasPositiveMass(mass)) return {PlacementRule::PositiveMass};
 
     const int16_t r = WholeRadiusOf(mass);
-    if (ToSingle(x + r) > engine.MaxX) return {PlacementRule::RightWall};
+    if (BeyondFarWall(x, r, engine.MaxX)) return {PlacementRule::RightWall};
     if (x - r < 0) return {PlacementRule::LeftWall};
-    if (ToSingle(y + r) > engine.MaxY) return {PlacementRule::BottomWall};
+    if (BeyondFarWall(y, r, engine.MaxY)) return {PlacementRule::BottomWall};
     if (y - r < 0) return {PlacementRule::TopWall};
 
     // The bowl as it would be stored, with its float radius.

@@ -38,6 +38,10 @@ bool HasPositiveMass(double mass);
 // for a negative mass.
 int16_t WholeRadiusOf(double mass);
 
+// Whether a bowl of whole radius `r` centred at `centre` reaches past the
+// right or bottom wall at `wall`: the sum rounded to a float, as the box is.
+bool BeyondFarWall(double centre, int16_t r, float wall);
+
 // The first rule, in the order of PlacementRule, that a bowl of `mass`
 // centred at (x, y) would break in `engine`'s box among its bowls, leaving
 // out the bowl at position `moving` (the one being moved; 0 for a new bowl).

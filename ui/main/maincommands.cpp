@@ -161,14 +161,15 @@ void F_MAIN::OnOptions() {
 QString F_MAIN::ZoomRefusal(int16_t percent) const {
     // The box at the new zoom: the drawing area's pixels in twips.
     const double twipsPerPixel = zoom::TwipsPerPixel(twips::PerPixel(m_DrawArea), percent);
-    const double maxX = ToSingle(m_AreaPixels.width() * twipsPerPixel);
-    const double maxY = ToSingle(m_AreaPixels.height() * twipsPerPixel);
+    const float maxX = ToSingle(m_AreaPixels.width() * twipsPerPixel);
+    const float maxY = ToSingle(m_AreaPixels.height() * twipsPerPixel);
     const int count = m_Engine->BowlCount();
     for (int i = 1; i <= count; ++i) {
+        // Zooming in moves only the right and bottom walls, checked as the
+        // bowl dialog checks them.
         const CBowl& b = m_Engine->GetBowl(i);
-        // The walls as the bowl dialog checks them, with the whole radius.
-        const int r = WholeRadiusOf(b.M());
-        if (b.x + r > maxX || b.y + r > maxY)
+        const int16_t r = WholeRadiusOf(b.M());
+        if (BeyondFarWall(b.x, r, maxX) || BeyondFarWall(b.y, r, maxY))
             return QStringLiteral("Bowl %1 would be outside").arg(i);
     }
     return {};
