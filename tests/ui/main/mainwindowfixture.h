@@ -93,6 +93,22 @@ public:
         return b;
     }
 
+    // Every bowl's initial state: Xo, Yo, Vxo, Vyo.
+    QList<QList<float>> InitialStates() {
+        QList<QList<float>> all;
+        for (int i = 1; i <= Engine().BowlCount(); ++i) {
+            const CBowl& b = Engine().GetBowl(i);
+            all << QList<float>{b.Xo(), b.Yo(), b.Vxo(), b.Vyo()};
+        }
+        return all;
+    }
+    // The mouse moving over `widget` with no button held (its release went
+    // elsewhere), which QTest's own moves cannot send after a press.
+    static void MoveWithNoButton(QWidget* widget, QPoint to) {
+        QMouseEvent move(QEvent::MouseMove, to, widget->mapToGlobal(to), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+    }
+
     // The colour the window shows at a point given in twips, at the current zoom.
     QColor ShownAt(double xTwips, double yTwips) {
         const QImage& picture = m_Window->Picture();

@@ -70,20 +70,8 @@ private:
         if (release) QTest::mouseRelease(Area(), Qt::LeftButton, {}, to);
     }
     QString Tip() { return m_F.Panel("PNL_TIP"); }
-    // The mouse moving with no button held (the release went elsewhere).
-    void MoveFree(QPoint to) {
-        QMouseEvent move(QEvent::MouseMove, to, Area()->mapToGlobal(to), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(Area(), &move);
-    }
-    // Every bowl's initial state.
-    QList<QList<float>> Initial() {
-        QList<QList<float>> all;
-        for (int i = 1; i <= m_F.Engine().BowlCount(); ++i) {
-            const CBowl& b = m_F.Engine().GetBowl(i);
-            all << QList<float>{b.Xo(), b.Yo(), b.Vxo(), b.Vyo()};
-        }
-        return all;
-    }
+    void MoveFree(QPoint to) { m_F.MoveWithNoButton(Area(), to); }
+    QList<QList<float>> Initial() { return m_F.InitialStates(); }
     // The bowl dialog's title and fields as it opens; then `edit` may change
     // them and OK is clicked (the dialog closes unless it refuses).
     struct Opened {

@@ -7,11 +7,7 @@
 // `make test` walks a fixed set of seeds. VINTROP_WALK_SEED=<n> walks from
 // that seed instead, VINTROP_WALK_SEEDS=<count> over that many seeds from it,
 // VINTROP_WALK_ACTIONS=<n> that many actions each.
-#include <QDialog>
-#include <QDir>
-#include <QLineEdit>
 #include <QPushButton>
-#include <array>
 #include <random>
 
 #include "guardedapplication.h"
@@ -53,7 +49,7 @@ QString Describe(const Act& a) {
     return text;
 }
 
-using Initial = QList<std::array<float, 4>>;   // Xo, Yo, Vxo, Vyo of every bowl
+using Initial = QList<QList<float>>;   // Xo, Yo, Vxo, Vyo of every bowl
 
 const QStringList kLessons = {"equal-masses-head-on.vintrop", "gas-of-bowls.vintrop", "row-struck-at-one-end.vintrop",
                               "two-and-two-cradle.vintrop"};
@@ -87,14 +83,7 @@ private:
     BowlManipulator* Manipulator() { return Area()->findChild<BowlManipulator*>(); }
     CEnvEng& Engine() { return m_F.Engine(); }
 
-    Initial InitialState() {
-        Initial all;
-        for (int i = 1; i <= Engine().BowlCount(); ++i) {
-            const CBowl& b = Engine().GetBowl(i);
-            all.push_back({b.Xo(), b.Yo(), b.Vxo(), b.Vyo()});
-        }
-        return all;
-    }
+    Initial InitialState() { return m_F.InitialStates(); }
     QList<float> Current() {
         QList<float> all;
         for (int i = 1; i <= Engine().BowlCount(); ++i) all << Engine().GetBowl(i).x << Engine().GetBowl(i).y;
@@ -104,6 +93,7 @@ private:
     Act Next(std::mt19937& rng);
     QString Run(const QList<Act>& acts);   // the first broken invariant, or empty
     QString Perform(const Act& a);
+    QString Take(const Act& a);            // Perform, then note the committed state
     void Start();
     void Minimise(QList<Act>& acts);
 
@@ -163,6 +153,7 @@ void TestRandomWalk::Start() {
     m_F.Window().Document().LoadScenario(path);
     Engine().sInterval(1000);
     Prompt::ClearLog();
+    m_Committed = InitialState();
 }
 
 QString TestRandomWalk::Perform(const Act& a) {
@@ -184,11 +175,7 @@ QString TestRandomWalk::Perform(const Act& a) {
         m_Pressed = true;
         break;
     case Kind::Move: QTest::mouseMove(Area(), a.at); break;
-    case Kind::FreeMove: {
-        QMouseEvent move(QEvent::MouseMove, a.at, Area()->mapToGlobal(a.at), Qt::NoButton, Qt::NoButton, {});
-        QApplication::sendEvent(Area(), &move);
-        break;
-    }
+    case Kind::FreeMove: m_F.MoveWithNoButton(Area(), a.at); break;
     case Kind::Release:
         QTest::mouseRelease(Area(), Qt::LeftButton, {}, a.at);
         m_Pressed = false;
@@ -251,10 +238,8 @@ QString TestRandomWalk::Perform(const Act& a) {
         (dragging ? InitialState() != m_Committed || Manipulator()->Dragging()
                   : InitialState() != before || Current() != current || FlgModified != modified))
         return QStringLiteral("the mouse moving with no button held changed the scene");
-    if (a.kind == Kind::Load || a.kind == Kind::New) return {};   // another scenario
-    // A drag in progress shows a place not yet taken: what counts is the
-    // state once it has ended.
-    if (Manipulator()->Dragging()) return {};
+    // Another scenario; or a drag in progress, whose place is not taken yet.
+    if (a.kind == Kind::Load || a.kind == Kind::New || Manipulator()->Dragging()) return {};
     const Initial after = InitialState();
     if (after == m_Committed) return {};
     const bool edit = a.kind == Kind::Release || a.kind == Kind::Key || a.kind == Kind::Delete ||
@@ -277,15 +262,18 @@ QString TestRandomWalk::Perform(const Act& a) {
     return {};
 }
 
+QString TestRandomWalk::Take(const Act& a) {
+    const QString broken = Perform(a);
+    // What counts is the state once a drag has ended, or another scenario.
+    if (!Manipulator()->Dragging() || a.kind == Kind::Load || a.kind == Kind::New) m_Committed = InitialState();
+    return broken;
+}
+
 QString TestRandomWalk::Run(const QList<Act>& acts) {
     Start();
-    m_Committed = InitialState();
-    for (int i = 0; i < acts.size(); ++i) {
-        const bool replaced = acts[i].kind == Kind::Load || acts[i].kind == Kind::New;
-        const QString broken = Perform(acts[i]);
-        if (!broken.isEmpty()) return QStringLiteral("after action %1: %2").arg(i + 1).arg(broken);
-        if (!Manipulator()->Dragging() || replaced) m_Committed = InitialState();
-    }
+    for (int i = 0; i < acts.size(); ++i)
+        if (const QString broken = Take(acts[i]); !broken.isEmpty())
+            return QStringLiteral("after action %1: %2").arg(i + 1).arg(broken);
     return {};
 }
 
@@ -315,13 +303,10 @@ void TestRandomWalk::invariantsHoldAfterEveryAction() {
         std::mt19937 rng(seed);
         QList<Act> acts;
         Start();
-        m_Committed = InitialState();
         QString broken;
         for (int i = 0; i < length && broken.isEmpty(); ++i) {
             acts << Next(rng);
-            const bool replaced = acts.last().kind == Kind::Load || acts.last().kind == Kind::New;
-            broken = Perform(acts.last());
-            if (!Manipulator()->Dragging() || replaced) m_Committed = InitialState();
+            broken = Take(acts.last());
         }
         if (broken.isEmpty()) continue;
         const QString first = QStringLiteral("action %1: %2").arg(acts.size()).arg(broken);
