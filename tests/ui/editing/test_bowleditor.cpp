@@ -1,6 +1,7 @@
 // The bowl editor: its list and totals, the buttons and their states, the
 // commands through the bowl property dialog, the modified flag and the
 // redraws of the main window.
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -77,6 +78,9 @@ private:
         m_Editor = std::make_unique<F_BOWL_EDITOR>(nullptr, &m_Device, m_Dialog);
         m_Editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_Editor.get()));
+        // Qt's checks of the list's model, after every change the tests make.
+        m_ModelTester = std::make_unique<QAbstractItemModelTester>(
+            List()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
     QPushButton* Button(const char* name) const {
         auto* b = m_Editor->findChild<QPushButton*>(QLatin1String(name));
@@ -102,6 +106,7 @@ private:
     CountingDevice m_Device;
     F_EDIT_BOWL m_Dialog;
     std::unique_ptr<F_BOWL_EDITOR> m_Editor;
+    std::unique_ptr<QAbstractItemModelTester> m_ModelTester;
 };
 
 void TestBowlEditor::initTestCase() {
@@ -121,6 +126,7 @@ void TestBowlEditor::init() {
 }
 
 void TestBowlEditor::cleanup() {
+    m_ModelTester.reset();
     m_Editor.reset();
     g_pEnvEng = nullptr;
     m_Engine.reset();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <map>
 
 #include "../common/forkedchild.h"
 #include "../main/mainwindowfixture.h"
@@ -18,6 +19,7 @@
 #include "history/f_history.h"
 #include "main/drawingarea.h"
 #include "numberformat.h"
+#include "scenarioinput.h"
 
 using namespace vintrop;
 
@@ -50,6 +52,7 @@ private slots:
     void startsAgainAfterLoadNewAndEdits();
     void redrawsOnlyForNewPointsAtMostOncePerFrame();
     void csvHoldsEveryKeptPoint();
+    void csvOfAMergedRunIsEveryPointInShortestDigits();
     void failedExportsAreReportedAndKeepTheOldFile();
     void imageShowsThePlots();
     void pairMomentumIsTheHistoryWindows();
@@ -251,6 +254,51 @@ void TestGraphs::csvHoldsEveryKeptPoint() {
         QCOMPARE(cells[3].toDouble(), span.first.py);
     }
     m_F.Window().findChild<F_GRAPHS*>()->close();
+}
+
+// A run long enough for the spans to merge, so that the latest step no
+// longer starts a span: the CSV still ends on it. Every value reads back to
+// the double kept and no shorter text would: the gas example's energy has
+// a dozen significant digits.
+void TestGraphs::csvOfAMergedRunIsEveryPointInShortestDigits() {
+    ManualClock clock;
+    CEnvEng eng;
+    eng.init(clock);
+    QVERIFY(eng.SerializeIn(*OpenScenarioFile(VINTROP_EXAMPLES_DIR "/gas-of-bowls.vintrop")));
+    ConservationLog log(eng, 16);
+    eng.Attach(&log);
+    std::map<int32_t, Totals> seen{{0, TotalsOf(eng)}};
+    for (int k = 0; k < 101; ++k) {
+        eng.Advance();
+        seen[eng.t] = TotalsOf(eng);
+    }
+    QVERIFY(log.Spans().back().firstT != eng.t);
+
+    const QList<QByteArray> lines = F_GRAPHS::CsvOf(log).split('\n');
+    const size_t rows = log.Spans().size() + 1;
+    QCOMPARE(size_t(lines.size()), 1 + rows + 1);
+    int mostDigits = 0;
+    for (size_t row = 0; row < rows; ++row) {
+        const QList<QByteArray> cells = lines[int(row) + 1].chopped(1).split(',');
+        QCOMPARE(cells.size(), 4);
+        const int32_t t = cells[0].toInt();
+        QCOMPARE(t, row < log.Spans().size() ? log.Spans()[row].firstT : eng.t);
+        const Totals& want = seen.at(t);
+        for (int c = 1; c <= 3; ++c) {
+            const double value = cells[c].toDouble();
+            QCOMPARE(value, c == 1 ? want.energy : c == 2 ? want.px : want.py);
+            // The significant digits: the mantissa's without sign, point,
+            // or zeros at either end.
+            QByteArray mantissa = cells[c].split('e').first();
+            mantissa.replace('-', "").replace('.', "");
+            while (mantissa.startsWith('0')) mantissa.remove(0, 1);
+            while (mantissa.endsWith('0')) mantissa.chop(1);
+            const int digits = int(mantissa.size());
+            QVERIFY2(digits <= 1 || QByteArray::number(value, 'g', digits - 1).toDouble() != value, cells[c]);
+            mostDigits = std::max(mostDigits, digits);
+        }
+    }
+    QVERIFY(mostDigits >= 10);
 }
 
 void TestGraphs::failedExportsAreReportedAndKeepTheOldFile() {

@@ -1,6 +1,7 @@
 // The about box: texts, the version history (every row, ending on the version
 // shown), the System Info button where there is no registry, and what closes
 // it.
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -55,6 +56,7 @@ private slots:
     void versionHistoryListsEveryVersionInOrder() {
         F_ABOUT about;
         auto* list = about.findChild<QTreeWidget*>("lvw_Upgrades");
+        QAbstractItemModelTester tester(list->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QList<QStringList> expected = {
             {"1.0.0", "20/11/2000", "Prima versione"},
             {"2.0.0", "23/11/2000", "Gestiti urti non centrali"},
