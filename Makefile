@@ -17,13 +17,20 @@ test: WERROR = ON
 FUZZ_SECONDS ?= 300
 FUZZ_BUILD ?= build-fuzz
 FUZZ_FLAGS ?=
+# `make sanitize`: the whole suite again, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer in a folder of its own, leaks checked at exit;
+# the benchmarks are compiled there too (not run), so they cannot rot.
+SANITIZE_BUILD ?= $(BUILD)-sanitize
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # `make package`: a Release build for the prefix /usr, kept apart from the
 # test build, and the tools CPack's Debian generator runs (dpkg-shlibdeps
 # computes the package's dependencies from the binaries).
 PACKAGE_BUILD ?= $(BUILD)-package
 package: PACKAGES += dpkg-dev file
 
-.PHONY: run test bench fuzz fuzz-deps deps configure build install package clean
+.PHONY: run test sanitize bench fuzz fuzz-deps deps configure build install package clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -44,6 +51,12 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DVINTROP_SANITIZE=ON -DVINTROP_BENCHMARKS=ON -DVINTROP_WERROR=ON \
+	  $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DVINTROP_BENCHMARKS=ON -DVINTROP_TESTS=OFF >/dev/null
@@ -83,4 +96,4 @@ package: deps
 	cd $(PACKAGE_BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(FUZZ_BUILD) $(PACKAGE_BUILD)
+	rm -rf $(BUILD) $(BUILD)-bench $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)

@@ -75,6 +75,7 @@ private slots:
 
 private:
     void MakeEditor() {
+        m_ModelTester.reset();   // it would check a list under destruction
         m_Editor = std::make_unique<F_BOWL_EDITOR>(nullptr, &m_Device, m_Dialog);
         m_Editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_Editor.get()));
