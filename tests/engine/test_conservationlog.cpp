@@ -254,6 +254,18 @@ TEST_F(ConservationLogTest, EveryCollisionPointLiesOnTheLine) {
     EXPECT_LT(std::abs(*log.RelativeEnergyChange()), 1e-5);
 }
 
+// The pair's momentum both windows show: each product and their sum exact,
+// rounded once to a float. A product rounded to a float first loses what
+// the first row keeps (2^-27) and moves the second by a whole unit.
+TEST(PairMomentum, IsTheExactSumRoundedOnceToAFloat) {
+    struct Row {
+        float m1, v1, m2, v2, sum;
+    };
+    for (const Row& r : {Row{3, 0.1f, 1, -0.3f, -0x1p-27f}, Row{32767, 999, 32767, -998.9f, 3275.89990234375f},
+                         Row{30000, 41.02f, 7, -0.71f, 1230595.0f}})
+        EXPECT_EQ(PairMomentum(r.m1, r.v1, r.m2, r.v2), r.sum) << r.m1 << " * " << r.v1 << " + " << r.m2 << " * " << r.v2;
+}
+
 // A pair momentum beyond the float range is no point to plot, and the
 // history window does not count that collision either.
 TEST_F(ConservationLogTest, ACollisionWhoseMomentumOverflowsAFloatIsNotKept) {

@@ -58,6 +58,10 @@ run options_anywhere "$TMP/good.vintrop" --plain --back 2 --box 9000 5000 --step
 expect_status options_anywhere 0
 tail -n 1 "$TMP/options_anywhere.out" | grep -q '^end,1,' || fail "options_anywhere: expected t=1 after 3 forward and 2 back steps"
 
+# Any non-negative box is taken, zero included.
+run box_zero --box 0 0 --steps 1 "$G0"
+expect_status box_zero 0
+
 run help --help
 expect_status help 0
 grep -q '^usage: vintrop-run' "$TMP/help.out" || fail "help: usage not on standard output"

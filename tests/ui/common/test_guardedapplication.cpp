@@ -88,14 +88,17 @@ private slots:
         QTest::newRow("closing the window, which stays open")
             << std::function<void(F_MAIN&)>([](F_MAIN& w) { QVERIFY(!w.close()); })
             << QStringList{kSaveUntitled, Text(err::Overflow)};
-        // Told once the paint is over, not from inside it; once for two paints.
+        // Told once the paint is over, not from inside it; once for two paints,
+        // and again for a paint failing after that message.
         QTest::newRow("painting the scene") << std::function<void(F_MAIN&)>([](F_MAIN& w) {
             auto* area = Child<DrawingArea>(&w, "pc_Picture");
             area->SetOverlay([](QPainter&) { err::Raise(err::Overflow); });
             area->repaint();
             area->repaint();
             QCOMPARE(Prompt::ShownTexts(), QStringList());
-        }) << QStringList{Text(err::Overflow)};
+            QTRY_COMPARE(Prompt::ShownTexts().size(), 1);
+            area->repaint();
+        }) << QStringList{Text(err::Overflow), Text(err::Overflow)};
     }
 
     void theMainWindowsEntryPointsCatchTheirOwnErrors() {

@@ -145,6 +145,8 @@ private slots:
             << 1.f << 1234.5f << 0.f << 0.f << QStringList{"1", "1,234.50", "0.00", "0.00", "1,234.50", "0.00"};
         QTest::newRow("mass beyond seven digits in exponent form")
             << 12345678.f << 0.f << 0.f << 0.f << QStringList{"1.234568E+07", "0.00", "0.00", "0.00", "0.00", "0.00"};
+        QTest::newRow("mass just below ten million in full")
+            << 9999999.f << 0.f << 0.f << 0.f << QStringList{"9999999", "0.00", "0.00", "0.00", "0.00", "0.00"};
         // 2.675f + 6e-8f is 2.67500001 in double (2.68) but 2.6749999 as a float.
         QTest::newRow("sum rounded to a float before formatting")
             << 1.f << 2.675f << 0.f << 6e-8f << QStringList{"1", "2.67", "0.00", "0.00", "2.67", "0.00"};

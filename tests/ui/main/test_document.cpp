@@ -612,7 +612,9 @@ void TestDocument::commandLinePath_data() {
     const std::pair<const char*, QByteArray> names[] = {
         {"UTF-8", "lezioni\xc3\xa8"}, {"a byte order mark first", "\xef\xbb\xbf" "a"},
         {"U+10080: a surrogate pair ending in the escape range", "\xf0\x90\x82\x80"},
-        {"overlong slash", "\xc0\xaf"}, {"encoded surrogate", "\xed\xb2\x80"}, {"cut-off sequence", "x\xe2\x82"}};
+        {"overlong slash", "\xc0\xaf"}, {"overlong slash in three bytes", "\xe0\x80\xaf"},
+        {"overlong slash in four bytes", "\xf0\x80\x80\xaf"}, {"beyond U+10FFFF", "\xf4\x90\x80\x80"},
+        {"encoded surrogate", "\xed\xb2\x80"}, {"cut-off sequence", "x\xe2\x82"}};
     for (const auto& [row, name] : names) QTest::newRow(row) << Args{"vintrop", name} << name;
 }
 
