@@ -13,6 +13,7 @@
 
 #include "appstate.h"
 #include "envengine.h"
+#include "main/drawingarea.h"
 #include "main/f_main.h"
 #include "numeric.h"
 #include "prompt.h"
@@ -109,11 +110,11 @@ public:
         QApplication::sendEvent(widget, &move);
     }
 
-    // The colour the window shows at a point given in twips, at the current zoom.
+    // The colour the window's picture shows at a point given in twips, at
+    // the scale the drawing area shows the box.
     QColor ShownAt(double xTwips, double yTwips) {
         const QImage& picture = m_Window->Picture();
-        const double scale =
-            picture.devicePixelRatio() / zoom::TwipsPerPixel(twips::PerPixel(m_Window.get()), ViewZoom);
+        const double scale = picture.devicePixelRatio() / Find<DrawingArea>("pc_Picture")->View().TwipsPerPixel();
         return picture.pixelColor(qFloor(xTwips * scale), qFloor(yTwips * scale));
     }
     static QColor ColorOf(const CBowl& b) { return SceneRenderer::ColorOf(b.Color); }
