@@ -36,10 +36,11 @@ public:
     // file cannot be read.
     double Number();
     // The options section after the last bowl: the marker line "[options]",
-    // then key=value lines; blank lines are skipped. Empty, with nothing
-    // more read, when the next line is not the marker or the file ends.
-    // Throws TypeMismatch at the line for a line without "=" or with an
-    // empty key, a key given twice, or a line past kMaxOptionLines.
+    // then key=value lines; blank lines are skipped. Empty when the next
+    // line is not the marker (however long it is) or the file ends, and
+    // nothing after that line is read. Throws TypeMismatch at the line for a
+    // line without "=" or with an empty key, a key given twice, a line
+    // longer than kMaxLineLength or past kMaxOptionLines; DeviceIO as Number.
     std::vector<Option> Options();
     int LinesRead() const { return m_Line; }
 
