@@ -52,8 +52,10 @@ public:
         Prompt::StartScripting();
         FlgModified = FlgShowVect = FlgShowNumber = kFalse;
         VectorScale = 1;
+        Engine().Reset();   // no box of its own: the zoom is offered again
+        m_Window->ManualRefresh();
+        m_Window->RefreshCommands();
         if (ViewZoom != zoom::kActualSize) Action("MN_VIEW_ACTUAL_SIZE")->trigger();
-        Engine().Reset();
         Engine().CentralCollision(kFalse);
         Engine().KeepHistory(kFalse);
         if (!Action("MN_VIEW_CONDUCTOR_TOOLBAR")->isChecked()) Action("MN_VIEW_CONDUCTOR_TOOLBAR")->trigger();
