@@ -11,6 +11,7 @@
 #include <string>
 
 #include "numeric.h"
+#include "placement.h"
 #include "scenarioreader.h"
 
 namespace vintrop {
@@ -27,6 +28,10 @@ float DistanceAsFloat(double d) {
     return d > std::numeric_limits<float>::max() ? std::numeric_limits<float>::infinity()
                                                  : static_cast<float>(d);
 }
+
+// The keys of the options section that give the scenario's own box.
+constexpr const char* kBoxWidthKey = "BoxWidth";
+constexpr const char* kBoxHeightKey = "BoxHeight";
 
 // Whether two floats are the same value to the bit (a changed position).
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -170,6 +175,18 @@ double CEnvEng::RelDist(const CBowl& b1, const CBowl& b2) {
     const double dx = static_cast<double>(b1.x) - b2.x;
     const double q = dy * dy + dx * dx;
     return std::floor(std::sqrt(q)) + 1;
+}
+
+void CEnvEng::SetFixedBox(std::optional<BoxSize> box) {
+    RefuseWhileStepping();
+    if (box) {
+        const double radius = LargestWholeRadius(*this);
+        if (!FixedBoxSideHolds(box->width, radius) || !FixedBoxSideHolds(box->height, radius))
+            err::Raise(err::InvalidProperty);
+        MaxX = box->width;
+        MaxY = box->height;
+    }
+    m_FixedBox = box;
 }
 
 // -------------------------------------------------------------------- bowls
@@ -458,6 +475,7 @@ void CEnvEng::Reset() {
     sStop();
     sRewind();
     ClearBowls();
+    m_FixedBox.reset();
     sInterval(static_cast<int16_t>(kDefaultInterval));
 }
 
@@ -489,15 +507,55 @@ bool CEnvEng::SerializeOut(std::ostream& fd) const {
         if (!fd) return false;
         for (const auto& b : m_Bowls)
             if (!b->SerializeOut(fd)) return false;
+        if (m_FixedBox) {
+            const double radius = LargestWholeRadius(*this);
+            if (!FixedBoxSideHolds(m_FixedBox->width, radius) || !FixedBoxSideHolds(m_FixedBox->height, radius))
+                return false;
+            fd << ScenarioReader::kOptionsMarker << "\r\n";
+            fd << kBoxWidthKey << '=' << FormatG9(m_FixedBox->width) << "\r\n";
+            fd << kBoxHeightKey << '=' << FormatG9(m_FixedBox->height) << "\r\n";
+        }
         return static_cast<bool>(fd);
     } catch (const VintropError&) {
         return false;
     }
 }
 
+namespace {
+// The box the options section gives: none when it names neither side.
+// Throws at the line of the side at fault: InvalidProperty for one side
+// alone (named where it is given) or a side outside the limits for bowls of
+// whole radius up to `radius`, the number's own error for a malformed one.
+std::optional<BoxSize> FixedBoxOf(const std::vector<ScenarioReader::Option>& options, double radius) {
+    const ScenarioReader::Option* sides[2] = {};
+    for (const auto& option : options) {
+        if (option.key == kBoxWidthKey) sides[0] = &option;
+        if (option.key == kBoxHeightKey) sides[1] = &option;
+    }
+    if (!sides[0] && !sides[1]) return std::nullopt;
+    float values[2] = {};
+    for (int k = 0; k < 2; ++k) {
+        const ScenarioReader::Option& given = *(sides[k] ? sides[k] : sides[1 - k]);
+        try {
+            if (!sides[k]) err::Raise(err::InvalidProperty);
+            const double v = ParseNumber(given.value);
+            // Checked in double first: beyond the float range no float is left to check.
+            if (!(std::fabs(v) <= kMaxFixedBoxSide)) err::Raise(err::InvalidProperty);
+            values[k] = static_cast<float>(v);
+            if (!FixedBoxSideHolds(values[k], radius)) err::Raise(err::InvalidProperty);
+        } catch (VintropError& e) {
+            e.SetLine(given.line);
+            throw;
+        }
+    }
+    return BoxSize{values[0], values[1]};
+}
+} // namespace
+
 bool CEnvEng::SerializeIn(std::istream& fd) {
     RefuseWhileStepping();
     m_LastReadError.reset();
+    m_FixedBox.reset();
     ScenarioReader in(fd);
     try {
         // A file that could not be opened arrives as a failed stream.
@@ -511,10 +569,12 @@ bool CEnvEng::SerializeIn(std::istream& fd) {
             bowl->ReadFrom(in);
             AddBowl(0, 0, 0, 0, 0, std::move(bowl));
         }
+        // The box comes last, once every bowl it must hold is known.
+        if (const auto box = FixedBoxOf(in.Options(), LargestWholeRadius(*this))) SetFixedBox(*box);
         return true;
     } catch (const VintropError& e) {
         m_LastReadError = e;
-        m_LastReadError->SetLine(in.LinesRead());
+        if (e.Line() == 0) m_LastReadError->SetLine(in.LinesRead());
         return false;
     }
 }

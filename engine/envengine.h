@@ -18,6 +18,11 @@
 
 namespace vintrop {
 
+// A box size in twips.
+struct BoxSize {
+    float width = 0, height = 0;
+};
+
 class CEnvEng {
 public:
     CEnvEng();
@@ -25,7 +30,7 @@ public:
     CEnvEng(const CEnvEng&) = delete;
     CEnvEng& operator=(const CEnvEng&) = delete;
 
-    float MaxX = 0;   // box width in twips; set by the window showing the scene
+    float MaxX = 0;   // box width in twips; the scenario's own box or the window showing the scene
     float MaxY = 0;   // box height in twips
     int32_t t = 0;    // step counter
 
@@ -48,12 +53,21 @@ public:
     // summed like EnCinTot, with those two bowls' velocities replaced.
     double EnCinTotWith(const CBowl& b1, float v1x, float v1y, const CBowl& b2, float v2x, float v2y) const;
     static double RelDist(const CBowl& b1, const CBowl& b2); // floor(distance) + 1
+    // The box the scenario brings with it, saved in its file; none when the
+    // box is whatever the window showing the scene makes it.
+    const std::optional<BoxSize>& FixedBox() const { return m_FixedBox; }
+    // Sets the scenario's own box, and MaxX and MaxY with it, or clears it
+    // (MaxX and MaxY then stay until the window sets them). Throws
+    // InvalidProperty for a box outside the limits (see FixedBoxSideHolds in
+    // placement.h) and InvalidCall while a step runs, changing nothing.
+    void SetFixedBox(std::optional<BoxSize> box);
 
     // --- bowls, positions 1..N ---
     // While a step or a rewind delivers its events, the calls that add,
-    // remove or re-step bowls (AddBowl, RemoveBowl, ClearBowls, Advance,
-    // Reverse, sRewind, Reset, Terminate, SerializeIn) throw InvalidCall and
-    // change nothing; the step goes on as if they had not been made.
+    // remove or re-step bowls or move the walls (AddBowl, RemoveBowl,
+    // ClearBowls, Advance, Reverse, sRewind, Reset, Terminate, SerializeIn,
+    // SetFixedBox) throw InvalidCall and change nothing; the step goes on as
+    // if they had not been made.
     // Adds vItem if given, else a new bowl from the values; assigns Id and Color.
     CBowl& AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
                    std::unique_ptr<CBowl> vItem = nullptr);
@@ -79,15 +93,20 @@ public:
     // BroadPhase::Validate) and describes the first inconsistency; empty
     // when there is none or the step did not use the index.
     std::string ValidateIndex() const;
-    void Reset();     // stop, rewind, no bowls, interval 50
+    void Reset();     // stop, rewind, no bowls, interval 50, no box of its own
     void Terminate(); // end the history window, release the bowls
     void ShowHistory(IOwnerWindow* pOwnerForm);
     void HideHistory();
 
     // --- scenario file (the caller opens and closes the stream) ---
+    // Writes the options section only for a scenario with a box of its own;
+    // false, like a failed write, when that box no longer holds the widest
+    // bowl (the file would not read back).
     bool SerializeOut(std::ostream& fd) const;
-    // Reads a scenario onto the engine; on failure what was read before the
-    // error stays applied and LastReadError() says which line and why.
+    // Reads a scenario onto the engine, its own box included (none when the
+    // file has none); on failure what was read before the error stays
+    // applied, the box is never set, and LastReadError() says which line
+    // and why.
     bool SerializeIn(std::istream& fd);
     const std::optional<VintropError>& LastReadError() const { return m_LastReadError; }
 
@@ -128,6 +147,7 @@ private:
     bool m_Stepping = false;                    // a step or rewind is delivering events
     uint32_t m_RndState = 0x50000;              // colour generator, fixed start
     std::optional<VintropError> m_LastReadError;
+    std::optional<BoxSize> m_FixedBox;
     bool m_PlainLoop = false;
     BroadPhase m_Index;
     bool m_IndexUsed = false;                   // the last step completed on the index

@@ -1,5 +1,9 @@
 #include "placement.h"
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
 #include "bowl.h"
 #include "envengine.h"
 #include "numeric.h"
@@ -35,6 +39,31 @@ PlacementCheck CheckPlacement(const CEnvEng& engine, double mass, double x, doub
         const float reach = ToSingle(static_cast<double>(proposed.r()) + other.r());
         const float distance = ToSingle(CEnvEng::RelDist(proposed, other));
         if (reach >= distance) return {PlacementRule::ClearOfBowls, i};
+    }
+    return {};
+}
+
+double LargestWholeRadius(const CEnvEng& engine) {
+    double largest = 0;
+    // As WholeRadiusOf, but in double: no mass a bowl may hold overflows it.
+    for (int i = 1; i <= engine.BowlCount(); ++i)
+        largest = std::max(largest, std::nearbyint(ExactRadiusOf(engine.GetBowl(i).M())));
+    return largest;
+}
+
+bool FixedBoxSideHolds(float side, double radius) {
+    return side > 0 && side >= 2 * radius && side <= kMaxFixedBoxSide;
+}
+
+BoxCheck CheckFixedBox(const CEnvEng& engine, const BoxSize& box) {
+    const double radius = LargestWholeRadius(engine);
+    if (!FixedBoxSideHolds(box.width, radius)) return {BoxRule::WidthLimits};
+    if (!FixedBoxSideHolds(box.height, radius)) return {BoxRule::HeightLimits};
+    for (int i = 1; i <= engine.BowlCount(); ++i) {
+        const CBowl& b = engine.GetBowl(i);
+        const int16_t r = WholeRadiusOf(b.M());
+        for (const auto& [x, y] : {std::pair{b.x, b.y}, std::pair{b.Xo(), b.Yo()}})
+            if (BeyondFarWall(x, r, box.width) || BeyondFarWall(y, r, box.height)) return {BoxRule::BowlOutside, i};
     }
     return {};
 }

@@ -9,11 +9,15 @@
 // inside, x - r = 0 too); a bowl touches another as soon as the sum of the
 // radii reaches CEnvEng::RelDist of the two centres (both as floats), and
 // touching counts as overlapping.
+//
+// A scenario's own box must hold its widest bowl and every bowl where it
+// is, measured the same way.
 #include <cstdint>
 
 namespace vintrop {
 
 class CEnvEng;
+struct BoxSize;
 
 enum class PlacementRule {
     None,          // every rule holds
@@ -41,6 +45,41 @@ int16_t WholeRadiusOf(double mass);
 // Whether a bowl of whole radius `r` centred at `centre` reaches past the
 // right or bottom wall at `wall`: the sum rounded to a float, as the box is.
 bool BeyondFarWall(double centre, int16_t r, float wall);
+
+// --- a scenario's own box (CEnvEng::SetFixedBox, the options section) ---
+
+// The largest side, in twips: 2^24. Up to it a float holds every whole
+// twip, so a bowl can stand at any whole position in the box; beyond it
+// positions would step by two twips or more.
+inline constexpr float kMaxFixedBoxSide = 16777216.0f;
+
+// The largest radius of the engine's bowls as the walls are checked against
+// it (WholeRadiusOf); 0 with no bowls. Throws InvalidCall for a negative mass.
+double LargestWholeRadius(const CEnvEng& engine);
+
+// Whether `side` twips may be a side of a scenario's own box holding bowls
+// of whole radius up to `radius`: above 0, at least 2 * radius (the widest
+// bowl fits between two walls as the bowl dialog checks them, so any scene
+// it allows saves and reads back) and at most kMaxFixedBoxSide. Never for
+// NaN or an infinity.
+bool FixedBoxSideHolds(float side, double radius);
+
+enum class BoxRule {
+    None,          // the box may be the scenario's own
+    WidthLimits,   // the width is outside the limits of FixedBoxSideHolds
+    HeightLimits,  // the height is
+    BowlOutside,   // a bowl, where it is now or where it starts, beyond the right or bottom wall
+};
+
+struct BoxCheck {
+    BoxRule broken = BoxRule::None;
+    int bowl = 0;   // BowlOutside: position (1-based) of the first bowl outside
+};
+
+// The first rule, in the order of BoxRule, that `box` would break as the
+// box of `engine`'s scenario; only the right and bottom walls move. Throws
+// as LargestWholeRadius does, and Overflow for a centre near the float limit.
+BoxCheck CheckFixedBox(const CEnvEng& engine, const BoxSize& box);
 
 // The first rule, in the order of PlacementRule, that a bowl of `mass`
 // centred at (x, y) would break in `engine`'s box among its bowls, leaving

@@ -3,6 +3,8 @@
 //
 //   vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] [--totals] SCENARIO
 //
+// The box is WIDTH x HEIGHT twips when given, else the scenario's own box,
+// else the main window's initial 8085 x 4230.
 // Output (standard output, "." as decimal point, floats with 9 significant
 // digits so that each reads back to the same 32-bit float):
 //   collision,T,ID1,ID2,M1,M2,X1,Y1,X2,Y2,V1X,V1Y,V2X,V2Y   at each BeforeCollision
@@ -46,8 +48,7 @@ enum ExitStatus : int {
 const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] [--totals] SCENARIO";
 
 struct Options {
-    float width = kInitialBoxWidth;   // twips
-    float height = kInitialBoxHeight;
+    std::optional<BoxSize> box;   // --box, twips; else the scenario's own, else the initial box
     uint64_t steps = 0;   // forward steps
     uint64_t back = 0;    // back steps, after the forward ones
     bool plain = false;   // check every ordered pair instead of the indexed loop
@@ -90,8 +91,7 @@ std::optional<std::string> ParseArgs(int argc, char** argv, Options& opt, bool& 
             const auto w = ParseSize(argv[k + 1]);
             const auto h = ParseSize(argv[k + 2]);
             if (!w || !h) return "--box needs two non-negative numbers";
-            opt.width = *w;
-            opt.height = *h;
+            opt.box = BoxSize{*w, *h};
             k += 2;
         } else if (!optionsEnded && (arg == "--steps" || arg == "--back")) {
             if (!needValues(1)) return arg + " needs a number";
@@ -157,8 +157,10 @@ int Run(const Options& opt) {
         return kExitBadScenario;
     }
 
-    engine.MaxX = opt.width;
-    engine.MaxY = opt.height;
+    // --box wins over the scenario's own box, which wins over the default.
+    const BoxSize box = opt.box ? *opt.box : engine.FixedBox().value_or(BoxSize{kInitialBoxWidth, kInitialBoxHeight});
+    engine.MaxX = box.width;
+    engine.MaxY = box.height;
     OutputBuffer out(1);
     CsvListener csv(engine, out);
     engine.Attach(&csv);

@@ -443,6 +443,7 @@ TEST(StepLock, EveryCallThatChangesTheBowlsIsRefusedFromEveryEvent) {
         {"Advance", [](CEnvEng& e) { e.Advance(); }},
         {"Reverse", [](CEnvEng& e) { e.Reverse(); }},
         {"sRewind", [](CEnvEng& e) { e.sRewind(); }},
+        {"SetFixedBox", [](CEnvEng& e) { e.SetFixedBox(BoxSize{1000, 1000}); }},
         {"SerializeIn", [](CEnvEng& e) {
              std::istringstream in("20\r\n0\r\n0\r\n1\r\n1\r\n100\r\n100\r\n0\r\n0\r\n");
              e.SerializeIn(in);

@@ -98,8 +98,11 @@ protected:
         eng.init(clock);
         eng.Attach(&log);
         if (const auto read = ReadExample(eng, name); !read) return read;
-        eng.MaxX = kInitialBoxWidth;
-        eng.MaxY = kInitialBoxHeight;
+        // Each lesson brings the box its worksheet is written for.
+        const auto& box = eng.FixedBox();
+        if (!box || box->width != kInitialBoxWidth || box->height != kInitialBoxHeight || eng.MaxX != box->width ||
+            eng.MaxY != box->height)
+            return ::testing::AssertionFailure() << name << " does not bring the box 8085 x 4230";
         energy0 = eng.EnCinTot();
         return ::testing::AssertionSuccess();
     }

@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <utility>
 
 #include "engine_support.h"
 #include "placement.h"
@@ -115,6 +116,31 @@ TEST_F(Placement, NamesTheFirstBowlInTheWayAndLeavesOutTheOneMoved) {
     EXPECT_EQ(Broken(1, 210, 200), PlacementRule::ClearOfBowls);
     // The walls come before the bowls.
     EXPECT_EQ(Broken(1, 939, 400), PlacementRule::RightWall);
+}
+
+TEST_F(Placement, AnOwnBoxKeepsTheLimitsAndEveryBowlWhereItStartsAndWhereItIs) {
+    eng.AddBowl(1, 500, 400, 0, 0);    // whole radius 62
+    eng.AddBowl(4, 600, 300, 0, 0);    // whole radius 98
+    eng.GetBowl(1).x = 100;            // under way
+    const std::pair<BoxSize, BoxCheck> rows[] = {
+        {{698, 462}, {}},
+        {{195.9f, 462}, {BoxRule::WidthLimits}},
+        {{698, 16777218}, {BoxRule::HeightLimits}},
+        {{698, 461}, {BoxRule::BowlOutside, 1}},
+        {{697, 462}, {BoxRule::BowlOutside, 2}},
+    };
+    for (const auto& [box, want] : rows) {
+        const BoxCheck got = CheckFixedBox(eng, box);
+        EXPECT_EQ(got.broken, want.broken) << box.width << " x " << box.height;
+        EXPECT_EQ(got.bowl, want.bowl) << box.width << " x " << box.height;
+    }
+    // Bowl 1 past the right wall where it starts, then where it is.
+    eng.GetBowl(1).SetXo(700);
+    eng.GetBowl(1).x = 100;
+    EXPECT_EQ(CheckFixedBox(eng, {698, 462}).bowl, 1);
+    eng.GetBowl(1).SetXo(100);
+    eng.GetBowl(1).x = 700;
+    EXPECT_EQ(CheckFixedBox(eng, {698, 462}).bowl, 1);
 }
 
 TEST_F(Placement, ADistanceBeyondTheFloatRangeIsTheOverflowError) {

@@ -233,6 +233,104 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"line_one_past_the_limit", "70\r\n" + std::string(4096, ' ') + "1\r\n0\r\n0\r\n", 13, 2, 0, 70, 0}),
     [](const auto& info) { return std::string(info.param.situation); });
 
+// The options section after the last bowl: the scenario's own box.
+TEST_F(ScenarioFile, OwnBoxIsWrittenOnlyWhenSetReadBackAndClearedByResetOrAFileWithout) {
+    ASSERT_TRUE(Load(kExample));
+    EXPECT_FALSE(eng.FixedBox());
+    EXPECT_EQ(Save(), kExample);
+    eng.SetFixedBox(BoxSize{9000, 196.5f});
+    const std::string withBox = Save();
+    EXPECT_EQ(withBox, std::string(kExample) + "[options]\r\nBoxWidth=9000\r\nBoxHeight=196.5\r\n");
+    eng.MaxX = eng.MaxY = 1;
+    ASSERT_TRUE(Load(withBox));
+    ASSERT_TRUE(eng.FixedBox());
+    EXPECT_EQ(eng.FixedBox()->width, 9000.0f);
+    EXPECT_EQ(eng.MaxX, 9000.0f);
+    EXPECT_EQ(eng.MaxY, 196.5f);
+    EXPECT_EQ(Save(), withBox);
+    std::istringstream without(kExample, std::ios::binary);
+    ASSERT_TRUE(eng.SerializeIn(without));
+    EXPECT_FALSE(eng.FixedBox());
+    eng.SetFixedBox(BoxSize{9000, 9000});
+    eng.Reset();
+    EXPECT_FALSE(eng.FixedBox());
+    // A bowl added since that the box cannot hold: not written, it would not read back.
+    eng.SetFixedBox(BoxSize{200, 200});
+    Add(4000, 500, 500);
+    std::ostringstream out(std::ios::binary);
+    EXPECT_FALSE(eng.SerializeOut(out));
+}
+
+TEST_F(ScenarioFile, SetFixedBoxRefusesWhatTheFileWouldRefuseAndChangesNothing) {
+    EXPECT_VINTROP_ERROR(eng.SetFixedBox(BoxSize{0, 500}), err::InvalidProperty);   // even with no bowl
+    Add(4, 1500, 400);   // whole radius 98
+    const float inf = INFINITY, nan = NAN;
+    for (BoxSize bad : {BoxSize{195.5f, 500}, BoxSize{500, 0}, BoxSize{-500, 500}, BoxSize{nan, 500},
+                        BoxSize{500, inf}, BoxSize{16777218, 500}})
+        EXPECT_VINTROP_ERROR(eng.SetFixedBox(bad), err::InvalidProperty);
+    EXPECT_FALSE(eng.FixedBox());
+    EXPECT_EQ(eng.MaxX, kInitialBoxWidth);
+    eng.SetFixedBox(BoxSize{196, 16777216});
+    EXPECT_EQ(eng.MaxY, 16777216.0f);
+    eng.SetFixedBox(std::nullopt);
+    EXPECT_FALSE(eng.FixedBox());
+    EXPECT_EQ(eng.MaxX, 196.0f);   // until the window sets it
+}
+
+struct SectionRow {
+    const char* situation;
+    std::string section;   // after the two bowls of kExample (lines 1-14; the marker is line 15)
+    int number;            // error number; 0 when the file reads
+    int line;              // line of the error
+    float width, height;   // the box read; 0 for none
+};
+
+class OptionsSection : public ScenarioFile, public ::testing::WithParamInterface<SectionRow> {};
+
+TEST_P(OptionsSection, GivesTheBoxOrRefusesTheFileAtTheLine) {
+    const SectionRow& row = GetParam();
+    EXPECT_EQ(Load(kExample + row.section), row.number == 0);
+    EXPECT_EQ(eng.BowlCount(), 2);
+    if (row.number != 0) {
+        ASSERT_TRUE(eng.LastReadError());
+        EXPECT_EQ(eng.LastReadError()->Number(), row.number) << eng.LastReadError()->Description();
+        EXPECT_EQ(eng.LastReadError()->Line(), row.line);
+    }
+    ASSERT_EQ(eng.FixedBox().has_value(), row.width > 0);
+    EXPECT_EQ(eng.MaxX, row.width > 0 ? row.width : kInitialBoxWidth);
+    EXPECT_EQ(eng.MaxY, row.width > 0 ? row.height : kInitialBoxHeight);
+}
+
+// Both bowls fit a side of 196 twips: their whole radii are 62 and 98.
+const std::string kMarker = "[options]\r\n";
+const std::string kWidth = "BoxWidth=9000\r\n";
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OptionsSection,
+    ::testing::Values(
+        SectionRow{"unknown_key_ignored", kMarker + "Colour=red\r\n" + kWidth + "BoxHeight=5000\r\n", 0, 0, 9000, 5000},
+        SectionRow{"limits_blanks_blank_lines_lf", "[options]\n\n BoxHeight = 196 \nBoxWidth=16777216\n\n", 0, 0,
+                   16777216, 196},
+        SectionRow{"no_marker_the_rest_ignored", "\r\n" + kMarker + "BoxWidth=1\r\n", 0, 0, 0, 0},
+        SectionRow{"long_junk_instead_of_the_marker", std::string(5000, 'x') + "\r\n", 0, 0, 0, 0},
+        SectionRow{"no_equals", kMarker + "BoxWidth 9000\r\n", 13, 16, 0, 0},
+        SectionRow{"empty_key", kMarker + "=9000\r\n", 13, 16, 0, 0},
+        SectionRow{"bad_number", kMarker + kWidth + "BoxHeight=50OO\r\n", 13, 17, 0, 0},
+        SectionRow{"nan_text", kMarker + kWidth + "BoxHeight=nan\r\n", 13, 17, 0, 0},
+        SectionRow{"inf_text", kMarker + "BoxWidth=inf\r\nBoxHeight=500\r\n", 13, 16, 0, 0},
+        SectionRow{"beyond_double", kMarker + kWidth + "BoxHeight=1e999\r\n", 6, 17, 0, 0},
+        SectionRow{"negative", kMarker + "BoxWidth=-9000\r\nBoxHeight=500\r\n", 380, 16, 0, 0},
+        SectionRow{"zero", kMarker + kWidth + "BoxHeight=0\r\n", 380, 17, 0, 0},
+        SectionRow{"too_small_for_the_widest_bowl", kMarker + kWidth + "BoxHeight=195.9\r\n", 380, 17, 0, 0},
+        SectionRow{"above_the_limit", kMarker + "BoxWidth=16777217\r\nBoxHeight=500\r\n", 380, 16, 0, 0},
+        SectionRow{"duplicate_key", kMarker + kWidth + kWidth + "BoxHeight=500\r\n", 13, 17, 0, 0},
+        SectionRow{"width_only", kMarker + kWidth, 380, 16, 0, 0},
+        SectionRow{"height_only", kMarker + "a=b\r\nBoxHeight=500\r\n", 380, 17, 0, 0},
+        SectionRow{"line_past_the_length_limit", kMarker + "BoxWidth=" + std::string(4090, ' ') + "9000\r\n", 13, 16, 0, 0},
+        // 64 lines after the marker are read, the 65th refused.
+        SectionRow{"line_past_the_count_limit", kMarker + std::string(63, '\n') + kWidth + "BoxHeight=500\r\n", 13, 80,
+                   0, 0}),
+    [](const auto& info) { return std::string(info.param.situation); });
+
 TEST_F(ScenarioFile, HistoryFlagSwitchesTheLogOnDuringTheLoadAndStaysOnAfterAFailure) {
     struct Log : IHistoryLog {
         int* inits;

@@ -1,14 +1,16 @@
 // Fuzz target for the scenario reader (libFuzzer entry point). Every input is
 // a scenario file. An input that reads is checked twice over:
 //  - its text form is stable: written, read into a fresh engine and written
-//    again, it gives the same text;
+//    again, it gives the same text, and the same box of its own, if any;
 //  - the indexed pair loop gives bit for bit what the plain loop gives over a
 //    few steps forward and then back: every bowl's position, velocity and
 //    contacts, the step counter, the collision events, and which step failed
 //    with which error, if one did.
-// The reader never looks past the last bowl, so two more lines there, if
-// present, give the box width and height in twips (the main window's initial
-// 8085 x 4230 otherwise): the fuzzer can vary the box as well.
+// The steps run in the scenario's own box when its options section gives
+// one. Otherwise the reader ignores what follows the last bowl, so two more
+// lines there, if present, give the box width and height in twips (the main
+// window's initial 8085 x 4230 otherwise): the fuzzer can vary the box, also
+// beyond the limits of a box of the scenario's own.
 // A failed check prints what differs and aborts, so that libFuzzer keeps the
 // input and the corpus replay in the normal test run fails on it.
 #include <algorithm>
@@ -111,13 +113,21 @@ struct Session {
     }
 };
 
-// The box from the two lines after the scenario, when both are sizes the
-// runner would accept; the initial box otherwise.
-void ReadBox(std::istream& in, float& width, float& height) {
+// The scenario's own box; without one, the box from the two lines after
+// the last bowl of `bytes` when both are sizes the runner would accept;
+// the initial box otherwise.
+void ReadBox(const std::string& bytes, const CEnvEng& engine, float& width, float& height) {
+    if (const auto& box = engine.FixedBox()) {
+        width = box->width;
+        height = box->height;
+        return;
+    }
     width = 8085;
     height = 4230;
+    std::istringstream in(bytes, std::ios::binary);
     ScenarioReader rest(in);
     try {
+        for (int k = 0; k < 4 + 5 * engine.BowlCount(); ++k) rest.Number();   // read once already
         const double w = rest.Number();
         const double h = rest.Number();
         const auto usable = [](double v) {
@@ -178,6 +188,12 @@ void CheckRoundTrip(const Session& read) {
              again.engine.LastReadError()->Description() + ")\n" + text1);
     const std::string text2 = again.Write();
     if (text1 != text2) Fail("the scenario changed on a round trip:\n" + text1 + "---\n" + text2);
+    // A box written wrongly would still write the same text again.
+    const auto& box1 = read.engine.FixedBox();
+    const auto& box2 = again.engine.FixedBox();
+    if (box1.has_value() != box2.has_value() ||
+        (box1 && (Bits(box1->width) != Bits(box2->width) || Bits(box1->height) != Bits(box2->height))))
+        Fail("the scenario's own box changed on a round trip:\n" + text1);
 }
 
 void CheckLoopsAgree(const std::string& bytes, Session& indexed, float width, float height) {
@@ -215,7 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(bytes, std::ios::binary);
     if (!first.Read(in)) return 0;
     float width = 0, height = 0;
-    ReadBox(in, width, height);
+    ReadBox(bytes, first.engine, width, height);
 
     CheckRoundTrip(first);
     CheckLoopsAgree(bytes, first, width, height);

@@ -62,6 +62,14 @@ tail -n 1 "$TMP/options_anywhere.out" | grep -q '^end,1,' || fail "options_anywh
 run box_zero --box 0 0 --steps 1 "$G0"
 expect_status box_zero 0
 
+# The scenario's own box, unless --box is given: bowl 1 reaches x + r = 1000
+# on the fifth step and turns back only in the box of 1000.
+scenario own_box.vintrop 50 0 0 1 1 500 400 100 0 '[options]' BoxWidth=1000 BoxHeight=1000
+run own_box --steps 5 "$TMP/own_box.vintrop"
+grep -q '^bowl,1,938.24.*,400,-100,0$' "$TMP/own_box.out" || fail "own_box: the file's box not used"
+run box_over_own --steps 5 --box 9000 5000 "$TMP/own_box.vintrop"
+grep -q '^bowl,1,1000,400,100,0$' "$TMP/box_over_own.out" || fail "box_over_own: --box should win"
+
 run help --help
 expect_status help 0
 grep -q '^usage: vintrop-run' "$TMP/help.out" || fail "help: usage not on standard output"
@@ -91,6 +99,8 @@ check_unreadable negative_mass "$TMP/negative_mass.vintrop" "line 5: Invalid pro
 check_unreadable negative_interval "$TMP/negative_interval.vintrop" "line 1: Invalid property value"
 check_unreadable binary "$TMP/binary.vintrop" "line 1: Type mismatch"
 check_unreadable empty "$TMP/empty.vintrop" "line 1: Input past end of file"
+scenario box_too_small.vintrop 50 0 0 1 1 500 400 3 -2 '[options]' BoxWidth=1000 BoxHeight=100
+check_unreadable box_too_small "$TMP/box_too_small.vintrop" "line 12: Invalid property value (error 380)"
 check_unreadable folder "$TMP/folder.vintrop" "Path/File access error (error 75)"
 # Anything but a regular file is refused before a byte is read: a FIFO with
 # no writer would block for ever, a device would never end.

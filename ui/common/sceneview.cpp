@@ -1,7 +1,10 @@
 #include "sceneview.h"
 
+#include <QPainter>
 #include <QString>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 
 #include "envengine.h"
 #include "twips.h"
@@ -11,9 +14,50 @@ namespace vintrop {
 
 SceneView::SceneView(QWidget* screen) : m_Screen(screen), m_Presented(screen) {}
 
+namespace {
+// Outside a lesson's box: a grey that no bowl colour on black is mistaken
+// for, with the walls a lighter line along the box.
+const QColor kOutsideBox(72, 72, 72);
+const QColor kWall(200, 200, 200);
+constexpr int kWallPixels = 2;   // logical pixels
+} // namespace
+
 void SceneView::Resize(QSize pixels, int16_t zoomPercent) {
     const double twipsPerPixel = zoom::TwipsPerPixel(twips::PerPixel(m_Screen), zoomPercent);
     m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twipsPerPixel);
+    m_Fitted = false;
+    m_Box = QRectF(QPointF(0, 0), QSizeF(pixels.expandedTo(QSize(0, 0))));
+}
+
+void SceneView::FitBox(QSize area, double boxWidth, double boxHeight) {
+    // Where the box meets the area's edge, that edge is the wall, as when
+    // the box is the area; elsewhere the wall is drawn outside the box.
+    const QSize room = area.expandedTo(QSize(1, 1));
+    // The larger ratio of box to room: the whole box fits either way.
+    double twipsPerPixel = std::max(boxWidth / room.width(), boxHeight / room.height());
+    if (!(twipsPerPixel > 0) || !std::isfinite(twipsPerPixel)) twipsPerPixel = twips::PerPixel(m_Screen);
+    const QSizeF shown(boxWidth / twipsPerPixel, boxHeight / twipsPerPixel);
+    // The picture covers the box to its last partly covered pixel and sits
+    // on whole logical pixels, so that it stays sharp.
+    const QSize pixels(std::min(room.width(), static_cast<int>(std::ceil(shown.width() - 1e-6))),
+                       std::min(room.height(), static_cast<int>(std::ceil(shown.height() - 1e-6))));
+    m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twipsPerPixel);
+    m_Fitted = true;
+    m_Box = QRectF(QPointF((area.width() - pixels.width()) / 2, (area.height() - pixels.height()) / 2), shown);
+}
+
+void SceneView::PaintOutsideBox(QPainter& painter, const QRect& dirty) const {
+    if (!m_Fitted) return;
+    const QRect box = m_Box.toAlignedRect();
+    QRegion outside(dirty);
+    outside -= box;
+    const QRegion walls = QRegion(box.adjusted(-kWallPixels, -kWallPixels, kWallPixels, kWallPixels)) - box;
+    for (const QRect& r : outside - walls) painter.fillRect(r, kOutsideBox);
+    for (const QRect& r : outside & walls) painter.fillRect(r, kWall);
+}
+
+int SceneView::ScalePercent() const {
+    return static_cast<int>(std::lround(100.0 * twips::PerPixel(m_Screen) / m_Renderer.TwipsPerPixel()));
 }
 
 void SceneView::Redraw(const CEnvEng& engine, bool numbered) {

@@ -4,6 +4,7 @@
 // finishes its part of the step, the momenta around each collision) and,
 // once the step is complete, presents it as the picture its screen paints.
 #include <QImage>
+#include <QRectF>
 #include <QSize>
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,8 @@
 #include "presentedpicture.h"
 #include "scenerenderer.h"
 
+class QPainter;
+class QRect;
 class QWidget;
 
 namespace vintrop {
@@ -29,6 +32,19 @@ public:
     // and resolution, the scene drawn `zoomPercent` percent of actual size;
     // drops what was recorded.
     void Resize(QSize pixels, int16_t zoomPercent);
+    // Sizes the frames to show a box of the given size (twips) whole, as
+    // large as `area` (logical pixels) allows and centred in it; the zoom
+    // plays no part. Drops what was recorded.
+    void FitBox(QSize area, double boxWidth, double boxHeight);
+    // Where the picture sits on its screen, logical pixels: the whole screen
+    // after Resize, the box centred after FitBox.
+    QPointF Origin() const { return m_Box.topLeft(); }
+    bool Fitted() const { return m_Fitted; }
+    // After FitBox, paints what lies outside the box in `dirty` (logical
+    // pixels of the screen): grey, with the walls drawn along the box.
+    void PaintOutsideBox(QPainter& painter, const QRect& dirty) const;
+    // The picture's size on screen as a percentage of actual size.
+    int ScalePercent() const;
     // The size last given, in twips: the box the engine's bowls live in.
     double WidthTwips() const { return m_Renderer.InnerWidthTwips(); }
     double HeightTwips() const { return m_Renderer.InnerHeightTwips(); }
@@ -62,6 +78,8 @@ public:
 private:
     QWidget* m_Screen;
     SceneRenderer m_Renderer;
+    bool m_Fitted = false;
+    QRectF m_Box;   // the box on the screen, logical pixels
     PresentedPicture m_Presented;
     std::function<void()> m_OnPresented;
 };

@@ -7,13 +7,18 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "appstate.h"
 #include "envengine.h"
 #include "guarded.h"
 #include "numeric.h"
+#include "placement.h"
+#include "prompt.h"
 #include "twips.h"
 
 namespace vintrop {
@@ -79,6 +84,27 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     scaleRow->addStretch(1);
     grid->addLayout(scaleRow, 3, 0, 1, 3);
 
+    // The scenario's own box, below the program's options: checked, the box
+    // is saved with the scenario and the window only changes the picture.
+    m_gbFixedBox = new QGroupBox(QStringLiteral("&Fixed box (twips)"), this);
+    m_gbFixedBox->setObjectName(QStringLiteral("gb_FixedBox"));
+    m_gbFixedBox->setCheckable(true);
+    auto* boxRow = new QHBoxLayout(m_gbFixedBox);
+    const auto side = [this, boxRow](const char* name, const QString& caption) {
+        auto* field = new QSpinBox(m_gbFixedBox);
+        field->setObjectName(QLatin1String(name));
+        field->setRange(1, static_cast<int>(kMaxFixedBoxSide));
+        field->setGroupSeparatorShown(true);
+        auto* label = new QLabel(caption, m_gbFixedBox);
+        label->setBuddy(field);
+        boxRow->addWidget(label);
+        boxRow->addWidget(field, 1);
+        return field;
+    };
+    m_spBoxWidth = side("sp_BoxWidth", QStringLiteral("&Width:"));
+    m_spBoxHeight = side("sp_BoxHeight", QStringLiteral("&Height:"));
+    grid->addWidget(m_gbFixedBox, 4, 0, 1, 3);
+
     // The program's tab order: the central-collision box first (it has the
     // focus on opening), then OK, Cancel, history and the display options.
     setTabOrder(m_ckCollCentral, m_OKButton);
@@ -87,15 +113,20 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     setTabOrder(m_ckHistory, m_ckShowNumber);
     setTabOrder(m_ckShowNumber, m_ckShowVect);
     setTabOrder(m_ckShowVect, m_cbVectorScale);
+    setTabOrder(m_cbVectorScale, m_gbFixedBox);
+    setTabOrder(m_gbFixedBox, m_spBoxWidth);
+    setTabOrder(m_spBoxWidth, m_spBoxHeight);
     m_ckCollCentral->setFocus();
 
     connect(m_OKButton, &QPushButton::clicked, this, GuardedSlot(this, &F_OPTIONS::OKButton_Click));
     connect(m_CancelButton, &QPushButton::clicked, this, &F_OPTIONS::CancelButton_Click);
 
-    // The designed client area, one row taller for the vector scale.
+    // The designed client area, taller by the vector scale's row and the box.
     const int scaleRowHeight = std::max(scaleLabel->sizeHint().height(), m_cbVectorScale->sizeHint().height()) +
                                std::max(0, grid->verticalSpacing());
-    const QSize design(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips) + scaleRowHeight);
+    const int boxHeight = m_gbFixedBox->sizeHint().height() + std::max(0, grid->verticalSpacing());
+    const QSize design(twips::ToPixels(kClientWidthTwips),
+                       twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight);
     setFixedSize(design.expandedTo(sizeHint()));
 
     LoadOptions();
@@ -110,9 +141,60 @@ void F_OPTIONS::LoadOptions() {
     m_ckShowVect->setChecked(FlgShowVect != kFalse);
     const int scale = m_cbVectorScale->findData(VectorScale);
     m_cbVectorScale->setCurrentIndex(scale >= 0 ? scale : 0);
+
+    // Prefilled with the box in use, the scenario's own or the window's.
+    const std::optional<BoxSize> fixed = g_pEnvEng ? g_pEnvEng->FixedBox() : std::nullopt;
+    const auto whole = [](float v) { return static_cast<int>(std::clamp<double>(std::round(v), 1, kMaxFixedBoxSide)); };
+    m_gbFixedBox->setChecked(fixed.has_value());
+    m_spBoxWidth->setValue(whole(fixed ? fixed->width : g_pEnvEng ? g_pEnvEng->MaxX : 0));
+    m_spBoxHeight->setValue(whole(fixed ? fixed->height : g_pEnvEng ? g_pEnvEng->MaxY : 0));
+    // The box changes the experiment: only while the bowls stand at their
+    // initial places, as for the bowl editor.
+    const bool atStart = g_pEnvEng && !g_pEnvEng->IsExecuting() && g_pEnvEng->t == 0;
+    m_gbFixedBox->setEnabled(atStart);
+    m_gbFixedBox->setToolTip(atStart ? QString()
+                                     : QStringLiteral("The box can change only at t=0, with the conductor stopped"));
+}
+
+bool F_OPTIONS::ApplyFixedBox() {
+    if (!g_pEnvEng || !m_gbFixedBox->isEnabled()) return true;
+    std::optional<BoxSize> wanted;
+    if (m_gbFixedBox->isChecked())
+        wanted = BoxSize{static_cast<float>(m_spBoxWidth->value()), static_cast<float>(m_spBoxHeight->value())};
+    const std::optional<BoxSize>& now = g_pEnvEng->FixedBox();
+    if (wanted.has_value() == now.has_value() &&
+        (!wanted || (wanted->width == now->width && wanted->height == now->height)))
+        return true;
+    if (wanted) {
+        const BoxCheck check = CheckFixedBox(*g_pEnvEng, *wanted);
+        QString why;
+        QSpinBox* field = m_spBoxWidth;
+        const int least = std::max(1, static_cast<int>(std::ceil(2 * LargestWholeRadius(*g_pEnvEng))));
+        const QString limits = QStringLiteral(" must be from %1 to %2").arg(least).arg(static_cast<int>(kMaxFixedBoxSide));
+        switch (check.broken) {
+        case BoxRule::None: break;
+        case BoxRule::WidthLimits: why = QStringLiteral("The width") + limits; break;
+        case BoxRule::HeightLimits:
+            why = QStringLiteral("The height") + limits;
+            field = m_spBoxHeight;
+            break;
+        case BoxRule::BowlOutside: why = QStringLiteral("Bowl %1 would be outside").arg(check.bowl); break;
+        }
+        if (!why.isEmpty()) {
+            Prompt::Message(this, why, Prompt::Icon::Exclamation);
+            field->setFocus();
+            field->selectAll();
+            return false;
+        }
+    }
+    g_pEnvEng->SetFixedBox(wanted);
+    FlgModified = kTrue;
+    return true;
 }
 
 void F_OPTIONS::OKButton_Click() {
+    // The box first: a refused box leaves every option as it was.
+    if (!ApplyFixedBox()) return;
     if (g_pEnvEng) {
         g_pEnvEng->CentralCollision(ToBool16(IsOn(m_ckCollCentral)));
         // Written on every OK: the engine starts or ends the history log on

@@ -1,13 +1,15 @@
 #pragma once
 // The options dialog: collision mode, collision history, bowl numbers,
-// momentum vectors and the vectors' scale. Reads the options when it opens;
-// "OK" writes them all back, "Cancel" and the close box write nothing.
+// momentum vectors and the vectors' scale, and the scenario's own box.
+// Reads the options when it opens; "OK" writes them all back, "Cancel" and
+// the close box write nothing.
 #include <QDialog>
 
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QPushButton;
+class QSpinBox;
 
 namespace vintrop {
 
@@ -22,6 +24,9 @@ public slots:
 
 private:
     void LoadOptions();
+    // Fixes, changes or frees the scenario's box as the group says; false,
+    // with the reason shown, when the box cannot hold the scenario.
+    bool ApplyFixedBox();
 
     QPushButton* m_OKButton = nullptr;
     QPushButton* m_CancelButton = nullptr;
@@ -31,6 +36,9 @@ private:
     QCheckBox* m_ckShowNumber = nullptr;
     QCheckBox* m_ckShowVect = nullptr;
     QComboBox* m_cbVectorScale = nullptr;   // 1x, 10x, 100x
+    QGroupBox* m_gbFixedBox = nullptr;      // checked: the box is the scenario's
+    QSpinBox* m_spBoxWidth = nullptr;       // twips
+    QSpinBox* m_spBoxHeight = nullptr;
 };
 
 } // namespace vintrop

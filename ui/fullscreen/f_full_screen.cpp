@@ -67,8 +67,15 @@ void F_FULL_SCREEN::Unbind() {
     m_pEnvEng = nullptr;
 }
 
-void F_FULL_SCREEN::SetBoxSize() {
+void F_FULL_SCREEN::LayOut(QSize pixels) {
     if (!m_pEnvEng) return;
+    if (const auto& box = m_pEnvEng->FixedBox()) {
+        // A lesson's own box: the screen shows it whole and the lesson goes
+        // on in it unchanged.
+        m_View.FitBox(pixels, box->width, box->height);
+        return;
+    }
+    m_View.Resize(pixels, ViewZoom);
     m_pEnvEng->MaxX = ToSingle(m_View.WidthTwips());
     m_pEnvEng->MaxY = ToSingle(m_View.HeightTwips());
 }
@@ -76,8 +83,7 @@ void F_FULL_SCREEN::SetBoxSize() {
 // ------------------------------------------------------------------ drawing
 
 void F_FULL_SCREEN::RedrawAll() {
-    m_View.Resize(screen() ? screen()->geometry().size() : size(), ViewZoom);
-    SetBoxSize();
+    LayOut(screen() ? screen()->geometry().size() : size());
     // Every bowl with its position number, whatever FlgShowNumber says.
     m_View.Redraw(*m_pEnvEng, true);
 }
@@ -89,7 +95,8 @@ void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
         this,
         [&] {
             const QImage& picture = m_View.Picture();
-            if (!picture.isNull()) painter.drawImage(QPointF(0, 0), picture);
+            if (!picture.isNull()) painter.drawImage(m_View.Origin(), picture);
+            m_View.PaintOutsideBox(painter, rect());
         },
         Report::Later);
 }
@@ -98,10 +105,7 @@ void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
 
 void F_FULL_SCREEN::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    Guarded(this, [this] {
-        m_View.Resize(size(), ViewZoom);
-        SetBoxSize();
-    });
+    Guarded(this, [this] { LayOut(size()); });
 }
 
 void F_FULL_SCREEN::keyPressEvent(QKeyEvent* event) {

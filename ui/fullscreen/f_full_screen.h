@@ -49,7 +49,9 @@ protected:
 
 private:
     void RedrawAll();
-    void SetBoxSize();
+    // Sizes the view to `pixels`: the box is the screen, or a lesson's own box
+    // is shown whole.
+    void LayOut(QSize pixels);
     void Unbind();
 
     CEnvEng* m_pEnvEng = nullptr;   // set by Open, cleared when the window closes

@@ -45,7 +45,10 @@ bool BowlManipulator::SelectionValid() const {
 
 double BowlManipulator::TwipsPerPixel() const { return m_Area->View().TwipsPerPixel(); }
 
-QPointF BowlManipulator::ToTwips(const QPointF& pixels) const { return pixels * TwipsPerPixel(); }
+QPointF BowlManipulator::ToTwips(const QPointF& pixels) const {
+    // The box may sit centred on the area, its top-left corner at the origin.
+    return (pixels - m_Area->View().Origin()) * TwipsPerPixel();
+}
 
 int BowlManipulator::BowlAt(const QPointF& twips) const {
     for (int i = m_Engine.BowlCount(); i >= 1; --i) {

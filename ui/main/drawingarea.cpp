@@ -30,17 +30,22 @@ void DrawingArea::paintEvent(QPaintEvent* event) {
 void DrawingArea::Paint(const QRect& dirty) {
     QPainter painter(this);
     const QImage& picture = Picture();
-    if (!picture.isNull()) painter.drawImage(QPointF(0, 0), picture);
+    const QPointF origin = m_View.Origin();
+    if (!picture.isNull()) painter.drawImage(origin, picture);
     // Whatever the picture does not cover (a window grown since the last
-    // frame) is black.
+    // frame) is black; outside a lesson's own box, grey with its walls.
     const QSizeF shown = picture.isNull() ? QSizeF(0, 0) : picture.deviceIndependentSize();
-    const QRectF covered(QPointF(0, 0), shown);
+    const QRectF covered(origin, shown);
     if (!covered.contains(QRectF(dirty))) {
         QRegion rest(dirty);
         rest -= covered.toAlignedRect();
         for (const QRect& r : rest) painter.fillRect(r, Qt::black);
+        m_View.PaintOutsideBox(painter, dirty);
     }
-    if (m_Overlay) m_Overlay(painter);
+    if (m_Overlay) {
+        painter.translate(origin);
+        m_Overlay(painter);
+    }
 }
 
 void DrawingArea::resizeEvent(QResizeEvent* event) {

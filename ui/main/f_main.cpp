@@ -30,6 +30,13 @@
 
 namespace vintrop {
 
+namespace {
+bool SameBox(const std::optional<BoxSize>& a, const std::optional<BoxSize>& b) {
+    if (!a || !b) return !a == !b;
+    return a->width == b->width && a->height == b->height;
+}
+} // namespace
+
 F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     : QMainWindow(nullptr), tmr_Step(this), m_Document(*this) {
     // 1. The splash window, modal, before anything of this window is seen.
@@ -168,13 +175,19 @@ void F_MAIN::Form_Resize() {
     if (room >= 0) m_AreaPixels.setHeight(room);
     m_AreaPixels.setWidth(std::max(0, width()));
     SceneView& view = m_DrawArea->View();
-    view.Resize(m_AreaPixels, ViewZoom);
-
-    // The box is the drawing area, in twips at the current zoom.
-    m_Engine->MaxX = ToSingle(view.WidthTwips());
-    m_Engine->MaxY = ToSingle(view.HeightTwips());
+    m_LaidOutBox = m_Engine->FixedBox();
+    if (m_LaidOutBox) {
+        // A lesson's own box: the window shows it whole, the box stays.
+        view.FitBox(m_AreaPixels, m_LaidOutBox->width, m_LaidOutBox->height);
+    } else {
+        // The box is the drawing area, in twips at the current zoom.
+        view.Resize(m_AreaPixels, ViewZoom);
+        m_Engine->MaxX = ToSingle(view.WidthTwips());
+        m_Engine->MaxY = ToSingle(view.HeightTwips());
+    }
     m_PnlMaxX->setText(fmt::Fixed(m_Engine->MaxX));
     m_PnlMaxY->setText(fmt::Fixed(m_Engine->MaxY));
+    m_PnlScale->setText(QString::number(view.ScalePercent()) + QStringLiteral(" %"));
 
     // A running engine redraws at its next tick.
     if (!m_Engine->IsExecuting()) ManualRefresh();
@@ -202,7 +215,8 @@ void F_MAIN::RefreshCommands() {
     MN_COND_STOP->setEnabled(executing || (pastStart && hasBowls));
     // The zoom resizes the box, so only while the bowls stand at their
     // initial places; Graphs, like Full Screen and Options, at all times.
-    const bool zoomable = stopped && atStart;
+    // A lesson's own box is shown whole at any size: no zoom to choose.
+    const bool zoomable = stopped && atStart && !m_Engine->FixedBox();
     MN_VIEW_ZOOM_IN->setEnabled(zoomable);
     MN_VIEW_ZOOM_OUT->setEnabled(zoomable);
     MN_VIEW_ACTUAL_SIZE->setEnabled(zoomable);
@@ -241,6 +255,12 @@ void F_MAIN::ManualRefresh() {
     // what a failed step left) reaches the graphs here, as it reaches the
     // scene.
     if (m_Conservation) m_Conservation->Sync();
+    // A load, New or the options may have fixed or freed the box: the
+    // drawing area is laid out again, which redraws.
+    if (m_pEnvEng && !SameBox(m_Engine->FixedBox(), m_LaidOutBox)) {
+        Form_Resize();
+        if (!m_Engine->IsExecuting()) return;
+    }
     if (m_pEnvEng) m_DrawArea->View().Redraw(*m_pEnvEng);
 }
 

@@ -9,9 +9,11 @@
 #include <QPointer>
 #include <QSize>
 #include <memory>
+#include <optional>
 
 #include "documenthost.h"
 #include "drawdevice.h"
+#include "envengine.h"
 #include "historylog.h"
 #include "qtclock.h"
 #include "scenariodocument.h"
@@ -128,6 +130,9 @@ private:
     bool m_Terminated = false;          // the close went ahead
     ScenarioDocument m_Document;
     QSize m_AreaPixels;                 // the drawing area, logical pixels
+    // The lesson's own box the drawing area was last laid out for (none:
+    // the box is the drawing area).
+    std::optional<BoxSize> m_LaidOutBox;
 
     DrawingArea* m_DrawArea = nullptr;
     BowlManipulator* m_Manipulator = nullptr;   // the mouse and keys on the drawing area
@@ -137,6 +142,7 @@ private:
     QLabel* m_PnlMaxX = nullptr;         // PNL_MAX_X
     QLabel* m_PnlMaxY = nullptr;         // PNL_MAX_Y
     QLabel* m_PnlTip = nullptr;          // PNL_TIP
+    QLabel* m_PnlScale = nullptr;        // the picture's scale, percent
 
     QMenu* MN_FILE = nullptr;
     QMenu* MN_VIEW = nullptr;

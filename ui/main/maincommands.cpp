@@ -154,8 +154,12 @@ void F_MAIN::OnFullScreen() {
 }
 
 void F_MAIN::OnOptions() {
-    // The new display options show at once, not only from the next step.
-    if (ShowOptions(this)) ManualRefresh();
+    // The new display options show at once, not only from the next step; a
+    // box fixed or freed changes what the zoom may do.
+    if (ShowOptions(this)) {
+        ManualRefresh();
+        RefreshCommands();
+    }
 }
 
 QString F_MAIN::ZoomRefusal(int16_t percent) const {

@@ -265,6 +265,10 @@ void F_MAIN::BuildStatusBar() {
     panel("pnl_Ymax", tr("Ymax ="), 1000);
     m_PnlMaxY = panel("PNL_MAX_Y", QString(), 1440);
     m_PnlTip = panel("PNL_TIP", QString(), 0);
+    // After the program's own panels: the picture's scale, so that a teacher
+    // can tell 200 % from 250 %, or see the scale a lesson's box is shown at.
+    m_PnlScale = panel("PNL_SCALE", QString(), 900);
+    m_PnlScale->setAlignment(Qt::AlignCenter);
 }
 
 } // namespace vintrop

@@ -187,7 +187,7 @@ void TestOptions::layoutAndTabOrder() {
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(QApplication::focusWidget(), Box(dialog, "ck_CollCentral"));
     const QStringList expected = {"OKButton", "CancelButton", "ck_History", "ck_ShowNumber",
-                                  "ck_ShowVect", "cb_VectorScale", "ck_CollCentral"};
+                                  "ck_ShowVect", "cb_VectorScale", "gb_FixedBox", "ck_CollCentral"};
     for (const QString& name : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), name);

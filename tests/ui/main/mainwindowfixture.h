@@ -13,6 +13,7 @@
 
 #include "appstate.h"
 #include "envengine.h"
+#include "main/drawingarea.h"
 #include "main/f_main.h"
 #include "numeric.h"
 #include "prompt.h"
@@ -51,8 +52,10 @@ public:
         Prompt::StartScripting();
         FlgModified = FlgShowVect = FlgShowNumber = kFalse;
         VectorScale = 1;
+        Engine().Reset();   // no box of its own: the zoom is offered again
+        m_Window->ManualRefresh();
+        m_Window->RefreshCommands();
         if (ViewZoom != zoom::kActualSize) Action("MN_VIEW_ACTUAL_SIZE")->trigger();
-        Engine().Reset();
         Engine().CentralCollision(kFalse);
         Engine().KeepHistory(kFalse);
         if (!Action("MN_VIEW_CONDUCTOR_TOOLBAR")->isChecked()) Action("MN_VIEW_CONDUCTOR_TOOLBAR")->trigger();
@@ -109,11 +112,11 @@ public:
         QApplication::sendEvent(widget, &move);
     }
 
-    // The colour the window shows at a point given in twips, at the current zoom.
+    // The colour the window's picture shows at a point given in twips, at
+    // the scale the drawing area shows the box.
     QColor ShownAt(double xTwips, double yTwips) {
         const QImage& picture = m_Window->Picture();
-        const double scale =
-            picture.devicePixelRatio() / zoom::TwipsPerPixel(twips::PerPixel(m_Window.get()), ViewZoom);
+        const double scale = picture.devicePixelRatio() / Find<DrawingArea>("pc_Picture")->View().TwipsPerPixel();
         return picture.pixelColor(qFloor(xTwips * scale), qFloor(yTwips * scale));
     }
     static QColor ColorOf(const CBowl& b) { return SceneRenderer::ColorOf(b.Color); }

@@ -31,9 +31,13 @@ void TestBowlManipulationHiDpi::hitAndDragAt100And200_data() {
     QTest::addColumn<QPoint>("centre");   // logical pixels of (1500, 1200)
     QTest::addColumn<int>("inside");      // logical pixels right of the centre, still on the bowl
     QTest::addColumn<float>("movedX");    // after a drag 10 logical pixels right
+    QTest::addColumn<QSizeF>("box");      // the scenario's own box, twips
     // Mass 10, radius 133 twips: 15 twips to the logical pixel at 100 %, 7.5 at 200 %.
-    QTest::newRow("100 %") << 0 << QPoint(100, 80) << 8 << 1650.0f;
-    QTest::newRow("200 %") << 3 << QPoint(200, 160) << 17 << 1575.0f;
+    QTest::newRow("100 %") << 0 << QPoint(100, 80) << 8 << 1650.0f << QSizeF();
+    QTest::newRow("200 %") << 3 << QPoint(200, 160) << 17 << 1575.0f << QSizeF();
+    // A box as wide as the designed area and 200 pixels high, centred in
+    // the 282 of the area.
+    QTest::newRow("own box") << 0 << QPoint(100, 121) << 8 << 1650.0f << QSizeF(8085, 3000);
 }
 
 void TestBowlManipulationHiDpi::hitAndDragAt100And200() {
@@ -41,7 +45,9 @@ void TestBowlManipulationHiDpi::hitAndDragAt100And200() {
     QFETCH(QPoint, centre);
     QFETCH(int, inside);
     QFETCH(float, movedX);
+    QFETCH(QSizeF, box);
     for (int i = 0; i < zoomIns; ++i) m_F.Trigger("MN_VIEW_ZOOM_IN");
+    if (box.isValid()) m_F.Engine().SetFixedBox(BoxSize{float(box.width()), float(box.height())});
     CBowl& b = m_F.AddBowl(10, 1500, 1200);
 
     QTest::mouseClick(Area(), Qt::LeftButton, {}, centre + QPoint(inside + 1, 0));
