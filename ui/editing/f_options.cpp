@@ -29,6 +29,9 @@ constexpr double kClientHeightTwips = 2190;
 
 // The momentum lines' scales on offer, as the combo box lists them.
 bool IsOn(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
+
+// A box side as the fields show it: whole twips within their range.
+int WholeTwips(float side) { return static_cast<int>(std::clamp<double>(std::round(side), 1, kMaxFixedBoxSide)); }
 } // namespace
 
 F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
@@ -144,10 +147,9 @@ void F_OPTIONS::LoadOptions() {
 
     // Prefilled with the box in use, the scenario's own or the window's.
     const std::optional<BoxSize> fixed = g_pEnvEng ? g_pEnvEng->FixedBox() : std::nullopt;
-    const auto whole = [](float v) { return static_cast<int>(std::clamp<double>(std::round(v), 1, kMaxFixedBoxSide)); };
     m_gbFixedBox->setChecked(fixed.has_value());
-    m_spBoxWidth->setValue(whole(fixed ? fixed->width : g_pEnvEng ? g_pEnvEng->MaxX : 0));
-    m_spBoxHeight->setValue(whole(fixed ? fixed->height : g_pEnvEng ? g_pEnvEng->MaxY : 0));
+    m_spBoxWidth->setValue(WholeTwips(fixed ? fixed->width : g_pEnvEng ? g_pEnvEng->MaxX : 0));
+    m_spBoxHeight->setValue(WholeTwips(fixed ? fixed->height : g_pEnvEng ? g_pEnvEng->MaxY : 0));
     // The box changes the experiment: only while the bowls stand at their
     // initial places, as for the bowl editor.
     const bool atStart = g_pEnvEng && !g_pEnvEng->IsExecuting() && g_pEnvEng->t == 0;
@@ -162,8 +164,11 @@ bool F_OPTIONS::ApplyFixedBox() {
     if (m_gbFixedBox->isChecked())
         wanted = BoxSize{static_cast<float>(m_spBoxWidth->value()), static_cast<float>(m_spBoxHeight->value())};
     const std::optional<BoxSize>& now = g_pEnvEng->FixedBox();
+    // The fields hold whole twips: a box read from a file with fractions is
+    // kept as it is while they still show it.
     if (wanted.has_value() == now.has_value() &&
-        (!wanted || (wanted->width == now->width && wanted->height == now->height)))
+        (!wanted || (m_spBoxWidth->value() == WholeTwips(now->width) &&
+                     m_spBoxHeight->value() == WholeTwips(now->height))))
         return true;
     if (wanted) {
         const BoxCheck check = CheckFixedBox(*g_pEnvEng, *wanted);

@@ -248,6 +248,14 @@ void TestFixedBox::optionsFixAndFreeTheBox() {
     QCOMPARE(m_F.Engine().MaxX, windowX);
     QVERIFY(m_F.Action("MN_VIEW_ZOOM_IN")->isEnabled());
     QCOMPARE(m_F.Find<QLabel>("PNL_SCALE")->text(), QStringLiteral("100 %"));
+
+    // A box with fractions, as a file may bring, outlives an OK that leaves
+    // the whole-twip fields as they were.
+    m_F.Engine().SetFixedBox(BoxSize{16170.5f, 4230.25f});
+    FlgModified = kFalse;
+    options(ok);
+    QCOMPARE(m_F.Engine().FixedBox()->width, 16170.5f);
+    QCOMPARE(FlgModified, kFalse);
 }
 
 QTEST_MAIN(TestFixedBox)
