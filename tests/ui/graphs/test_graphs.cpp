@@ -14,6 +14,7 @@
 #include "../common/forkedchild.h"
 #include "../main/mainwindowfixture.h"
 #include "conservationlog.h"
+#include "graphs/conservationplots.h"
 #include "graphs/f_graphs.h"
 #include "history/collisiontablemodel.h"
 #include "history/f_history.h"
@@ -299,6 +300,15 @@ void TestGraphs::csvOfAMergedRunIsEveryPointInShortestDigits() {
         }
     }
     QVERIFY(mostDigits >= 10);
+
+    // The relative change of the energy, shown to three significant digits.
+    const auto change = log.RelativeEnergyChange();
+    QVERIFY(change && *change != 0);
+    const QString shown = ConservationPlots::RelativeChangeText(log);
+    QString digits = shown.section(QLatin1Char('e'), 0, 0).remove(QLatin1Char('-')).remove(QLatin1Char('.'));
+    while (digits.startsWith(QLatin1Char('0'))) digits.remove(0, 1);
+    QCOMPARE(digits.size(), 3);
+    QVERIFY2(std::abs(shown.toDouble() / *change - 1) < 5e-3, qPrintable(shown));
 }
 
 void TestGraphs::failedExportsAreReportedAndKeepTheOldFile() {

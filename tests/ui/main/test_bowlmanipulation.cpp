@@ -278,6 +278,7 @@ void TestBowlManipulation::ctrlArrowChangesOneComponentByOne_data() {
     QTest::newRow("x at the lowest") << QPointF(-99, 5) << int(Qt::Key_Left) << QPointF(-99, 5);
     QTest::newRow("y at the highest") << QPointF(2, 999) << int(Qt::Key_Down) << QPointF(2, 999);
     QTest::newRow("x from the highest") << QPointF(999, -5) << int(Qt::Key_Left) << QPointF(998, -5);
+    QTest::newRow("x up to the highest") << QPointF(998, 0) << int(Qt::Key_Right) << QPointF(999, 0);
 }
 
 void TestBowlManipulation::ctrlArrowChangesOneComponentByOne() {
@@ -368,6 +369,13 @@ void TestBowlManipulation::gripSetsTheVelocityRoundedAndLimited() {
     QTest::mouseRelease(Area(), Qt::LeftButton, {}, QPoint(800, 100));
     QCOMPARE(b.Vxo(), 999.0f);
     QCOMPARE(b.Vyo(), 0.0f);
+
+    // A change of the y component alone is a change too.
+    FlgModified = kFalse;
+    Drag(QPoint(766, 100), QPoint(766, 104));   // the grip, 9,990 twips right of the centre
+    QCOMPARE(b.Vxo(), 999.0f);
+    QCOMPARE(b.Vyo(), 6.0f);
+    QCOMPARE(FlgModified, kTrue);
 }
 
 void TestBowlManipulation::keysMoveAndChangeVelocity() {
