@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
+#include <memory>
 #include <functional>
 #include <new>
 #include <stdexcept>
@@ -92,11 +93,16 @@ private slots:
         // and again for a paint failing after that message.
         QTest::newRow("painting the scene") << std::function<void(F_MAIN&)>([](F_MAIN& w) {
             auto* area = Child<DrawingArea>(&w, "pc_Picture");
-            area->SetOverlay([](QPainter&) { err::Raise(err::Overflow); });
+            // Only the paints asked for here fail, whatever else repaints.
+            auto failing = std::make_shared<int>(2);
+            area->SetOverlay([failing](QPainter&) {
+                if (*failing > 0 && (*failing)--) err::Raise(err::Overflow);
+            });
             area->repaint();
             area->repaint();
             QCOMPARE(Prompt::ShownTexts(), QStringList());
             QTRY_COMPARE(Prompt::ShownTexts().size(), 1);
+            *failing = 1;
             area->repaint();
         }) << QStringList{Text(err::Overflow), Text(err::Overflow)};
     }
