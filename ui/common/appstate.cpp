@@ -5,4 +5,5 @@ int16_t FlgModified = 0;
 int16_t FlgShowVect = 0;
 int16_t FlgShowNumber = 0;
 int16_t ViewZoom = 100;
+int16_t ViewScale = 100;
 int16_t VectorScale = 1;

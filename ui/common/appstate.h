@@ -14,5 +14,9 @@ extern int16_t FlgShowNumber;        // draw bowl numbers
 
 // View settings, kept while the program runs and never in a scenario file.
 extern int16_t ViewZoom;             // percent: how much larger than life the scene is drawn (100 at start)
+// Percent: the scale the main window shows the scene at now, the zoom or
+// the scale a lesson's own box is fitted at; the text of the history window
+// follows it.
+extern int16_t ViewScale;
 extern int16_t VectorScale;          // momentum lines drawn 1, 10 or 100 times their tenth-scale length (1 at start)
 inline constexpr int16_t kVectorScales[] = {1, 10, 100};   // the values VectorScale may take

@@ -1,9 +1,11 @@
 #include "f_full_screen.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "appstate.h"
@@ -97,6 +99,7 @@ void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
             const QImage& picture = m_View.Picture();
             if (!picture.isNull()) painter.drawImage(m_View.Origin(), picture);
             m_View.PaintOutsideBox(painter, rect());
+            PaintStep(painter);
         },
         Report::Later);
 }
@@ -108,7 +111,46 @@ void F_FULL_SCREEN::resizeEvent(QResizeEvent* event) {
     Guarded(this, [this] { LayOut(size()); });
 }
 
+void F_FULL_SCREEN::PaintStep(QPainter& painter) const {
+    if (!m_pEnvEng) return;
+    // The screen's edges are the walls of a box that is the screen; a
+    // lesson's own box has its walls drawn along it already.
+    if (!m_View.Fitted()) {
+        painter.setPen(QPen(QColor(200, 200, 200), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+    // Large enough for the back of the room: a twentieth of the height.
+    QFont font = painter.font();
+    font.setPixelSize(std::max(24, height() / 20));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    const int margin = font.pixelSize() / 2;
+    painter.drawText(QRect(margin, margin / 2, width() - 2 * margin, font.pixelSize() * 2),
+                     Qt::AlignLeft | Qt::AlignTop, QStringLiteral("t=") + QString::number(m_pEnvEng->t));
+}
+
+bool F_FULL_SCREEN::Conduct(const QKeyEvent* event) {
+    // The conductor's keys run the owner's commands, with their enabled
+    // states, so a lesson can be played and stepped on the whole screen.
+    static const char* const kCommands[] = {"MN_COND_PLAY", "MN_COND_PAUSE", "MN_COND_STEP", "MN_COND_BACK",
+                                            "MN_COND_REW"};
+    const QWidget* owner = parentWidget();
+    if (!owner) return false;
+    const QKeySequence pressed(event->keyCombination());
+    for (const char* name : kCommands) {
+        QAction* action = owner->findChild<QAction*>(QLatin1String(name));
+        if (!action || action->shortcut() != pressed) continue;
+        if (action->isEnabled()) action->trigger();
+        update();
+        return true;
+    }
+    return false;
+}
+
 void F_FULL_SCREEN::keyPressEvent(QKeyEvent* event) {
+    bool conducted = false;
+    Guarded(this, [&] { conducted = Conduct(event); });
+    if (conducted) return;
     if (ProducesCharacter(event))
         close();
     else

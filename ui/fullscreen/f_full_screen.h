@@ -1,13 +1,17 @@
 #pragma once
 // The simulation on the whole screen, without borders, like a screen saver.
 // While open it, not the main window, listens to the engine and draws each
-// step into its own buffer; a click, a key that produces a character or a
-// quick mouse movement closes it.
+// step into its own buffer, with the step shown large in a corner; the
+// conductor's keys (PLAY, PAUSE, STEP, BACK, REW) work in it, and a click,
+// any other key that produces a character or a quick mouse movement closes
+// it.
 #include <QDialog>
 #include <QImage>
 #include <cstdint>
 
 #include "sceneview.h"
+
+class QPainter;
 
 namespace vintrop {
 
@@ -49,6 +53,10 @@ protected:
 
 private:
     void RedrawAll();
+    // The walls and the step, large in the top-left corner.
+    void PaintStep(QPainter& painter) const;
+    // Runs the conductor command whose key `event` is; false for any other key.
+    bool Conduct(const QKeyEvent* event);
     // Sizes the view to `pixels`: the box is the screen, or a lesson's own box
     // is shown whole.
     void LayOut(QSize pixels);

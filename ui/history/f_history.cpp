@@ -17,6 +17,7 @@
 #include <cmath>
 #include <limits>
 
+#include "appstate.h"
 #include "classicfonts.h"
 #include "collisiontablemodel.h"
 #include "envengine.h"
@@ -39,6 +40,11 @@ namespace {
 // The log keeps at most this many rows before a new pair comes in; the
 // oldest before/after pair then makes room, so the table tops out at 1002.
 constexpr int kRowLimit = 1000;
+// The designed window, twips.
+constexpr double kWindowWidth = 9030;
+constexpr double kWindowHeight = 5340;
+// A status panel's designed width, twips, kept for scaling.
+constexpr const char* kDesignWidth = "designWidthTwips";
 
 struct ColumnSpec {
     const char* header;
@@ -66,10 +72,11 @@ float MomentumSum(float m1, float v1, float m2, float v2) {
 F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("F_HISTORY"));
     setWindowTitle(QStringLiteral("History"));
-    // Fixed single border with a close box only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(twips::ToPixels(9030), twips::ToPixels(5340));
+    // A close box only; the designed size, which the user may enlarge so
+    // that a class can read the rows.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(twips::ToPixels(kWindowWidth), twips::ToPixels(kWindowHeight));
+    resize(minimumSize());
     setSizeGripEnabled(false);
     setFont(fonts::SansSerif(8.25));
 
@@ -83,7 +90,6 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
 
     m_lvwCollision = new QTreeView(this);
     m_lvwCollision->setObjectName(QStringLiteral("lvw_Collision"));
-    m_lvwCollision->setGeometry(0, 0, twips::ToPixels(9015), twips::ToPixels(4905));
     m_lvwCollision->setFont(fonts::Serif(8.25));
     m_lvwCollision->setModel(m_Model);
     m_lvwCollision->setRootIsDecorated(false);
@@ -102,9 +108,9 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     m_sbrStatistic = new QStatusBar(this);
     m_sbrStatistic->setObjectName(QStringLiteral("sbr_Statistic"));
     m_sbrStatistic->setSizeGripEnabled(false);
-    m_sbrStatistic->setGeometry(0, twips::ToPixels(4935), twips::ToPixels(9030), twips::ToPixels(405));
     const auto panel = [this](const char* name, int widthTwips, const QString& text = QString()) {
         QLabel* label = MakePanelLabel(m_sbrStatistic, QLatin1String(name), text);
+        label->setProperty(kDesignWidth, widthTwips);
         label->setFixedWidth(twips::ToPixels(widthTwips));
         m_sbrStatistic->addWidget(label);
         return label;
@@ -118,7 +124,6 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     // captions keep their trailing blanks, which widen the buttons' text.
     m_tlbBottom = new QWidget(this);
     m_tlbBottom->setObjectName(QStringLiteral("tlb_Bottom"));
-    m_tlbBottom->setGeometry(twips::ToPixels(5700), twips::ToPixels(4950), twips::ToPixels(3330), twips::ToPixels(390));
     auto* row = new QHBoxLayout(m_tlbBottom);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -184,6 +189,7 @@ void F_HISTORY::init(CEnvEng& pEnvEng) {
     }
     m_FlgActive = kTrue;
     BuildColumns();
+    LayOut();
     m_TotCollisions = 0;
     m_OverflowReported = false;
 }
@@ -410,10 +416,48 @@ bool F_HISTORY::eventFilter(QObject* watched, QEvent* event) {
     return handled || QDialog::eventFilter(watched, event);
 }
 
+void F_HISTORY::ApplyScale() {
+    const double scale = std::max(1.0, ViewScale / 100.0);
+    if (scale == m_Scale) return;
+    const double grow = scale / m_Scale;
+    m_Scale = scale;
+    setFont(fonts::SansSerif(8.25 * scale));
+    m_lvwCollision->setFont(fonts::Serif(8.25 * scale));
+    for (QLabel* label : m_sbrStatistic->findChildren<QLabel*>())
+        label->setFixedWidth(twips::ToPixels(label->property(kDesignWidth).toInt() * scale));
+    for (QToolButton* button : m_tlbBottom->findChildren<QToolButton*>())
+        button->setFixedSize(twips::ToPixels(1110 * scale), twips::ToPixels(330 * scale));
+    setMinimumSize(twips::ToPixels(kWindowWidth * scale), twips::ToPixels(kWindowHeight * scale));
+    resize(QSize(qRound(width() * grow), qRound(height() * grow)).expandedTo(minimumSize()));
+    LayOut();
+}
+
+void F_HISTORY::LayOut() {
+    // The designed places, their margins scaled, measured from the window's
+    // right and bottom edges.
+    const auto px = [this](double twips) { return twips::ToPixels(twips * m_Scale); };
+    const int w = width(), h = height();
+    const int tableWidth = w - px(kWindowWidth - 9015), tableHeight = h - px(kWindowHeight - 4905);
+    m_lvwCollision->setGeometry(0, 0, tableWidth, tableHeight);
+    m_sbrStatistic->setGeometry(0, h - px(kWindowHeight - 4935), w, px(405));
+    m_tlbBottom->setGeometry(w - px(kWindowWidth - 5700), h - px(kWindowHeight - 4950), px(3330), px(390));
+    // The columns share the width as designed.
+    QHeaderView* header = m_lvwCollision->header();
+    const double widen = double(tableWidth) / twips::ToPixels(9015);
+    for (int i = 0; i < CollisionTableModel::kColumnCount; ++i)
+        header->resizeSection(i, qRound(twips::ToPixels(kColumns[i].widthTwips) * widen));
+}
+
+void F_HISTORY::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    Guarded(this, [this] { LayOut(); });
+}
+
 void F_HISTORY::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Rows logged while hidden: show the latest, as a visible window would.
     Guarded(this, [this] {
+        ApplyScale();
         ShowPending();
         if (m_Model->rowCount() > 0) m_lvwCollision->scrollToBottom();
     });

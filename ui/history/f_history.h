@@ -78,10 +78,19 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    // Takes the picture's scale (ViewScale): the text grows with it above
+    // 100 % and the window with the text; at 100 % the designed size.
+    void ApplyScale();
 
 private:
     void BuildColumns();
+    // Places the table, the status bar and the buttons in the window's
+    // size, the columns sharing the table's width as designed.
+    void LayOut();
     // A row to the table at the next refresh (ShowPending).
     void QueueRow(const CollisionRow& row);
     void SchedulePublish();   // the next screen refresh publishes, while the window is shown
@@ -102,6 +111,7 @@ private:
     bool HandlePreviewKey(QKeyEvent* event);
 
     CEnvEng* m_pEnvEng = nullptr;   // the engine whose events arrive; not owned
+    double m_Scale = 1.0;           // of the designed text and bars
     int16_t m_FlgActive = 0;        // -1 while bound: close requests only hide
     int32_t m_TotCollisions = 0;    // collisions since the last init or Reset
     bool m_OverflowReported = false; // this count has hit its limit and said so

@@ -62,6 +62,9 @@ int BowlManipulator::BowlAt(const QPointF& twips) const {
 
 QPointF BowlManipulator::GripOf(int index) const {
     const CBowl& b = m_Engine.GetBowl(index);
+    // A bowl at rest has no arrow: its grip waits beside it, just right of
+    // its edge, so that the bowl's body always moves the bowl.
+    if (b.Vxo() == 0 && b.Vyo() == 0) return {b.x + b.r() + kRestingGripPixels * TwipsPerPixel(), double(b.y)};
     return {b.x + kArrowSteps * b.Vxo(), b.y + kArrowSteps * b.Vyo()};
 }
 
@@ -375,7 +378,7 @@ void BowlManipulator::PaintOverlay(QPainter& painter) const {
     painter.setBrush(Qt::NoBrush);
     const double radius = b.r() * scale + 2;
     painter.drawEllipse(centre, radius, radius);
-    painter.drawLine(centre, tip);
+    if (b.Vxo() != 0 || b.Vyo() != 0) painter.drawLine(centre, tip);
     painter.setBrush(Qt::yellow);
     painter.drawRect(QRectF(tip - QPointF(3, 3), QSizeF(6, 6)));
     painter.restore();

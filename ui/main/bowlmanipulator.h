@@ -51,6 +51,9 @@ public:
     static constexpr double kArrowSteps = 10;
     // How near the grip a press takes it, logical pixels.
     static constexpr double kGripPixels = 5;
+    // How far right of a resting bowl's edge its grip waits, logical pixels:
+    // clear of the selection ring, within reach of the bowl.
+    static constexpr double kRestingGripPixels = 10;
 
     BowlManipulator(DrawingArea* area, CEnvEng& engine, Hooks hooks);
 

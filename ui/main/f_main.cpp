@@ -188,6 +188,13 @@ void F_MAIN::Form_Resize() {
     m_PnlMaxX->setText(fmt::Fixed(m_Engine->MaxX));
     m_PnlMaxY->setText(fmt::Fixed(m_Engine->MaxY));
     m_PnlScale->setText(QString::number(view.ScalePercent()) + QStringLiteral(" %"));
+    // The history window's text follows the scale the scene is shown at.
+    const auto scale = static_cast<int16_t>(std::clamp(view.ScalePercent(), 1, 32767));
+    if (scale != ViewScale) {
+        ViewScale = scale;
+        if (QWidget* history = findChild<QWidget*>(QStringLiteral("F_HISTORY")))
+            QMetaObject::invokeMethod(history, "ApplyScale");
+    }
 
     // A running engine redraws at its next tick.
     if (!m_Engine->IsExecuting()) ManualRefresh();

@@ -1,5 +1,6 @@
 // The full-screen view: what it shows when opened on a paused or a running
 // engine, the box size, what closes it and that it lets go of the engine.
+#include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -173,6 +174,40 @@ private slots:
         QTest::keyClick(&view, Qt::Key(key));
         QCOMPARE(!view.isVisible(), closes);
         QCOMPARE(!view.Bound(), closes);
+    }
+
+    // The conductor's keys run the owner's commands (enabled ones only) and
+    // leave the view open, Ctrl+Z and Ctrl+R included though they produce
+    // control characters. The step shows in the top-left corner.
+    void conductorKeysRunTheOwnersCommands() {
+        AddThreeBowls();
+        QWidget owner;
+        QMap<QString, int> runs;
+        const std::pair<const char*, QKeySequence> commands[] = {
+            {"MN_COND_PLAY", Qt::Key_F5},   {"MN_COND_PAUSE", Qt::Key_F9}, {"MN_COND_STEP", Qt::Key_F8},
+            {"MN_COND_BACK", Qt::CTRL | Qt::Key_Z}, {"MN_COND_REW", Qt::CTRL | Qt::Key_R}};
+        for (const auto& [name, key] : commands) {
+            auto* action = new QAction(&owner);
+            action->setObjectName(QLatin1String(name));
+            action->setShortcut(key);
+            connect(action, &QAction::triggered, [&runs, name = QString::fromLatin1(name)] { ++runs[name]; });
+        }
+        owner.findChild<QAction*>("MN_COND_PAUSE")->setEnabled(false);
+        F_FULL_SCREEN view(&owner);
+        view.Open(false);
+        view.show();
+        for (const QKeyCombination key : {QKeyCombination(Qt::Key_F8), Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_R,
+                                          QKeyCombination(Qt::Key_F5), QKeyCombination(Qt::Key_F9)})
+            QTest::keyClick(&view, key.key(), key.keyboardModifiers());
+        QVERIFY(view.isVisible());
+        QCOMPARE(runs, (QMap<QString, int>{{"MN_COND_STEP", 1}, {"MN_COND_BACK", 1}, {"MN_COND_REW", 1},
+                                           {"MN_COND_PLAY", 1}}));
+        const QRect corner(0, 0, view.width() / 4, view.height() / 8);
+        const QImage before = view.grab(corner).toImage();
+        m_Engine->Advance();
+        QVERIFY(view.grab(corner).toImage() != before);
+        QTest::keyClick(&view, Qt::Key_X);
+        QVERIFY(!view.isVisible());
     }
 
     void aClickCloses() {

@@ -21,6 +21,7 @@
 #include "../common/forkedchild.h"
 #include "bowl.h"
 #include "clock.h"
+#include "appstate.h"
 #include "envengine.h"
 #include <QAbstractItemModelTester>
 
@@ -108,6 +109,32 @@ private slots:
         m_Engine.reset();
         QApplication::clipboard()->clear();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    // Above 100 % the text follows the scene's scale and the window grows
+    // with it; at any scale the user may enlarge it and the columns share
+    // the table's width as designed.
+    void textFollowsTheSceneScaleAndTheWindowGrows() {
+        m_Window->init(*m_Engine);
+        m_Window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_Window.get()));
+        const QSize designed = m_Window->size();
+        auto* table = m_Window->findChild<QTreeView*>(QStringLiteral("lvw_Collision"));
+        const auto share = [table](int column) { return double(table->header()->sectionSize(column)) / table->width(); };
+        const double designedShare = share(0);
+        QCOMPARE(table->font().pointSizeF(), 8.25);
+        QVERIFY(m_Window->maximumWidth() > designed.width());
+
+        ViewScale = 300;
+        m_Window->ApplyScale();
+        ViewScale = 100;
+        QCOMPARE(table->font().pointSizeF(), 3 * 8.25);
+        QCOMPARE(m_Window->font().pointSizeF(), 3 * 8.25);
+        QVERIFY(m_Window->width() >= 3 * designed.width() - 3 && m_Window->height() >= 3 * designed.height() - 3);
+        const int tableWidth = table->width();
+        m_Window->resize(m_Window->width() + 400, m_Window->height());
+        QCOMPARE(table->width(), tableWidth + 400);
+        QVERIFY(std::abs(share(0) - designedShare) < 0.01);
     }
 
     void exampleCollisionGivesBeforeAndAfterRows() {

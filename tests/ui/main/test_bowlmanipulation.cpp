@@ -344,8 +344,13 @@ void TestBowlManipulation::gripSetsTheVelocityRoundedAndLimited() {
     CBowl& b = m_F.AddBowl(10, 1500, 1500);
     QTest::mouseClick(Area(), Qt::LeftButton, {}, QPoint(100, 100));   // selects
     QCOMPARE(FlgModified, kFalse);
-    // With no velocity the grip is at the centre, over the bowl: it takes the press.
-    Drag(QPoint(100, 100), QPoint(104, 98));   // (60, -30) twips from the centre
+    // At rest the grip waits right of the bowl: the middle moves the bowl...
+    Drag(QPoint(100, 100), QPoint(102, 100));
+    QCOMPARE(b.Xo(), 1530.0f);
+    QCOMPARE(b.Vxo(), 0.0f);
+    Drag(QPoint(102, 100), QPoint(100, 100));
+    // ...and the grip, 10 pixels right of its edge, sets the velocity.
+    Drag(QPoint(119, 100), QPoint(104, 98));   // (60, -30) twips from the centre
     QCOMPARE(b.Xo(), 1500.0f);
     QCOMPARE(b.Vxo(), 6.0f);
     QCOMPARE(b.Vyo(), -3.0f);
@@ -574,7 +579,7 @@ void TestBowlManipulation::glancingCollisionSetUpWithTheMouseSurvivesSaving() {
     WithBowlDialog([&] { QTest::mouseDClick(Area(), Qt::LeftButton, {}, QPoint(300, 155)); });
     QCOMPARE(m_F.Engine().BowlCount(), int16_t(2));
     QTest::mouseClick(Area(), Qt::LeftButton, {}, QPoint(100, 150));
-    Drag(QPoint(100, 150), QPoint(107, 150));   // 105 twips: 10.5 per step, 10
+    Drag(QPoint(114, 150), QPoint(107, 150));   // the grip beside it to 105 twips: 10.5 per step, 10
     const CBowl& first = m_F.Engine().GetBowl(1);
     QCOMPARE(first.Vxo(), 10.0f);
     QCOMPARE(first.Vyo(), 0.0f);
