@@ -276,12 +276,17 @@ TEST_F(ScenarioFile, ClassroomColoursAreWrittenOnlyWhenOnAndReadBackWithTheirCol
         EXPECT_EQ(eng.GetBowl(2).Color, ClassroomColourAt(2).color);
         EXPECT_EQ(Save(), text);
     }
-    // Read onto an engine that has them on, a file without the key turns them off.
+    // Read onto an engine that has them on, a file without the key turns
+    // them off, and so does a file that cannot be read.
     eng.ClearBowls();
     std::istringstream without(kExample, std::ios::binary);
     ASSERT_TRUE(eng.SerializeIn(without));
     EXPECT_FALSE(eng.ClassroomColours());
     EXPECT_EQ(Save(), kExample);
+    eng.SetClassroomColours(true);
+    std::istringstream bad(on + "ClassroomColours=1\r\n", std::ios::binary);
+    EXPECT_FALSE(eng.SerializeIn(bad));
+    EXPECT_FALSE(eng.ClassroomColours());
 }
 
 TEST_F(ScenarioFile, SetFixedBoxRefusesWhatTheFileWouldRefuseAndChangesNothing) {
@@ -354,7 +359,7 @@ INSTANTIATE_TEST_SUITE_P(
                    9000, 500, true},
         SectionRow{"classroom_alone", kMarker + "ClassroomColours=1\r\n", 0, 0, 0, 0, true},
         SectionRow{"classroom_zero", kMarker + "ClassroomColours=0\r\n", 0, 0, 0, 0},
-        SectionRow{"classroom_malformed", kMarker + "ClassroomColours=yes\r\n", 13, 16, 0, 0},
+        SectionRow{"classroom_malformed", kMarker + "ClassroomColours=yes\r\n" + kWidth + "BoxHeight=500\r\n", 13, 16, 0, 0},
         SectionRow{"classroom_empty", kMarker + "ClassroomColours=\r\n", 13, 16, 0, 0},
         SectionRow{"classroom_neither_0_nor_1_box_not_applied",
                    kMarker + kWidth + "BoxHeight=500\r\nClassroomColours=-1\r\n", 380, 18, 0, 0},
