@@ -188,6 +188,11 @@ void TestOptions::layoutAndTabOrder() {
 
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    // The classroom colours below the box, wholly inside the dialog.
+    const QRect colours = Box(dialog, "ck_ClassroomColours")->geometry();
+    QCOMPARE(Box(dialog, "ck_ClassroomColours")->text(), QStringLiteral("Classroom colours"));
+    QVERIFY(colours.top() > dialog.findChild<QWidget*>(QStringLiteral("gb_FixedBox"))->geometry().bottom());
+    QVERIFY(colours.bottom() < dialog.height());
     QCOMPARE(QApplication::focusWidget(), Box(dialog, "ck_CollCentral"));
     const QStringList expected = {"OKButton", "CancelButton", "ck_History", "ck_ShowNumber",
                                   "ck_ShowVect", "cb_VectorScale", "gb_FixedBox", "ck_ClassroomColours", "ck_CollCentral"};
