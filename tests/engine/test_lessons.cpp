@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -484,10 +483,6 @@ TEST_F(Lesson, TwoStrikersSendTwoBowlsOffInFourHits) {
     ASSERT_EQ(log.hits.size(), 4u);
     EXPECT_EQ(log.hits[0].t, 40);
     EXPECT_EQ(log.hits[3].t, 41);
-    // B1 and B2 as two digits: Sky blue on Yellow, Yellow on Violet, Orange on Sky blue, Sky blue on Yellow.
-    const std::vector<int> pairs = {23, 34, 12, 23};
-    for (std::size_t k = 0; k < pairs.size(); ++k)
-        EXPECT_EQ(log.hits[k].b1 * 10 + log.hits[k].b2, pairs[k]) << "hit " << k + 1;
     for (const Hit& h : log.hits) {
         EXPECT_EQ(h.w1.x, 0.0f);
         EXPECT_EQ(h.w2.x, 40.0f);
@@ -501,7 +496,10 @@ TEST_F(Lesson, TwoStrikersSendTwoBowlsOffInFourHits) {
     Run(100);
     ASSERT_EQ(log.hits.size(), 9u);
     EXPECT_EQ(log.hits[4].t, 112);
-    EXPECT_EQ(log.hits[4].b1 * 10 + log.hits[4].b2, 34);   // Yellow and Violet
+    // B1 and B2 as two digits: Sky blue on Yellow, Yellow on Violet, Orange on
+    // Sky blue, Sky blue on Yellow, then Yellow meets Violet.
+    const int pairs[] = {23, 34, 12, 23, 34};
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(log.hits[k].b1 * 10 + log.hits[k].b2, pairs[k]) << "hit " << k + 1;
     EXPECT_EQ(log.hits[5].t, 184);
     EXPECT_EQ(log.hits[8].t, 185);
     EXPECT_EQ(V(1).x, -40.0f);
@@ -594,8 +592,8 @@ const std::map<std::string, bool> kUsesHistory = {
 };
 
 // Every lesson opens with the history its worksheet uses and with the
-// colours its worksheet names, the same at a second Open and after a save,
-// and is written as the program saves it.
+// colours its worksheet names, the same at a second Open, and is written as
+// the program saves it.
 TEST(LessonFiles, OpenWithTheirHistoryAndTheSameNamedColours) {
     std::set<std::string> seen;
     for (const auto& entry : std::filesystem::directory_iterator(VINTROP_EXAMPLES_DIR)) {
@@ -616,17 +614,14 @@ TEST(LessonFiles, OpenWithTheirHistoryAndTheSameNamedColours) {
         };
         const std::vector<int32_t> first = colours();
         for (int i = 1; i <= eng.BowlCount(); ++i) EXPECT_EQ(first[i - 1], ClassroomColourAt(i).color) << name;
-        std::ostringstream saved(std::ios::binary);
+        // Saved as it is written, so a save reads back as the file does.
+        std::ostringstream saved(std::ios::binary), file(std::ios::binary);
         ASSERT_TRUE(eng.SerializeOut(saved));
-        std::ifstream file(entry.path(), std::ios::binary);
-        EXPECT_EQ(saved.str(), std::string(std::istreambuf_iterator<char>(file), {})) << name;
+        file << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+        EXPECT_EQ(saved.str(), file.str()) << name;
         eng.Reset();
         ASSERT_TRUE(ReadExample(eng, name));
         EXPECT_EQ(colours(), first) << name << " opened again";
-        eng.Reset();
-        std::istringstream again(saved.str(), std::ios::binary);
-        ASSERT_TRUE(eng.SerializeIn(again));
-        EXPECT_EQ(colours(), first) << name << " saved and read back";
     }
     EXPECT_EQ(seen.size(), kUsesHistory.size());
 }
