@@ -16,6 +16,9 @@ public:
     float x = 0, y = 0;  // current centre
     float Vx = 0, Vy = 0; // current velocity, per step
     int32_t Color = 0;   // red + 256 * green + 65536 * blue
+    // The colour the engine's generator drew for the bowl: its Color while
+    // classroom colours are off. Set by the engine.
+    int32_t DrawnColor = 0;
 
     // Initial values; each setter also overwrites the current value.
     float Xo() const { return m_Xo; }

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 
+#include "classroompalette.h"
 #include "numeric.h"
 #include "placement.h"
 #include "scenarioreader.h"
@@ -32,6 +33,8 @@ float DistanceAsFloat(double d) {
 // The keys of the options section that give the scenario's own box.
 constexpr const char* kBoxWidthKey = "BoxWidth";
 constexpr const char* kBoxHeightKey = "BoxHeight";
+// The key that turns classroom colours on; written only as "=1".
+constexpr const char* kClassroomColoursKey = "ClassroomColours";
 
 // Whether two floats are the same value to the bit (a changed position).
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -189,6 +192,19 @@ void CEnvEng::SetFixedBox(std::optional<BoxSize> box) {
     m_FixedBox = box;
 }
 
+void CEnvEng::SetClassroomColours(bool on) {
+    if (on == m_ClassroomColours) return;
+    m_ClassroomColours = on;
+    Recolour(1);
+}
+
+void CEnvEng::Recolour(int from) {
+    for (int i = from; i <= BowlCount(); ++i) {
+        CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
+        b.Color = m_ClassroomColours ? ClassroomColourAt(i).color : b.DrawnColor;
+    }
+}
+
 // -------------------------------------------------------------------- bowls
 
 void CEnvEng::RefuseWhileStepping() const {
@@ -208,8 +224,9 @@ CBowl& CEnvEng::AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
     }
     if (m_Bowls.size() >= static_cast<std::size_t>(kMaxPosition)) err::Raise(err::Overflow);
     vItem->Id = static_cast<int16_t>(m_Bowls.size() + 1);
-    vItem->Color = NextColor();
+    vItem->DrawnColor = NextColor();
     m_Bowls.push_back(std::move(vItem));
+    Recolour(BowlCount());
     return *m_Bowls.back();
 }
 
@@ -240,6 +257,8 @@ void CEnvEng::RemoveBowl(int IdxKey) {
     m_Bowls.erase(m_Bowls.begin() + (IdxKey - 1));
     // Contact sets hold positions: keep them pointing at the same bowls.
     for (auto& b : m_Bowls) b->ShiftContactsAfterRemoval(static_cast<int16_t>(IdxKey));
+    // The bowls after it move up a place and take that place's colour.
+    if (m_ClassroomColours) Recolour(IdxKey);
 }
 
 void CEnvEng::ClearBowls() {
@@ -476,6 +495,7 @@ void CEnvEng::Reset() {
     sRewind();
     ClearBowls();
     m_FixedBox.reset();
+    m_ClassroomColours = false;
     sInterval(static_cast<int16_t>(kDefaultInterval));
 }
 
@@ -511,10 +531,14 @@ bool CEnvEng::SerializeOut(std::ostream& fd) const {
             const double radius = LargestWholeRadius(*this);
             if (!FixedBoxSideHolds(m_FixedBox->width, radius) || !FixedBoxSideHolds(m_FixedBox->height, radius))
                 return false;
-            fd << ScenarioReader::kOptionsMarker << "\r\n";
+        }
+        // Without options the file is what earlier versions wrote.
+        if (m_FixedBox || m_ClassroomColours) fd << ScenarioReader::kOptionsMarker << "\r\n";
+        if (m_FixedBox) {
             fd << kBoxWidthKey << '=' << FormatG9(m_FixedBox->width) << "\r\n";
             fd << kBoxHeightKey << '=' << FormatG9(m_FixedBox->height) << "\r\n";
         }
+        if (m_ClassroomColours) fd << kClassroomColoursKey << "=1\r\n";
         return static_cast<bool>(fd);
     } catch (const VintropError&) {
         return false;
@@ -550,12 +574,32 @@ std::optional<BoxSize> FixedBoxOf(const std::vector<ScenarioReader::Option>& opt
     }
     return BoxSize{values[0], values[1]};
 }
+
+// Whether the options section turns classroom colours on: a number as on
+// the other lines, 1 on and 0 off (off too when the key is not there).
+// Throws at its line: the number's own error for a malformed one,
+// InvalidProperty for any other number.
+bool ClassroomColoursOf(const std::vector<ScenarioReader::Option>& options) {
+    for (const auto& option : options) {
+        if (option.key != kClassroomColoursKey) continue;
+        try {
+            const double v = ParseNumber(option.value);
+            if (v != 0 && v != 1) err::Raise(err::InvalidProperty);
+            return v == 1;
+        } catch (VintropError& e) {
+            e.SetLine(option.line);
+            throw;
+        }
+    }
+    return false;
+}
 } // namespace
 
 bool CEnvEng::SerializeIn(std::istream& fd) {
     RefuseWhileStepping();
     m_LastReadError.reset();
     m_FixedBox.reset();
+    SetClassroomColours(false);
     ScenarioReader in(fd);
     try {
         // A file that could not be opened arrives as a failed stream.
@@ -569,8 +613,13 @@ bool CEnvEng::SerializeIn(std::istream& fd) {
             bowl->ReadFrom(in);
             AddBowl(0, 0, 0, 0, 0, std::move(bowl));
         }
-        // The box comes last, once every bowl it must hold is known.
-        if (const auto box = FixedBoxOf(in.Options(), LargestWholeRadius(*this))) SetFixedBox(*box);
+        // The options come last, once every bowl the box must hold is
+        // known; all are checked before any is applied.
+        const auto options = in.Options();
+        const auto box = FixedBoxOf(options, LargestWholeRadius(*this));
+        const bool classroom = ClassroomColoursOf(options);
+        if (box) SetFixedBox(*box);
+        SetClassroomColours(classroom);
         return true;
     } catch (const VintropError& e) {
         m_LastReadError = e;

@@ -61,6 +61,15 @@ public:
     // InvalidProperty for a box outside the limits (see FixedBoxSideHolds in
     // placement.h) and InvalidCall while a step runs, changing nothing.
     void SetFixedBox(std::optional<BoxSize> box);
+    // Classroom colours, an option of the scenario saved in its file: on,
+    // every bowl's Color is the palette's colour of its place
+    // (ClassroomColourAt), and a removal recolours the bowls after it by
+    // their new places; off, every bowl shows the colour the generator drew
+    // for it when it was added (DrawnColor). The generator draws for every
+    // bowl either way, so the option never changes the colours of bowls
+    // added later. Allowed at any time: colours take no part in a step.
+    bool ClassroomColours() const { return m_ClassroomColours; }
+    void SetClassroomColours(bool on);
 
     // --- bowls, positions 1..N ---
     // While a step or a rewind delivers its events, the calls that add,
@@ -68,7 +77,8 @@ public:
     // ClearBowls, Advance, Reverse, sRewind, Reset, Terminate, SerializeIn,
     // SetFixedBox) throw InvalidCall and change nothing; the step goes on as
     // if they had not been made.
-    // Adds vItem if given, else a new bowl from the values; assigns Id and Color.
+    // Adds vItem if given, else a new bowl from the values; assigns Id,
+    // DrawnColor and Color.
     CBowl& AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
                    std::unique_ptr<CBowl> vItem = nullptr);
     int16_t BowlCount() const { return static_cast<int16_t>(m_Bowls.size()); }
@@ -93,20 +103,20 @@ public:
     // BroadPhase::Validate) and describes the first inconsistency; empty
     // when there is none or the step did not use the index.
     std::string ValidateIndex() const;
-    void Reset();     // stop, rewind, no bowls, interval 50, no box of its own
+    void Reset();     // stop, rewind, no bowls, interval 50, no box of its own, classroom colours off
     void Terminate(); // end the history window, release the bowls
     void ShowHistory(IOwnerWindow* pOwnerForm);
     void HideHistory();
 
     // --- scenario file (the caller opens and closes the stream) ---
-    // Writes the options section only for a scenario with a box of its own;
-    // false, like a failed write, when that box no longer holds the widest
-    // bowl (the file would not read back).
+    // Writes the options section only for a scenario with a box of its own
+    // or classroom colours; false, like a failed write, when that box no
+    // longer holds the widest bowl (the file would not read back).
     bool SerializeOut(std::ostream& fd) const;
-    // Reads a scenario onto the engine, its own box included (none when the
-    // file has none); on failure what was read before the error stays
-    // applied, the box is never set, and LastReadError() says which line
-    // and why.
+    // Reads a scenario onto the engine, its own box and classroom colours
+    // included (none and off when the file has none); on failure what was
+    // read before the error stays applied, the options section is never
+    // applied, and LastReadError() says which line and why.
     bool SerializeIn(std::istream& fd);
     const std::optional<VintropError>& LastReadError() const { return m_LastReadError; }
 
@@ -129,6 +139,7 @@ private:
     void CheckCandidates(int16_t i, bool forward);
     bool CheckPair(int16_t i, int16_t j, bool forward); // true when B was pushed back
     void ResolveCollision(CBowl& b1, CBowl& b2) const;
+    void Recolour(int from);   // the Color of every bowl from that position on
     void RaiseBeforeCollision(const CBowl& b1, const CBowl& b2);
     void RaiseAfterCollision(const CBowl& b1, const CBowl& b2);
     void RaiseStep(const CBowl& b);
@@ -148,6 +159,7 @@ private:
     uint32_t m_RndState = 0x50000;              // colour generator, fixed start
     std::optional<VintropError> m_LastReadError;
     std::optional<BoxSize> m_FixedBox;
+    bool m_ClassroomColours = false;
     bool m_PlainLoop = false;
     BroadPhase m_Index;
     bool m_IndexUsed = false;                   // the last step completed on the index

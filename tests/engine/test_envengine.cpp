@@ -3,6 +3,7 @@
 // rewind and reset.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <set>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "classroompalette.h"
 #include "engine_support.h"
 
 namespace vintrop {
@@ -76,6 +78,55 @@ TEST(EngineColours, AreValidDeterministicAndVaried) {
         EXPECT_LE(c, 0xFFFFFF);
     }
     EXPECT_GT(std::set<int32_t>(first.begin(), first.end()).size(), 25u);
+}
+
+// WCAG relative luminance of an sRGB colour (red + 256 green + 65536 blue).
+double Luminance(int32_t c) {
+    const auto linear = [](int32_t v) {
+        const double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c & 0xFF) + 0.7152 * linear((c >> 8) & 0xFF) + 0.0722 * linear(c >> 16);
+}
+
+// The "redmean" weighted RGB distance, a cheap estimate of how different
+// two colours look (0 to about 765).
+double Redmean(int32_t a, int32_t b) {
+    const double r = ((a & 0xFF) + (b & 0xFF)) / 2.0, dr = (a & 0xFF) - (b & 0xFF);
+    const double dg = ((a >> 8) & 0xFF) - ((b >> 8) & 0xFF), db = (a >> 16) - (b >> 16);
+    return std::sqrt((2 + r / 256) * dr * dr + 4 * dg * dg + (2 + (255 - r) / 256) * db * db);
+}
+
+TEST(ClassroomPalette, EveryColourReadsOnBlackAndDiffersFromTheNext) {
+    const int n = static_cast<int>(kClassroomPalette.size());
+    std::set<std::string> names;
+    for (int i = 1; i <= n; ++i) {
+        const NamedColour &c = ClassroomColourAt(i), &next = ClassroomColourAt(i + 1);
+        EXPECT_GE((Luminance(c.color) + 0.05) / 0.05, 4.5) << c.name;
+        EXPECT_GE(Redmean(c.color, next.color), 150) << c.name << " next to " << next.name;
+        names.insert(c.name);
+    }
+    EXPECT_EQ(names.size(), kClassroomPalette.size());
+    EXPECT_STREQ(ClassroomColourAt(n + 1).name, ClassroomColourAt(1).name);
+}
+
+TEST_F(EngineTest, ClassroomColoursGoByPlaceAndOffGivesTheGeneratorsColoursBack) {
+    ManualClock plainClock;
+    CEnvEng plain;   // never switched on
+    plain.init(plainClock);
+    for (int i = 0; i < 15; ++i) plain.AddBowl(1, 200.0f * (i + 1), 500, 0, 0);
+    for (int i = 0; i < 5; ++i) Add(1, 200.0f * (i + 1), 500);
+    eng.SetClassroomColours(true);
+    for (int i = 5; i < 14; ++i) Add(1, 200.0f * (i + 1), 500);
+    eng.RemoveBowl(2);   // the bowls after it move up a place and change colour
+    ASSERT_EQ(eng.BowlCount(), 13);
+    for (int i = 1; i <= 13; ++i) EXPECT_EQ(eng.GetBowl(i).Color, ClassroomColourAt(i).color) << i;
+    eng.SetClassroomColours(false);
+    Add(1, 3000, 900);
+    for (int i = 1; i <= 14; ++i) EXPECT_EQ(eng.GetBowl(i).Color, plain.GetBowl(i < 2 ? i : i + 1).Color) << i;
+    eng.SetClassroomColours(true);
+    eng.Reset();
+    EXPECT_FALSE(eng.ClassroomColours());
 }
 
 TEST_F(EngineTest, PositionsOutsideTheCollectionAreSubscriptErrors) {

@@ -2,14 +2,24 @@
 // file itself: it is read through the engine and run in the initial box, and
 // the numbers its worksheet in examples/README.md points the students to
 // (the swap, the right angle, the stop, the step where a bowl turns, the
-// momentum sums and the energy) must come out as the worksheet says.
+// momentum sums and the energy) must come out as the worksheet says, and
+// each file opens with the history and the colours its worksheet assumes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "classroompalette.h"
 #include "clock.h"
 #include "engine_support.h"
 #include "envengine.h"
@@ -46,6 +56,7 @@ struct Hit {
     Velocity v1, v2;   // before
     Velocity w1, w2;   // after
     double energy = 0; // every bowl, after the pair was resolved
+    double energyBefore = 0;   // before it was: the history's status bar
 
     // The two momentum sums of the history's last columns.
     double SumX(bool after) const {
@@ -75,6 +86,7 @@ public:
         m_Open.x1 = b1.x, m_Open.y1 = b1.y, m_Open.x2 = b2.x, m_Open.y2 = b2.y;
         m_Open.v1 = {b1.Vx, b1.Vy};
         m_Open.v2 = {b2.Vx, b2.Vy};
+        m_Open.energyBefore = m_Engine.EnCinTot();
     }
     void AfterCollision(const CBowl& b1, const CBowl& b2) override {
         m_Open.w1 = {b1.Vx, b1.Vy};
@@ -120,6 +132,16 @@ protected:
     }
 
     Velocity V(int bowl) const { return {eng.GetBowl(bowl).Vx, eng.GetBowl(bowl).Vy}; }
+
+    // The total momentum, Σ m·Vx and Σ m·Vy, as the Graphs window plots it.
+    std::pair<double, double> Momentum() const {
+        double px = 0, py = 0;
+        for (int i = 1; i <= eng.BowlCount(); ++i) {
+            px += eng.GetBowl(i).M() * static_cast<double>(V(i).x);
+            py += eng.GetBowl(i).M() * static_cast<double>(V(i).y);
+        }
+        return {px, py};
+    }
 
     // What the history shows for every collision of a lesson: each pair's
     // momentum sums the same before and after, and the total kinetic energy
@@ -219,7 +241,7 @@ TEST_F(Lesson, HeavyBowlTrapsTheLightOneThenTurnsAtStep225) {
     ExpectHistoryConserves();
 }
 
-TEST_F(Lesson, HeavyBowlStopsDeadAgainstALightOneComingThreeTimesAsFast) {
+TEST_F(Lesson, HeavyBowlStopsDeadAgainstALightOneComingAsFast) {
     ASSERT_TRUE(Load("heavy-bowl-stops-dead.vintrop"));
     ASSERT_TRUE(RunUntilHits(3, 300));
     const Hit& h = log.hits[0];
@@ -240,6 +262,20 @@ TEST_F(Lesson, HeavyBowlStopsDeadAgainstALightOneComingThreeTimesAsFast) {
     EXPECT_EQ(log.hits[2].t, 281);
     EXPECT_EQ(log.hits[2].Of(300, true).x, 0.0f);
     EXPECT_EQ(log.hits[2].Of(100, true).x, -80.0f);
+    ExpectHistoryConserves();
+}
+
+TEST_F(Lesson, ALightBowlThreeTimesAsFastTurnsTheHeavyOneRound) {
+    ASSERT_TRUE(Load("heavy-bowl-stops-dead.vintrop"));
+    ASSERT_EQ(eng.GetBowl(1).M(), 100.0f);
+    eng.GetBowl(1).SetVxo(120);
+    energy0 = eng.EnCinTot();
+    ASSERT_TRUE(RunUntilHits(1, 100));
+    const Hit& h = log.hits[0];
+    EXPECT_EQ(h.t, 20);
+    EXPECT_EQ(h.SumX(false), 0.0);
+    EXPECT_EQ(h.Of(300, true).x, 40.0f);
+    EXPECT_EQ(h.Of(100, true).x, -120.0f);
     ExpectHistoryConserves();
 }
 
@@ -382,7 +418,9 @@ TEST_F(Lesson, WallBounceKeepsTheAngleAndTheReflectedPathFindsTheTarget) {
     const CBowl& striker = eng.GetBowl(1);
     ASSERT_EQ(striker.Vx, 24.0f);
     ASSERT_EQ(striker.Vy, 32.0f);
+    EXPECT_EQ(Momentum(), std::make_pair(7200.0, 9600.0));
     while (eng.t < 200 && striker.Vy > 0) eng.Advance();
+    EXPECT_EQ(Momentum(), std::make_pair(7200.0, -9600.0));   // the Graphs window's jump
     // The bowl reaches the bottom wall in step 81 (t is 82 once it is over)
     // and leaves it at the angle it came in: along the wall unchanged,
     // across it reversed.
@@ -458,6 +496,10 @@ TEST_F(Lesson, TwoStrikersSendTwoBowlsOffInFourHits) {
     Run(100);
     ASSERT_EQ(log.hits.size(), 9u);
     EXPECT_EQ(log.hits[4].t, 112);
+    // B1 and B2 as two digits: Sky blue on Yellow, Yellow on Violet, Orange on
+    // Sky blue, Sky blue on Yellow, then Yellow meets Violet.
+    const int pairs[] = {23, 34, 12, 23, 34};
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(log.hits[k].b1 * 10 + log.hits[k].b2, pairs[k]) << "hit " << k + 1;
     EXPECT_EQ(log.hits[5].t, 184);
     EXPECT_EQ(log.hits[8].t, 185);
     EXPECT_EQ(V(1).x, -40.0f);
@@ -506,23 +548,82 @@ TEST_F(Lesson, StrikersThatTouchLogCollisionsThatChangeNothing) {
 TEST_F(Lesson, GasKeepsItsEnergyThroughEveryHitButNotItsMomentum) {
     ASSERT_TRUE(Load("gas-of-bowls.vintrop"));
     ASSERT_EQ(eng.BowlCount(), 12);
-    double px0 = 0, py0 = 0;
-    for (int i = 1; i <= eng.BowlCount(); ++i) {
-        px0 += eng.GetBowl(i).M() * static_cast<double>(V(i).x);
-        py0 += eng.GetBowl(i).M() * static_cast<double>(V(i).y);
-    }
+    const auto [px0, py0] = Momentum();
     EXPECT_EQ(energy0, 2614350.0);
-    Run(400);
+    // Every step's total, as the Graphs window logs it, within 1e-7 of the
+    // start, and the two decimals the worksheet names.
+    double low = energy0, high = energy0;
+    for (int k = 0; k < 400; ++k) {
+        eng.Advance();
+        low = std::min(low, eng.EnCinTot());
+        high = std::max(high, eng.EnCinTot());
+    }
+    const auto cents = [](double e) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", e);
+        return std::string(text);
+    };
+    EXPECT_EQ(cents(low) + " " + cents(high), "2614349.87 2614350.20");
+    EXPECT_LT(std::max(high - energy0, energy0 - low) / energy0, 1e-7);
+    // The history's status bar: the energy before the last collision of a step.
+    std::set<std::string> shown;
+    for (std::size_t k = 0; k < log.hits.size(); ++k)
+        if (k + 1 == log.hits.size() || log.hits[k + 1].t != log.hits[k].t) shown.insert(cents(log.hits[k].energyBefore));
+    EXPECT_TRUE(shown.count("2614349.91") && shown.count("2614350.18"));
     EXPECT_EQ(log.hits.size(), 106u);
     ExpectHistoryConserves();
-    EXPECT_NEAR(eng.EnCinTot(), energy0, 1e-6 * energy0);
     // The walls push back: the momentum of the whole gas is not kept.
-    double px = 0, py = 0;
-    for (int i = 1; i <= eng.BowlCount(); ++i) {
-        px += eng.GetBowl(i).M() * static_cast<double>(V(i).x);
-        py += eng.GetBowl(i).M() * static_cast<double>(V(i).y);
-    }
+    const auto [px, py] = Momentum();
     EXPECT_GT(std::hypot(px - px0, py - py0), 1000.0);
+}
+
+// ------------------------------------------------------------ the files
+
+// Whether each worksheet sends the class to the history (its rows or its
+// status bar): the file must then open with the history on.
+const std::map<std::string, bool> kUsesHistory = {
+    {"catch-up-collision.vintrop", true},           {"central-vs-noncentral-central.vintrop", true},
+    {"central-vs-noncentral-noncentral.vintrop", true}, {"equal-masses-head-on.vintrop", true},
+    {"gas-of-bowls.vintrop", true},                 {"glancing-collision-2d.vintrop", true},
+    {"heavy-bowl-stops-dead.vintrop", true},        {"heavy-hits-light-at-rest.vintrop", true},
+    {"light-hits-heavy-at-rest.vintrop", true},     {"oblique-bounce-off-a-wall.vintrop", true},
+    {"off-centre-hit-unequal-masses.vintrop", true}, {"row-struck-at-one-end.vintrop", true},
+    {"two-and-two-cradle.vintrop", true},           {"zero-total-momentum.vintrop", true},
+};
+
+// Every lesson opens with the history its worksheet uses and with the
+// colours its worksheet names, the same at a second Open, and is written as
+// the program saves it.
+TEST(LessonFiles, OpenWithTheirHistoryAndTheSameNamedColours) {
+    std::set<std::string> seen;
+    for (const auto& entry : std::filesystem::directory_iterator(VINTROP_EXAMPLES_DIR)) {
+        if (entry.path().extension() != ".vintrop") continue;
+        const std::string name = entry.path().filename().string();
+        seen.insert(name);
+        ASSERT_EQ(kUsesHistory.count(name), 1u) << name << " has no row in kUsesHistory";
+        ManualClock clock;
+        CEnvEng eng;
+        eng.init(clock);
+        ASSERT_TRUE(ReadExample(eng, name));
+        EXPECT_EQ(eng.KeepHistory() != 0, kUsesHistory.at(name)) << name;
+        EXPECT_TRUE(eng.ClassroomColours()) << name;
+        const auto colours = [&eng] {
+            std::vector<int32_t> c;
+            for (int i = 1; i <= eng.BowlCount(); ++i) c.push_back(eng.GetBowl(i).Color);
+            return c;
+        };
+        const std::vector<int32_t> first = colours();
+        for (int i = 1; i <= eng.BowlCount(); ++i) EXPECT_EQ(first[i - 1], ClassroomColourAt(i).color) << name;
+        // Saved as it is written, so a save reads back as the file does.
+        std::ostringstream saved(std::ios::binary), file(std::ios::binary);
+        ASSERT_TRUE(eng.SerializeOut(saved));
+        file << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+        EXPECT_EQ(saved.str(), file.str()) << name;
+        eng.Reset();
+        ASSERT_TRUE(ReadExample(eng, name));
+        EXPECT_EQ(colours(), first) << name << " opened again";
+    }
+    EXPECT_EQ(seen.size(), kUsesHistory.size());
 }
 
 } // namespace

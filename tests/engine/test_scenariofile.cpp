@@ -11,6 +11,7 @@
 #include <sstream>
 #include <streambuf>
 
+#include "classroompalette.h"
 #include "engine_support.h"
 #include "numeric.h"
 #include "scenarioreader.h"
@@ -261,6 +262,22 @@ TEST_F(ScenarioFile, OwnBoxIsWrittenOnlyWhenSetReadBackAndClearedByResetOrAFileW
     EXPECT_FALSE(eng.SerializeOut(out));
 }
 
+// With a box too, the lesson files check the key's place after it.
+TEST_F(ScenarioFile, ClassroomColoursAreWrittenOnlyWhenOnAndAFailedReadTurnsThemOff) {
+    ASSERT_TRUE(Load(kExample));
+    eng.SetClassroomColours(true);
+    const std::string on = Save();
+    EXPECT_EQ(on, std::string(kExample) + "[options]\r\nClassroomColours=1\r\n");
+    ASSERT_TRUE(Load(on));   // after a Reset, which turns them off
+    EXPECT_EQ(eng.GetBowl(2).Color, ClassroomColourAt(2).color);
+    eng.SetClassroomColours(false);
+    EXPECT_EQ(Save(), kExample);
+    eng.SetClassroomColours(true);
+    std::istringstream bad(on + "ClassroomColours=1\r\n", std::ios::binary);
+    EXPECT_FALSE(eng.SerializeIn(bad));
+    EXPECT_FALSE(eng.ClassroomColours());
+}
+
 TEST_F(ScenarioFile, SetFixedBoxRefusesWhatTheFileWouldRefuseAndChangesNothing) {
     EXPECT_VINTROP_ERROR(eng.SetFixedBox(BoxSize{0, 500}), err::InvalidProperty);   // even with no bowl
     Add(4, 1500, 400);   // whole radius 98
@@ -283,6 +300,7 @@ struct SectionRow {
     int number;            // error number; 0 when the file reads
     int line;              // line of the error
     float width, height;   // the box read; 0 for none
+    bool classroom = false;   // classroom colours read
 };
 
 class OptionsSection : public ScenarioFile, public ::testing::WithParamInterface<SectionRow> {};
@@ -299,6 +317,7 @@ TEST_P(OptionsSection, GivesTheBoxOrRefusesTheFileAtTheLine) {
     ASSERT_EQ(eng.FixedBox().has_value(), row.width > 0);
     EXPECT_EQ(eng.MaxX, row.width > 0 ? row.width : kInitialBoxWidth);
     EXPECT_EQ(eng.MaxY, row.width > 0 ? row.height : kInitialBoxHeight);
+    EXPECT_EQ(eng.ClassroomColours(), row.classroom);
 }
 
 // Both bowls fit a side of 196 twips: their whole radii are 62 and 98.
@@ -325,6 +344,14 @@ INSTANTIATE_TEST_SUITE_P(
         SectionRow{"duplicate_key", kMarker + kWidth + kWidth + "BoxHeight=500\r\n", 13, 17, 0, 0},
         SectionRow{"width_only", kMarker + kWidth, 380, 16, 0, 0},
         SectionRow{"height_only", kMarker + "a=b\r\nBoxHeight=500\r\n", 380, 17, 0, 0},
+        SectionRow{"classroom_on_with_a_box", kMarker + kWidth + "BoxHeight=500\r\nClassroomColours = 1.0\r\n", 0, 0,
+                   9000, 500, true},
+        SectionRow{"classroom_alone", kMarker + "ClassroomColours=1\r\n", 0, 0, 0, 0, true},
+        SectionRow{"classroom_zero", kMarker + "ClassroomColours=0\r\n", 0, 0, 0, 0},
+        SectionRow{"classroom_malformed", kMarker + "ClassroomColours=yes\r\n" + kWidth + "BoxHeight=500\r\n", 13, 16, 0, 0},
+        SectionRow{"classroom_empty", kMarker + "ClassroomColours=\r\n", 13, 16, 0, 0},
+        SectionRow{"classroom_neither_0_nor_1_box_not_applied",
+                   kMarker + kWidth + "BoxHeight=500\r\nClassroomColours=-1\r\n", 380, 18, 0, 0},
         SectionRow{"line_past_the_length_limit", kMarker + "BoxWidth=" + std::string(4090, ' ') + "9000\r\n", 13, 16, 0, 0},
         // 64 lines after the marker are read, the 65th refused.
         SectionRow{"line_past_the_count_limit", kMarker + std::string(63, '\n') + kWidth + "BoxHeight=500\r\n", 13, 80,

@@ -108,6 +108,13 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     m_spBoxHeight = side("sp_BoxHeight", QStringLiteral("&Height:"));
     grid->addWidget(m_gbFixedBox, 4, 0, 1, 3);
 
+    // The scenario's classroom colours, below its box.
+    m_ckClassroomColours = new QCheckBox(QStringLiteral("Classroom colours"), this);
+    m_ckClassroomColours->setObjectName(QStringLiteral("ck_ClassroomColours"));
+    m_ckClassroomColours->setToolTip(
+        QStringLiteral("Each bowl takes the named colour of its number, the same at every Open; saved with the scenario"));
+    grid->addWidget(m_ckClassroomColours, 5, 0, 1, 3);
+
     // The program's tab order: the central-collision box first (it has the
     // focus on opening), then OK, Cancel, history and the display options.
     setTabOrder(m_ckCollCentral, m_OKButton);
@@ -119,17 +126,20 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     setTabOrder(m_cbVectorScale, m_gbFixedBox);
     setTabOrder(m_gbFixedBox, m_spBoxWidth);
     setTabOrder(m_spBoxWidth, m_spBoxHeight);
+    setTabOrder(m_spBoxHeight, m_ckClassroomColours);
     m_ckCollCentral->setFocus();
 
     connect(m_OKButton, &QPushButton::clicked, this, GuardedSlot(this, &F_OPTIONS::OKButton_Click));
     connect(m_CancelButton, &QPushButton::clicked, this, &F_OPTIONS::CancelButton_Click);
 
-    // The designed client area, taller by the vector scale's row and the box.
-    const int scaleRowHeight = std::max(scaleLabel->sizeHint().height(), m_cbVectorScale->sizeHint().height()) +
-                               std::max(0, grid->verticalSpacing());
-    const int boxHeight = m_gbFixedBox->sizeHint().height() + std::max(0, grid->verticalSpacing());
+    // The designed client area, taller by the vector scale's row, the box
+    // and the classroom colours.
+    const int spacing = std::max(0, grid->verticalSpacing());
+    const int scaleRowHeight = std::max(scaleLabel->sizeHint().height(), m_cbVectorScale->sizeHint().height()) + spacing;
+    const int boxHeight = m_gbFixedBox->sizeHint().height() + spacing;
+    const int colourHeight = m_ckClassroomColours->sizeHint().height() + spacing;
     const QSize design(twips::ToPixels(kClientWidthTwips),
-                       twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight);
+                       twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight + colourHeight);
     setFixedSize(design.expandedTo(sizeHint()));
 
     LoadOptions();
@@ -148,6 +158,7 @@ void F_OPTIONS::LoadOptions() {
     // Prefilled with the box in use, the scenario's own or the window's.
     const std::optional<BoxSize> fixed = g_pEnvEng ? g_pEnvEng->FixedBox() : std::nullopt;
     m_gbFixedBox->setChecked(fixed.has_value());
+    m_ckClassroomColours->setChecked(g_pEnvEng && g_pEnvEng->ClassroomColours());
     m_spBoxWidth->setValue(WholeTwips(fixed ? fixed->width : g_pEnvEng ? g_pEnvEng->MaxX : 0));
     m_spBoxHeight->setValue(WholeTwips(fixed ? fixed->height : g_pEnvEng ? g_pEnvEng->MaxY : 0));
     // The box changes the experiment: only while the bowls stand at their
@@ -205,6 +216,12 @@ void F_OPTIONS::OKButton_Click() {
         // Written on every OK: the engine starts or ends the history log on
         // each write, also when the box was left as it was.
         g_pEnvEng->KeepHistory(ToBool16(IsOn(m_ckHistory)));
+        // Colours take no part in a step, so they change at any time, also
+        // while the simulation runs; the scene shows them at once.
+        if (IsOn(m_ckClassroomColours) != g_pEnvEng->ClassroomColours()) {
+            g_pEnvEng->SetClassroomColours(IsOn(m_ckClassroomColours));
+            FlgModified = kTrue;
+        }
     }
     FlgShowNumber = ToBool16(IsOn(m_ckShowNumber));
     FlgShowVect = ToBool16(IsOn(m_ckShowVect));

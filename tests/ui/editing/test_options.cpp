@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "appstate.h"
+#include "classroompalette.h"
 #include "envengine.h"
 #include "editing/f_options.h"
 #include "numeric.h"
@@ -46,6 +47,7 @@ private slots:
     void okWritesHistoryEvenWhenUnchanged();
     void cancelWritesNothing();
     void layoutAndTabOrder();
+    void classroomColoursApplyAtAnyTimeAndMarkAChange();
     void vectorScaleChoice_data();
     void vectorScaleChoice();
 
@@ -153,7 +155,7 @@ void TestOptions::cancelWritesNothing() {
     m_Engine->KeepHistory(kTrue);
     m_History = {};
     F_OPTIONS dialog;
-    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect"}) {
+    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect", "ck_ClassroomColours"}) {
         auto* box = Box(dialog, name);
         box->setChecked(!box->isChecked());
     }
@@ -162,6 +164,7 @@ void TestOptions::cancelWritesNothing() {
     QCOMPARE(m_Engine->CentralCollision(), kFalse);
     QCOMPARE(m_Engine->KeepHistory(), kTrue);
     QCOMPARE(m_History.inits + m_History.terminates, 0);
+    QVERIFY(!m_Engine->ClassroomColours());
     QCOMPARE(FlgShowNumber, kFalse);
     QCOMPARE(FlgShowVect, kFalse);
 
@@ -185,9 +188,14 @@ void TestOptions::layoutAndTabOrder() {
 
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    // The classroom colours below the box, wholly inside the dialog.
+    const QRect colours = Box(dialog, "ck_ClassroomColours")->geometry();
+    QCOMPARE(Box(dialog, "ck_ClassroomColours")->text(), QStringLiteral("Classroom colours"));
+    QVERIFY(colours.top() > dialog.findChild<QWidget*>(QStringLiteral("gb_FixedBox"))->geometry().bottom());
+    QVERIFY(colours.bottom() < dialog.height());
     QCOMPARE(QApplication::focusWidget(), Box(dialog, "ck_CollCentral"));
     const QStringList expected = {"OKButton", "CancelButton", "ck_History", "ck_ShowNumber",
-                                  "ck_ShowVect", "cb_VectorScale", "gb_FixedBox", "ck_CollCentral"};
+                                  "ck_ShowVect", "cb_VectorScale", "gb_FixedBox", "ck_ClassroomColours", "ck_CollCentral"};
     for (const QString& name : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), name);
@@ -197,6 +205,27 @@ void TestOptions::layoutAndTabOrder() {
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(FlgShowNumber, kFalse);
+}
+
+void TestOptions::classroomColoursApplyAtAnyTimeAndMarkAChange() {
+    m_Engine->MaxX = 8085;
+    m_Engine->MaxY = 4230;
+    m_Engine->AddBowl(1, 500, 500, 10, 0);
+    m_Engine->AddBowl(1, 1500, 500, 0, 0);
+    const int32_t drawn = m_Engine->GetBowl(2).Color;
+    m_Engine->Advance();   // past t = 0, where the box may no longer change
+    for (bool on : {true, true, false}) {
+        FlgModified = kFalse;
+        F_OPTIONS dialog;
+        auto* box = Box(dialog, "ck_ClassroomColours");
+        QVERIFY(box->isEnabled());
+        const bool changed = box->isChecked() != on;
+        box->setChecked(on);
+        dialog.OKButton_Click();
+        QCOMPARE(m_Engine->ClassroomColours(), on);
+        QCOMPARE(m_Engine->GetBowl(2).Color, on ? ClassroomColourAt(2).color : drawn);
+        QCOMPARE(FlgModified, changed ? kTrue : kFalse);
+    }
 }
 
 void TestOptions::vectorScaleChoice_data() {
