@@ -89,17 +89,17 @@ TickLabels LabelTicks(const std::vector<double>& ticks) {
 }
 
 PlotFrame::PlotFrame(const QRectF& outer, AxisRange x, AxisRange y, const AxisText& title, const AxisText& xCaption,
-                     const QPainter& painter)
-    : PlotFrame(outer, x, y, title, xCaption, painter, false) {}
+                     const QPainter& painter, double labelColumn)
+    : PlotFrame(outer, x, y, title, xCaption, painter, labelColumn, false) {}
 
 PlotFrame PlotFrame::Square(const QRectF& outer, AxisRange both, const AxisText& title, const AxisText& xCaption,
                             const QPainter& painter) {
-    return PlotFrame(outer, both, both, title, xCaption, painter, true);
+    return PlotFrame(outer, both, both, title, xCaption, painter, 0, true);
 }
 
 PlotFrame::PlotFrame(const QRectF& outer, AxisRange x, AxisRange y, const AxisText& title, const AxisText& xCaption,
-                     const QPainter& painter, bool square)
-    : m_Outer(outer) {
+                     const QPainter& painter, double labelColumn, bool square)
+    : m_Outer(outer), m_LabelWidth(labelColumn) {
     const QFontMetricsF metrics(painter.font(), painter.device());
     const double line = metrics.height();
     m_Y.range = y;
@@ -116,11 +116,6 @@ PlotFrame::PlotFrame(const QRectF& outer, AxisRange x, AxisRange y, const AxisTe
     m_Title = WithScale(title, m_Y.labels.scale);
     m_Caption = WithScale(xCaption, m_X.labels.scale);
 
-    // At least room for seven digits and a sign, so that plots stacked
-    // above one another line up their t axes.
-    QLocale locale;
-    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    m_LabelWidth = metrics.horizontalAdvance(locale.toString(-8888888));
     for (const QString& text : m_Y.labels.texts) m_LabelWidth = std::max(m_LabelWidth, metrics.horizontalAdvance(text));
     double widestX = 0;
     for (const QString& text : m_X.labels.texts) widestX = std::max(widestX, metrics.horizontalAdvance(text));

@@ -48,15 +48,17 @@ struct AxisText {
 class PlotFrame {
 public:
     // `outer` is the plot's whole place; the data area is what is left
-    // inside the title above, the tick labels and the caption below.
+    // inside the title above, the tick labels and the caption below. The
+    // y tick labels' column is at least `labelColumn` wide.
     PlotFrame(const QRectF& outer, AxisRange x, AxisRange y, const AxisText& title, const AxisText& xCaption,
-              const QPainter& painter);
+              const QPainter& painter, double labelColumn = 0);
     // One range and the same ticks on both axes, and a square data area:
     // the line y = x runs from corner to corner at 45 degrees.
     static PlotFrame Square(const QRectF& outer, AxisRange both, const AxisText& title, const AxisText& xCaption,
                             const QPainter& painter);
 
     const QRectF& Area() const { return m_Area; }
+    double LabelColumn() const { return m_LabelWidth; }
     const AxisRange& XRange() const { return m_X.range; }
     const AxisRange& YRange() const { return m_Y.range; }
     double X(double v) const;
@@ -77,7 +79,7 @@ private:
     };
 
     PlotFrame(const QRectF& outer, AxisRange x, AxisRange y, const AxisText& title, const AxisText& xCaption,
-              const QPainter& painter, bool square);
+              const QPainter& painter, double labelColumn, bool square);
     bool Labelled(const Axis& axis, std::size_t k) const { return k % axis.every == axis.first % axis.every; }
 
     QRectF m_Outer, m_Area;

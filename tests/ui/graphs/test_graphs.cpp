@@ -62,6 +62,7 @@ private slots:
     void everyLessonsCollisionsLieOnTheDrawnDiagonal();
     void zeroTotalMomentumKeepsTheBowlsScale();
     void tickLabelsHaveNoExponent();
+    void textFollowsZoomAndSizeAndAlwaysFits();
 
 private:
     const ConservationLog& Log() { return m_F.Window().Conservation(); }
@@ -542,6 +543,55 @@ void TestGraphs::tickLabelsHaveNoExponent() {
                 QVERIFY2(std::abs(value - ticks[k]) <= (ticks[1] - ticks[0]) * 1e-6, qPrintable(text + got.scale));
             }
         }
+}
+
+// The window's text follows the zoom and the window's size, as designed at
+// 100 % in the designed size. At each, every text in the plots fits the
+// room it was given, inside the plots and clear of every other, measured
+// in the plots' font. Heavy bowls give labels in the millions.
+void TestGraphs::textFollowsZoomAndSizeAndAlwaysFits() {
+    m_F.AddBowl(30000, 2500, 2115, 41.02f, 0.53f);
+    m_F.AddBowl(7, 5000, 2115, -0.71f, 0);
+    F_GRAPHS* graphs = Open();
+    for (int k = 0; k < 60; ++k) m_F.Trigger("MN_COND_STEP");
+    auto* plots = graphs->findChild<QWidget*>("pc_Plots");
+    const qreal designed = QApplication::font().pointSizeF();
+    struct Row {
+        int16_t zoom;
+        int times;             // the designed size times this; 0: the smallest the window allows
+        double least, most;    // of the designed text size
+    };
+    // A zoom that changes alone (the second row of a size) reaches the
+    // window through its refresh, not through a resize.
+    for (const Row& r : {Row{100, 0, 1, 1}, Row{300, 0, 1, 1.1}, Row{100, 1, 1, 1}, Row{300, 1, 1.3, 1.6},
+                         Row{100, 2, 1.9, 2}, Row{400, 2, 2.5, 4}}) {
+        ViewZoom = r.zoom;   // as the View menu sets it
+        for (int settle = 0; settle < 3; ++settle) {   // the smallest size shrinks with the text
+            graphs->resize(r.times ? graphs->DesignedSize() * r.times : QSize(1, 1));
+            QTest::qWait(40);
+        }
+        const QString row = QStringLiteral("%1 %, %2 x designed").arg(r.zoom).arg(r.times);
+        const double scale = plots->font().pointSizeF() / designed;
+        QVERIFY2(scale >= r.least && scale <= r.most, qPrintable(row + QStringLiteral(": text x%1").arg(scale)));
+        QImage image(plots->size(), QImage::Format_RGB32);
+        PlotsLayout layout;
+        QPainter painter(&image);
+        painter.setFont(plots->font());
+        ConservationPlots::Paint(Log(), painter, QRectF(image.rect()), &layout);
+        const QFontMetricsF metrics(plots->font());
+        std::vector<QRectF> inked;
+        for (const PlacedText& text : layout.texts) {
+            const QRectF ink = metrics.boundingRect(text.place, text.flags, text.text);
+            const QString what = row + ": " + text.text;
+            QVERIFY2(text.place.adjusted(-0.5, -0.5, 0.5, 0.5).contains(ink), qPrintable(what));
+            QVERIFY2(QRectF(image.rect()).contains(ink), qPrintable(what));
+            for (const QRectF& other : inked)
+                QVERIFY2((ink & other).width() < 0.5 || (ink & other).height() < 0.5, qPrintable(what));
+            inked.push_back(ink);
+        }
+    }
+    graphs->resize(graphs->DesignedSize());
+    graphs->close();
 }
 
 QTEST_MAIN(TestGraphs)
