@@ -15,6 +15,11 @@ void PairMomentumOf(const CBowl& b1, const CBowl& b2, double& x, double& y) {
     y = PairMomentum(b1.M(), b1.Vy, b2.M(), b2.Vy);
 }
 
+double LargerBowlMomentum(const CBowl& b1, const CBowl& b2) {
+    const auto of = [](const CBowl& b) { return std::hypot(double(b.Vx), double(b.Vy)) * b.M(); };
+    return std::max(of(b1), of(b2));
+}
+
 bool Same(const Totals& a, const Totals& b) {
     return a.energy == b.energy && a.px == b.px && a.py == b.py;
 }
@@ -56,10 +61,12 @@ std::optional<double> ConservationLog::RelativeEnergyChange() const {
 void ConservationLog::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     m_Open = CollisionMomentum{};
     PairMomentumOf(b1, b2, m_Open.beforeX, m_Open.beforeY);
+    m_Open.bowlMomentum = LargerBowlMomentum(b1, b2);
 }
 
 void ConservationLog::AfterCollision(const CBowl& b1, const CBowl& b2) {
     PairMomentumOf(b1, b2, m_Open.afterX, m_Open.afterY);
+    m_Open.bowlMomentum = std::max(m_Open.bowlMomentum, LargerBowlMomentum(b1, b2));
     // A sum beyond the float range has no point to show; the history window
     // does not count that collision either.
     for (double v : {m_Open.beforeX, m_Open.beforeY, m_Open.afterX, m_Open.afterY})

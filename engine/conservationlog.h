@@ -38,6 +38,9 @@ struct CollisionMomentum {
     int32_t t = 0;      // the step that met it (t after that step)
     double beforeX = 0, beforeY = 0;
     double afterX = 0, afterY = 0;
+    // The largest momentum m * |v| of either bowl, before or after: the
+    // scale of the float rounding in the sums, which may be zero.
+    double bowlMomentum = 0;
 };
 
 class ConservationLog : public IEngineListener {

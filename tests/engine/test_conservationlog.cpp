@@ -285,5 +285,27 @@ TEST_F(ConservationLogTest, ACollisionWhoseMomentumOverflowsAFloatIsNotKept) {
     EXPECT_EQ(log.Collisions().back().beforeX, 300 * 41 - 7);
 }
 
+// The scale of a collision's rounding, kept even where the sums are zero:
+// the largest m * |v| of either bowl, before or after.
+TEST_F(ConservationLogTest, ACollisionKeepsTheLargestBowlMomentumBeforeOrAfter) {
+    ConservationLog log(eng);
+    CBowl& a = Add(3, 1000, 1000, 0, 0);
+    CBowl& b = Add(2, 1200, 1000, 0, 0);
+    struct Row {
+        float before[4], after[4];   // a.Vx, a.Vy, b.Vx, b.Vy
+        double want;
+    };
+    const auto set = [&](const float* v) { a.Vx = v[0], a.Vy = v[1], b.Vx = v[2], b.Vy = v[3]; };
+    for (const Row& r : {Row{{3, 4, -3, -4}, {0, 0, 6, -8}, 20}, Row{{0, 7, 0, 0}, {0, 1, 0, 0}, 21}}) {
+        set(r.before);
+        log.BeforeCollision(a, b);
+        set(r.after);
+        log.AfterCollision(a, b);
+        ++eng.t;
+        log.AdvanceCompleted();
+        EXPECT_EQ(log.Collisions().back().bowlMomentum, r.want);
+    }
+}
+
 } // namespace
 } // namespace vintrop::testing

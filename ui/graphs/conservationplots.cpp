@@ -31,14 +31,16 @@ AxisRange Symmetric(double largest) {
 }
 
 // Key entries in the plot's top left corner, on white so that no data
-// line runs through the text.
-void Legend(QPainter& painter, const PlotFrame& frame, const std::vector<std::pair<QColor, QString>>& entries) {
-    const QFontMetricsF metrics(painter.font());
+// line runs through the text; none in a plot too small to hold them.
+void Legend(QPainter& painter, const PlotFrame& frame, const std::vector<std::pair<QColor, QString>>& entries,
+            std::vector<PlacedText>* placed) {
+    const QFontMetricsF metrics(painter.font(), painter.device());
     const double line = metrics.height();
     double textWidth = 0;
     for (const auto& e : entries) textWidth = std::max(textWidth, metrics.horizontalAdvance(e.second));
     const QPointF corner = frame.Area().topLeft() + QPointF(line * 0.4, line * 0.3);
     const QRectF box(corner, QSizeF(line * 1.6 + textWidth + line * 0.4, line * (entries.size() + 0.3)));
+    if (!frame.Area().contains(box)) return;
     painter.fillRect(box, QColor(255, 255, 255, 230));
     painter.setPen(QPen(QColor(190, 190, 190), 0));
     painter.drawRect(box);
@@ -46,8 +48,9 @@ void Legend(QPainter& painter, const PlotFrame& frame, const std::vector<std::pa
         const double y = box.top() + line * (0.15 + static_cast<double>(row));
         painter.fillRect(QRectF(box.left() + line * 0.3, y + line * 0.35, line * 0.9, line * 0.3), entries[row].first);
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(box.left() + line * 1.4, y, textWidth + line, line), Qt::AlignLeft | Qt::AlignVCenter,
-                         entries[row].second);
+        const QRectF place = QRectF(box.left() + line * 1.4, y, textWidth + line * 0.4, line) & frame.Area();
+        painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, entries[row].second);
+        if (placed) placed->push_back({place, Qt::AlignLeft | Qt::AlignVCenter, entries[row].second});
     }
 }
 
@@ -76,47 +79,72 @@ void DrawSeries(QPainter& painter, const PlotFrame& frame, const ConservationLog
     painter.drawPolyline(line);
 }
 
-void PaintEnergy(const ConservationLog& log, QPainter& painter, const QRectF& place) {
+PlotFrame EnergyFrame(const ConservationLog& log, const QPainter& painter, const QRectF& place, double labelColumn) {
     // From zero up: a conserved energy is a flat line, not rounding noise
     // blown up to fill the plot.
     double top = log.Latest().energy;
     for (const TotalsSpan& s : log.Spans()) top = std::max(top, s.max.energy);
-    const PlotFrame frame(place, TimeRange(log), {0, top > 0 ? top * 1.1 : 1}, painter);
-    frame.DrawAxes(painter,
-                   QStringLiteral("Total kinetic energy      relative change since t = 0: %1")
-                       .arg(ConservationPlots::RelativeChangeText(log)),
-                   QStringLiteral("t      (velocities are 32-bit floats: relative changes near 1e-7 are rounding)"));
+    return PlotFrame(
+        place, TimeRange(log), {0, top > 0 ? top * 1.1 : 1},
+        {QStringLiteral("Total kinetic energy"),
+         QStringLiteral("      relative change since t = 0: %1").arg(ConservationPlots::RelativeChangeText(log))},
+        {QStringLiteral("t"), QStringLiteral("      (velocities are 32-bit floats: relative changes near 1e-7 are rounding)")},
+        painter, labelColumn);
+}
+
+PlotFrame MomentumFrame(const ConservationLog& log, const QPainter& painter, const QRectF& place, double labelColumn) {
+    double largest = std::max(std::abs(log.Latest().px), std::abs(log.Latest().py));
+    for (const TotalsSpan& s : log.Spans())
+        for (double v : {s.min.px, s.max.px, s.min.py, s.max.py}) largest = std::max(largest, std::abs(v));
+    return PlotFrame(place, TimeRange(log), Symmetric(largest),
+                     {QStringLiteral("Total momentum"), QStringLiteral(" (sum of m·v; changes only when a bowl hits a wall)")},
+                     {QStringLiteral("t"), QString()}, painter, labelColumn);
+}
+
+void PaintEnergy(const ConservationLog& log, QPainter& painter, const PlotFrame& frame, std::vector<PlacedText>* placed) {
+    frame.DrawAxes(painter, placed);
     painter.setClipRect(frame.Area());
     DrawSeries(painter, frame, log, kEnergyColor, [](const Totals& v) { return v.energy; });
     painter.setClipping(false);
 }
 
-void PaintMomentum(const ConservationLog& log, QPainter& painter, const QRectF& place) {
-    double largest = std::max(std::abs(log.Latest().px), std::abs(log.Latest().py));
-    for (const TotalsSpan& s : log.Spans())
-        for (double v : {s.min.px, s.max.px, s.min.py, s.max.py}) largest = std::max(largest, std::abs(v));
-    const PlotFrame frame(place, TimeRange(log), Symmetric(largest), painter);
-    frame.DrawAxes(painter, QStringLiteral("Total momentum (sum of m·v; changes only when a bowl hits a wall)"),
-                   QStringLiteral("t"));
+void PaintMomentum(const ConservationLog& log, QPainter& painter, const PlotFrame& frame, std::vector<PlacedText>* placed) {
+    frame.DrawAxes(painter, placed);
     painter.setClipRect(frame.Area());
     DrawSeries(painter, frame, log, kXColor, [](const Totals& v) { return v.px; });
     DrawSeries(painter, frame, log, kYColor, [](const Totals& v) { return v.py; });
     painter.setClipping(false);
-    Legend(painter, frame, {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}});
+    Legend(painter, frame, {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}}, placed);
 }
 
-void PaintCollisions(const ConservationLog& log, QPainter& painter, const QRectF& place) {
-    double largest = 0;
-    for (const CollisionMomentum& c : log.Collisions())
+// The collision plot's range, the same on both axes: every sum with a
+// tenth to spare, and at least a twentieth of the largest momentum of a
+// bowl that met another. Sums that are zero save for float rounding (equal
+// and opposite momenta) then sit on the line as they should, instead of
+// the plot zooming into their rounding.
+AxisRange PairRange(const ConservationLog& log) {
+    double largest = 0, bowls = 0;
+    for (const CollisionMomentum& c : log.Collisions()) {
         for (double v : {c.beforeX, c.beforeY, c.afterX, c.afterY}) largest = std::max(largest, std::abs(v));
+        bowls = std::max(bowls, c.bowlMomentum);
+    }
+    const double floor = bowls / 20;
     const AxisRange range = Symmetric(largest);
-    const PlotFrame frame(place, range, range, painter);
-    frame.DrawAxes(painter, QStringLiteral("Pair momentum m1·v1 + m2·v2: after"),
-                   QStringLiteral("before      (a point per collision, the latest %1)").arg(log.CollisionLimit()));
+    return std::isfinite(floor) && range.hi < floor ? AxisRange{-floor, floor} : range;
+}
+
+PlotFrame PaintCollisions(const ConservationLog& log, QPainter& painter, const QRectF& place,
+                          std::vector<PlacedText>* placed) {
+    const PlotFrame frame = PlotFrame::Square(
+        place, PairRange(log), {QStringLiteral("Pair momentum m1·v1 + m2·v2: after"), QString()},
+        {QStringLiteral("before"), QStringLiteral("      (a point per collision, the latest %1)").arg(log.CollisionLimit())},
+        painter);
+    frame.DrawAxes(painter, placed);
     painter.setClipRect(frame.Area());
-    // Both axes have the same range: the diagonal is after = before.
+    // after = before, mapped as the points are.
+    const AxisRange& r = frame.XRange();
     painter.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
-    painter.drawLine(frame.Area().bottomLeft(), frame.Area().topRight());
+    painter.drawLine(frame.At(r.lo, r.lo), frame.At(r.hi, r.hi));
     const double dot = 3;
     for (const CollisionMomentum& c : log.Collisions()) {
         painter.fillRect(QRectF(frame.X(c.beforeX) - dot / 2, frame.Y(c.afterX) - dot / 2, dot, dot), kXColor);
@@ -124,7 +152,9 @@ void PaintCollisions(const ConservationLog& log, QPainter& painter, const QRectF
     }
     painter.setClipping(false);
     Legend(painter, frame,
-           {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}, {Qt::darkGray, QStringLiteral("after = before")}});
+           {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}, {Qt::darkGray, QStringLiteral("after = before")}},
+           placed);
+    return frame;
 }
 
 } // namespace
@@ -138,26 +168,35 @@ ConservationPlots::ConservationPlots(const ConservationLog& log, QWidget* parent
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ConservationPlots::Paint(const ConservationLog& log, QPainter& painter, const QRectF& area) {
+void ConservationPlots::Paint(const ConservationLog& log, QPainter& painter, const QRectF& area, PlotsLayout* layout) {
     painter.fillRect(area, Qt::white);
-    const double gap = QFontMetricsF(painter.font()).height() * 0.8;
-    // The collision plot is square, so that the line after = before runs at
-    // 45 degrees: beside the two time plots in a wide place, below them in a
-    // tall one.
+    const double gap = QFontMetricsF(painter.font(), painter.device()).height() * 0.8;
+    // The collision plot's data area is square, so that the line after =
+    // before runs at 45 degrees: beside the two time plots in a wide place,
+    // where it may take their height for its title and caption, below them
+    // in a tall one.
     QRectF series, collisions;
     if (area.width() >= area.height()) {
         const double side = std::min(area.height(), area.width() * 0.42);
         series = QRectF(area.left(), area.top(), area.width() - side - gap, area.height());
-        collisions = QRectF(series.right() + gap, area.top(), side, side);
+        collisions = QRectF(series.right() + gap, area.top(), side, area.height());
     } else {
         const double side = std::min(area.width(), area.height() * 0.42);
         series = QRectF(area.left(), area.top(), area.width(), area.height() - side - gap);
         collisions = QRectF(area.left() + (area.width() - side) / 2, series.bottom() + gap, side, side);
     }
     const double half = (series.height() - gap) / 2;
-    PaintEnergy(log, painter, QRectF(series.left(), series.top(), series.width(), half));
-    PaintMomentum(log, painter, QRectF(series.left(), series.top() + half + gap, series.width(), half));
-    PaintCollisions(log, painter, collisions);
+    std::vector<PlacedText>* placed = layout ? &layout->texts : nullptr;
+    // The two time plots, one above the other, line up their t axes: both
+    // take the wider column of y labels.
+    const QRectF energy(series.left(), series.top(), series.width(), half);
+    const QRectF momentum(series.left(), series.top() + half + gap, series.width(), half);
+    const double column = std::max(EnergyFrame(log, painter, energy, 0).LabelColumn(),
+                                   MomentumFrame(log, painter, momentum, 0).LabelColumn());
+    PaintEnergy(log, painter, EnergyFrame(log, painter, energy, column), placed);
+    PaintMomentum(log, painter, MomentumFrame(log, painter, momentum, column), placed);
+    const PlotFrame pairs = PaintCollisions(log, painter, collisions, placed);
+    if (layout) layout->pairs = pairs;
 }
 
 QImage ConservationPlots::Render(QSize size, qreal pixelRatio) const {

@@ -4,18 +4,30 @@
 // momentum after against before. Paints on screen and into images alike.
 #include <QImage>
 #include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "plotframe.h"
 
 namespace vintrop {
 
 class ConservationLog;
+
+// What Paint laid out: every text with the room it had, and the collision
+// plot's frame, which maps momenta to where their points are drawn.
+struct PlotsLayout {
+    std::vector<PlacedText> texts;
+    std::optional<PlotFrame> pairs;
+};
 
 class ConservationPlots : public QWidget {
     Q_OBJECT
 public:
     ConservationPlots(const ConservationLog& log, QWidget* parent = nullptr);
 
-    // The three plots stacked in `area`.
-    static void Paint(const ConservationLog& log, QPainter& painter, const QRectF& area);
+    // The three plots in `area`, in the painter's font; what was laid out
+    // goes to `layout` when there is one.
+    static void Paint(const ConservationLog& log, QPainter& painter, const QRectF& area, PlotsLayout* layout = nullptr);
     // The energy's relative change since t = 0 as shown: "-" when there is
     // none to speak of.
     static QString RelativeChangeText(const ConservationLog& log);

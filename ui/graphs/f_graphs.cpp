@@ -6,8 +6,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 
+#include "appstate.h"
 #include "conservationlog.h"
 #include "conservationplots.h"
 #include "exportfile.h"
@@ -27,6 +30,19 @@ QByteArray Exact(double v) {
 
 // The image is drawn at twice the pixels for a sharp picture on a projector.
 constexpr qreal kImagePixelRatio = 2;
+
+// How many times its designed size the window's text is drawn: as large as
+// the program's zoom, or the window grown beyond its designed size, asks;
+// but no larger than the window has room for. Everything in the window
+// grows with its text, so a window s times its smallest size holds s times
+// the text; the captions never run out of room.
+double TextScale(int zoomPercent, QSize now, QSize designed, QSize smallest) {
+    const auto times = [](QSize a, QSize b) {
+        return std::min(double(a.width()) / std::max(b.width(), 1), double(a.height()) / std::max(b.height(), 1));
+    };
+    const double wanted = std::max(zoomPercent / 100.0, times(now, designed));
+    return std::clamp(wanted, 1.0, std::clamp(times(now, smallest), 1.0, 4.0));
+}
 
 } // namespace
 
@@ -67,18 +83,23 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
     layout->addWidget(m_Totals);
     layout->addWidget(m_Plots, 1);
     layout->addLayout(buttons);
+    m_Totals->setWordWrap(true);   // longer totals take more lines, not a wider window
+    m_DesignedFont = font();
+    m_Designed = sizeHint();
+    m_Smallest = minimumSizeHint();
 
     // However fast the engine steps, the plots are drawn again at most once
     // per screen refresh, and only when something new was logged.
     m_Refresh = new QTimer(this);
     m_Refresh->setInterval(16);
     connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
-                if (m_Log.Revision() != m_ShownRevision) ShowLatest();
+                if (m_Log.Revision() != m_ShownRevision || ViewZoom != m_Zoom) ShowLatest();
             }));
     ShowLatest();
 }
 
 void F_GRAPHS::ShowLatest() {
+    if (ViewZoom != m_Zoom) FollowTextScale();
     m_ShownRevision = m_Log.Revision();
     const Totals& now = m_Log.Latest();
     m_Totals->setText(QStringLiteral("t = %1    kinetic energy = %2 (relative change since t = 0: %3)    "
@@ -100,6 +121,23 @@ void F_GRAPHS::showEvent(QShowEvent* event) {
 void F_GRAPHS::hideEvent(QHideEvent* event) {
     m_Refresh->stop();
     QDialog::hideEvent(event);
+}
+
+void F_GRAPHS::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    Guarded(this, [this] { FollowTextScale(); });
+}
+
+void F_GRAPHS::FollowTextScale() {
+    m_Zoom = ViewZoom;
+    const double scale = TextScale(ViewZoom, size(), m_Designed, m_Smallest);
+    // Down to whole quarter points: a window a pixel larger keeps its text.
+    QFont scaled = m_DesignedFont;
+    if (scaled.pointSizeF() > 0)
+        scaled.setPointSizeF(std::floor(scaled.pointSizeF() * scale * 4) / 4);
+    else
+        scaled.setPixelSize(static_cast<int>(scaled.pixelSize() * scale));
+    if (scaled != font()) setFont(scaled);
 }
 
 QByteArray F_GRAPHS::CsvOf(const ConservationLog& log) {

@@ -4,6 +4,7 @@
 // main window; it shows the log the main window keeps, so it may be opened
 // at any time and still starts at t = 0.
 #include <QDialog>
+#include <QFont>
 #include <cstdint>
 
 class QLabel;
@@ -25,22 +26,31 @@ public:
     bool WriteCsv(const QString& path, QString* why = nullptr) const;
     // The CSV text itself.
     static QByteArray CsvOf(const ConservationLog& log);
-    // Brings the window up to date now instead of at the next refresh.
+    // Brings the window up to date now instead of at the next refresh,
+    // its text size included.
     void ShowLatest();
+    // The size in which the window's text is as designed at 100 %.
+    QSize DesignedSize() const { return m_Designed; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void SaveImage();
     void ExportCsv();
+    void FollowTextScale();
 
     const ConservationLog& m_Log;
     ConservationPlots* m_Plots = nullptr;
     QLabel* m_Totals = nullptr;
     QTimer* m_Refresh = nullptr;
     uint64_t m_ShownRevision = 0;
+    // The text follows the program's zoom and the window's size.
+    QFont m_DesignedFont;
+    QSize m_Designed, m_Smallest;   // the window's size as designed and at its smallest, in that font
+    int16_t m_Zoom = 0;             // the zoom the text last followed
 };
 
 } // namespace vintrop

@@ -1,7 +1,7 @@
 #pragma once
 // One plot's frame: the rectangle data is drawn in, the value ranges of its
-// two axes, and the grid, tick labels and captions around it. Maps values
-// to the painter's coordinates.
+// two axes, and the grid, tick labels, title and caption around it. Maps
+// values to the painter's coordinates.
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -20,25 +20,73 @@ struct AxisRange {
 // `wanted` of them; the range is widened to the outer ticks.
 std::vector<double> NiceTicks(AxisRange& range, int wanted);
 
+// Tick values as a class reads them: digits grouped in thousands as the
+// locale groups them, as many decimals as the step needs, never an exponent.
+// Values of a billion or more, or steps under a thousandth, are shown
+// divided by a power of ten, which `scale` names once ("×10⁹").
+struct TickLabels {
+    std::vector<QString> texts;   // one per tick
+    QString scale;                // empty when the texts are the values
+};
+TickLabels LabelTicks(const std::vector<double>& ticks);
+
+// A text a plot drew: the room it was given and the flags it was drawn
+// with, so that a test can measure it with the font used.
+struct PlacedText {
+    QRectF place;
+    int flags = 0;
+    QString text;
+};
+
+// What a title or caption says: the quantity, then a note after it. An
+// axis shown divided by a power of ten gets it between them: "t (×10⁹)".
+struct AxisText {
+    QString name;
+    QString note;
+};
+
 class PlotFrame {
 public:
     // `outer` is the plot's whole place; the data area is what is left
-    // inside the captions and tick labels.
-    PlotFrame(const QRectF& outer, AxisRange x, AxisRange y, const QPainter& painter);
+    // inside the title above, the tick labels and the caption below. The
+    // y tick labels' column is at least `labelColumn` wide.
+    PlotFrame(const QRectF& outer, AxisRange x, AxisRange y, const AxisText& title, const AxisText& xCaption,
+              const QPainter& painter, double labelColumn = 0);
+    // One range and the same ticks on both axes, and a square data area:
+    // the line y = x runs from corner to corner at 45 degrees.
+    static PlotFrame Square(const QRectF& outer, AxisRange both, const AxisText& title, const AxisText& xCaption,
+                            const QPainter& painter);
 
     const QRectF& Area() const { return m_Area; }
+    double LabelColumn() const { return m_LabelWidth; }
+    const AxisRange& XRange() const { return m_X.range; }
+    const AxisRange& YRange() const { return m_Y.range; }
     double X(double v) const;
     double Y(double v) const;
     QPointF At(double x, double y) const { return {X(x), Y(y)}; }
 
-    // Grid, ticks and tick labels; `title` above, `xCaption` below.
-    void DrawAxes(QPainter& painter, const QString& title, const QString& xCaption) const;
+    // Grid, tick labels, title and caption; each text drawn is added to
+    // `placed` when there is one.
+    void DrawAxes(QPainter& painter, std::vector<PlacedText>* placed = nullptr) const;
 
 private:
-    QRectF m_Area;
-    AxisRange m_X, m_Y;
-    std::vector<double> m_XTicks, m_YTicks;
-    QRectF m_Outer;
+    struct Axis {
+        AxisRange range;
+        std::vector<double> ticks;
+        TickLabels labels;
+        std::size_t every = 1;   // every how many ticks one is labelled
+        std::size_t first = 0;   // the first labelled tick
+    };
+
+    PlotFrame(const QRectF& outer, AxisRange x, AxisRange y, const AxisText& title, const AxisText& xCaption,
+              const QPainter& painter, double labelColumn, bool square);
+    bool Labelled(const Axis& axis, std::size_t k) const { return k % axis.every == axis.first % axis.every; }
+
+    QRectF m_Outer, m_Area;
+    Axis m_X, m_Y;
+    QString m_Title, m_Caption;
+    QRectF m_TitlePlace, m_CaptionPlace;
+    double m_LabelWidth = 0;   // the y tick labels' column
 };
 
 } // namespace vintrop

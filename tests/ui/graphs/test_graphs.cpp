@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 #include <map>
 
 #include "../common/forkedchild.h"
@@ -57,6 +59,10 @@ private slots:
     void failedExportsAreReportedAndKeepTheOldFile();
     void imageShowsThePlots();
     void pairMomentumIsTheHistoryWindows();
+    void everyLessonsCollisionsLieOnTheDrawnDiagonal();
+    void zeroTotalMomentumKeepsTheBowlsScale();
+    void tickLabelsHaveNoExponent();
+    void textFollowsZoomAndSizeAndAlwaysFits();
 
 private:
     const ConservationLog& Log() { return m_F.Window().Conservation(); }
@@ -86,6 +92,36 @@ private:
 
     testing::MainWindowFixture m_F;
 };
+
+namespace {
+
+// A lesson from examples/ run on an engine of its own for `steps`, logged.
+struct Lesson {
+    ManualClock clock;
+    CEnvEng eng;
+    std::optional<ConservationLog> log;
+    double largestBowlMomentum = 0;   // m·|v| at t = 0
+    PlotsLayout layout;
+    QImage image{1000, 560, QImage::Format_RGB32};
+
+    bool Run(const QString& name, int steps) {
+        eng.init(clock);
+        if (!eng.SerializeIn(*OpenScenarioFile((VINTROP_EXAMPLES_DIR "/" + name).toStdString()))) return false;
+        for (int i = 1; i <= eng.BowlCount(); ++i) {
+            const CBowl& b = eng.GetBowl(i);
+            largestBowlMomentum = std::max(largestBowlMomentum, b.M() * std::hypot(double(b.Vx), double(b.Vy)));
+        }
+        log.emplace(eng);
+        eng.Attach(&*log);
+        for (int k = 0; k < steps; ++k) eng.Advance();
+        QPainter painter(&image);
+        painter.setFont(QApplication::font());
+        ConservationPlots::Paint(*log, painter, QRectF(image.rect()), &layout);
+        return layout.pairs.has_value();
+    }
+};
+
+} // namespace
 
 void TestGraphs::lastViewItemOpensOneModelessWindow() {
     const QList<QAction*> items = m_F.Find<QMenu>("MN_VIEW")->actions();
@@ -409,6 +445,153 @@ void TestGraphs::pairMomentumIsTheHistoryWindows() {
     QCOMPARE(shown(1, 10), fmt::Fixed(c.afterY));
     QCOMPARE(shown(0, 9), QStringLiteral("1,230,595.00"));
     history->close();
+}
+
+// The dashed line is found in the image: its grey pixels in the plot, away
+// from the legend (the box outlined in light grey), fitted by least
+// squares. It must run at 45 degrees, and each collision's point, mapped as
+// the plot maps it and checked to be a dot in the image, within a pixel.
+void TestGraphs::everyLessonsCollisionsLieOnTheDrawnDiagonal() {
+    int points = 0;
+    for (const QString& name : QDir(VINTROP_EXAMPLES_DIR).entryList({"*.vintrop"})) {
+        Lesson lesson;
+        QVERIFY2(lesson.Run(name, 400), qPrintable(name));
+        const QImage& image = lesson.image;
+        const PlotFrame& frame = *lesson.layout.pairs;
+        const QRect area = frame.Area().toRect();
+        const auto in = [&](QRgb colour) {
+            std::vector<QPointF> found;
+            for (int j = area.top(); j <= area.bottom(); ++j)
+                for (int i = area.left(); i <= area.right(); ++i)
+                    if ((image.pixel(i, j) & 0xffffff) == colour) found.emplace_back(i, j);
+            return found;
+        };
+        QRectF legend;
+        for (const QPointF& p : in(0xbebebe)) legend |= QRectF(p, QSizeF(1, 1));
+        std::vector<QPointF> line;
+        double mx = 0, my = 0;
+        QRectF span;
+        for (const QPointF& p : in(0x808080))
+            if (!legend.contains(p)) line.push_back(p), mx += p.x(), my += p.y(), span |= QRectF(p, QSizeF(1, 1));
+        QVERIFY2(line.size() > 30 && span.width() > area.width() / 2, qPrintable(name));
+        mx /= double(line.size()), my /= double(line.size());
+        double sxx = 0, syy = 0, sxy = 0;
+        for (const QPointF& p : line) sxx += (p.x() - mx) * (p.x() - mx), syy += (p.y() - my) * (p.y() - my), sxy += (p.x() - mx) * (p.y() - my);
+        const double angle = 0.5 * std::atan2(2 * sxy, sxx - syy);
+        const auto off = [&](QPointF p) { return std::abs((p.x() - mx) * -std::sin(angle) + (p.y() - my) * std::cos(angle)); };
+        QVERIFY2(std::abs(std::tan(angle) + 1) < 0.01, qPrintable(name + QStringLiteral(": slope %1").arg(std::tan(angle))));
+        for (const QPointF& p : line) QVERIFY2(off(p) <= 1, qPrintable(name));
+        for (const CollisionMomentum& c : lesson.log->Collisions())
+            for (const QPointF& p : {frame.At(c.beforeX, c.afterX), frame.At(c.beforeY, c.afterY)}) {
+                const QRgb dot = image.pixel(int(p.x()), int(p.y())) & 0xffffff;
+                QVERIFY2(dot == 0x1450c8 || dot == 0x00823c, qPrintable(name));
+                QVERIFY2(off(p) <= 1, qPrintable(name + QStringLiteral(" t=%1: %2 px off").arg(c.t).arg(off(p))));
+                ++points;
+            }
+    }
+    QVERIFY(points > 200);
+}
+
+// The sums are zero there save for float rounding: the range stays at the
+// scale of the bowls' momenta (6,000 at the start), the same on both axes.
+void TestGraphs::zeroTotalMomentumKeepsTheBowlsScale() {
+    Lesson lesson;
+    QVERIFY(lesson.Run("zero-total-momentum.vintrop", 400));
+    QVERIFY(!lesson.log->Collisions().empty());
+    const PlotFrame& frame = *lesson.layout.pairs;
+    QCOMPARE(frame.XRange().lo, frame.YRange().lo);
+    QCOMPARE(frame.XRange().hi, frame.YRange().hi);
+    QVERIFY(lesson.largestBowlMomentum == 6000);
+    QVERIFY2(frame.XRange().lo <= -300 && frame.XRange().hi >= 300, qPrintable(QString::number(frame.XRange().hi)));
+}
+
+// Labels for values from the very small to the very large, read back
+// through the locale and the "×10ⁿ" scale: no exponent, and each names its
+// tick's value.
+void TestGraphs::tickLabelsHaveNoExponent() {
+    struct Row {
+        std::vector<double> ticks;
+        QStringList texts;
+        QString scale;
+    };
+    const Row rows[] = {
+        {{0, 1e6, 2e6, 3e6}, {"0", "1,000,000", "2,000,000", "3,000,000"}, ""},
+        {{-4e8, 0, 4e8}, {"-400,000,000", "0", "400,000,000"}, ""},
+        {{0, 5e9, 1e10, 1.5e10}, {"0", "5", "10", "15"}, "\u00d710\u2079"},
+        {{0.3 - 3 * 0.1, 0.1, 0.2, 3 * 0.1}, {"0.0", "0.1", "0.2", "0.3"}, ""},
+        {{-4e-4, -2e-4, 0, 2e-4}, {"-400", "-200", "0", "200"}, "\u00d710\u207b\u2076"},
+    };
+    for (const Row& r : rows) {
+        const TickLabels got = LabelTicks(r.ticks);
+        QCOMPARE(QStringList(got.texts.begin(), got.texts.end()), r.texts);
+        QCOMPARE(got.scale, r.scale);
+    }
+    const QString superscripts = QStringLiteral("\u2070\u00b9\u00b2\u00b3\u2074\u2075\u2076\u2077\u2078\u2079");
+    for (int power = -9; power <= 30; ++power)
+        for (double lo : {0.0, -1.0}) {
+            AxisRange range{lo * 2.6 * std::pow(10, power), 3.3 * std::pow(10, power)};
+            const std::vector<double> ticks = NiceTicks(range, 4);
+            const TickLabels got = LabelTicks(ticks);
+            int exponent = 0;
+            for (const QChar c : got.scale)
+                if (superscripts.contains(c)) exponent = exponent * 10 + int(superscripts.indexOf(c));
+            if (got.scale.contains(QChar(0x207b))) exponent = -exponent;
+            for (size_t k = 0; k < ticks.size(); ++k) {
+                const QString& text = got.texts[k];
+                QVERIFY2(!text.contains('e', Qt::CaseInsensitive) && text.size() <= 12, qPrintable(text));
+                const double value = QLocale().toDouble(text) * std::pow(10, exponent);
+                QVERIFY2(std::abs(value - ticks[k]) <= (ticks[1] - ticks[0]) * 1e-6, qPrintable(text + got.scale));
+            }
+        }
+}
+
+// The window's text follows the zoom and the window's size, as designed at
+// 100 % in the designed size. At each, every text in the plots fits the
+// room it was given, inside the plots and clear of every other, measured
+// in the plots' font. Heavy bowls give labels in the millions.
+void TestGraphs::textFollowsZoomAndSizeAndAlwaysFits() {
+    m_F.AddBowl(30000, 2500, 2115, 41.02f, 0.53f);
+    m_F.AddBowl(7, 5000, 2115, -0.71f, 0);
+    F_GRAPHS* graphs = Open();
+    for (int k = 0; k < 60; ++k) m_F.Trigger("MN_COND_STEP");
+    auto* plots = graphs->findChild<QWidget*>("pc_Plots");
+    const qreal designed = QApplication::font().pointSizeF();
+    struct Row {
+        int16_t zoom;
+        int times;             // the designed size times this; 0: the smallest the window allows
+        double least, most;    // of the designed text size
+    };
+    // A zoom that changes alone (the second row of a size) reaches the
+    // window through its refresh, not through a resize.
+    for (const Row& r : {Row{100, 0, 1, 1}, Row{300, 0, 1, 1.1}, Row{100, 1, 1, 1}, Row{300, 1, 1.3, 1.6},
+                         Row{100, 2, 1.9, 2}, Row{400, 2, 2.5, 4}}) {
+        ViewZoom = r.zoom;   // as the View menu sets it
+        for (int settle = 0; settle < 3; ++settle) {   // the smallest size shrinks with the text
+            graphs->resize(r.times ? graphs->DesignedSize() * r.times : QSize(1, 1));
+            QTest::qWait(40);
+        }
+        const QString row = QStringLiteral("%1 %, %2 x designed").arg(r.zoom).arg(r.times);
+        const double scale = plots->font().pointSizeF() / designed;
+        QVERIFY2(scale >= r.least && scale <= r.most, qPrintable(row + QStringLiteral(": text x%1").arg(scale)));
+        QImage image(plots->size(), QImage::Format_RGB32);
+        PlotsLayout layout;
+        QPainter painter(&image);
+        painter.setFont(plots->font());
+        ConservationPlots::Paint(Log(), painter, QRectF(image.rect()), &layout);
+        const QFontMetricsF metrics(plots->font());
+        std::vector<QRectF> inked;
+        for (const PlacedText& text : layout.texts) {
+            const QRectF ink = metrics.boundingRect(text.place, text.flags, text.text);
+            const QString what = row + ": " + text.text;
+            QVERIFY2(text.place.adjusted(-0.5, -0.5, 0.5, 0.5).contains(ink), qPrintable(what));
+            QVERIFY2(QRectF(image.rect()).contains(ink), qPrintable(what));
+            for (const QRectF& other : inked)
+                QVERIFY2((ink & other).width() < 0.5 || (ink & other).height() < 0.5, qPrintable(what));
+            inked.push_back(ink);
+        }
+    }
+    graphs->resize(graphs->DesignedSize());
+    graphs->close();
 }
 
 QTEST_MAIN(TestGraphs)
