@@ -20,6 +20,10 @@ The package holds the program, the command-line runner vintrop-run (which
 prints a scenario's collisions as CSV), example lessons, and the desktop
 entry and file type that open *.vintrop lessons in Vintrop.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+
+# The licence in the machine-readable form Debian reads, where every Debian
+# package keeps it (the folder is the package's name, not the project's).
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vintrop)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)   # vintrop_<version>_<arch>.deb
