@@ -26,9 +26,10 @@ SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # `make package`: a Release build for the prefix /usr, kept apart from the
 # test build, and the tools CPack's Debian generator runs (dpkg-shlibdeps
-# computes the package's dependencies from the binaries).
+# computes the package's dependencies from the binaries), and lintian, which
+# checks the package against Debian's policy: an error fails the target.
 PACKAGE_BUILD ?= $(BUILD)-package
-package: PACKAGES += dpkg-dev file
+package: PACKAGES += dpkg-dev file lintian
 
 .PHONY: run test sanitize bench fuzz fuzz-deps deps configure build install package clean
 
@@ -93,7 +94,7 @@ package: deps
 	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DVINTROP_TESTS=OFF \
 	  $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
-	cd $(PACKAGE_BUILD) && cpack -G DEB
+	cd $(PACKAGE_BUILD) && rm -f vintrop_*.deb && cpack -G DEB && lintian --fail-on error vintrop_*.deb
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)

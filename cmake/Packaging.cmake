@@ -20,6 +20,15 @@ The package holds the program, the command-line runner vintrop-run (which
 prints a scenario's collisions as CSV), example lessons, and the desktop
 entry and file type that open *.vintrop lessons in Vintrop.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+
+# What Debian wants of every package, where it keeps it (the folder is the
+# package's name, not the project's): the licence in machine-readable form,
+# and the changelog, here the version history; a package built from its own
+# sources, as this one is, names it changelog.gz.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vintrop)
+vintrop_history_debian_changelog(changelog "${CPACK_PACKAGE_CONTACT}")
+file(WRITE ${PROJECT_BINARY_DIR}/changelog "${changelog}")
+vintrop_install_gzipped(${PROJECT_BINARY_DIR}/changelog ${CMAKE_INSTALL_DATADIR}/doc/vintrop)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)   # vintrop_<version>_<arch>.deb

@@ -1,7 +1,8 @@
 # The program's version history, oldest first: the about box lists these
-# rows and the AppStream metadata publishes them as its releases. One row a
-# version, "VERSION|DD/MM/YYYY|NOTE" (the note may be empty). The newest row
-# is the version project() declares: a new version adds its row here.
+# rows, the AppStream metadata publishes them as its releases and the
+# package carries them as its changelog. One row a version,
+# "VERSION|DD/MM/YYYY|NOTE" (the note may be empty). The newest row is the
+# version project() declares: a new version adds its row here.
 set(VINTROP_VERSION_HISTORY
     "1.0.0|20/11/2000|Prima versione"
     "2.0.0|23/11/2000|Gestiti urti non centrali"
@@ -54,6 +55,40 @@ function(vintrop_history_appstream out indent)
     string(PREPEND text "${release}")
   endforeach()
   string(REGEX REPLACE "\n$" "" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# The rows as a Debian changelog, newest first, each entry signed by
+# `maintainer` ("Name <address>") at midnight UTC of the row's date; a note
+# is the entry's one change.
+function(vintrop_history_debian_changelog out maintainer)
+  set(weekdays Sun Mon Tue Wed Thu Fri Sat)
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  set(month_offsets 0 3 2 5 0 3 5 1 4 6 2 4)   # Sakamoto's day of the week
+  set(text "")
+  foreach(row IN LISTS VINTROP_VERSION_HISTORY)
+    vintrop_history_row("${row}" r)
+    string(REGEX MATCHALL "[0-9]+" ymd "${r_ISO_DATE}")
+    list(GET ymd 0 year)
+    list(GET ymd 1 month)
+    list(GET ymd 2 day)
+    math(EXPR index "${month} - 1")
+    list(GET months ${index} month_name)
+    list(GET month_offsets ${index} offset)
+    set(shown_year ${year})
+    if(month LESS 3)
+      math(EXPR year "${year} - 1")
+    endif()
+    math(EXPR weekday "(${year} + ${year} / 4 - ${year} / 100 + ${year} / 400 + ${offset} + ${day}) % 7")
+    list(GET weekdays ${weekday} weekday_name)
+    set(change "${r_NOTE}")
+    if(change STREQUAL "")
+      set(change "Version ${r_VERSION}.")
+    endif()
+    string(PREPEND text "vintrop (${r_VERSION}) unstable; urgency=medium\n\n  * ${change}\n\n"
+           " -- ${maintainer}  ${weekday_name}, ${day} ${month_name} ${shown_year} 00:00:00 +0000\n\n")
+  endforeach()
+  string(REGEX REPLACE "\n\n$" "\n" text "${text}")
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 

@@ -34,9 +34,14 @@ expect_file "share/applications/$APP_ID.desktop"
 expect_file share/icons/hicolor/scalable/apps/vintrop.svg
 expect_file share/mime/packages/vintrop.xml
 expect_file "share/metainfo/$APP_ID.metainfo.xml"
-expect_file share/man/man1/vintrop.1
-expect_file share/man/man1/vintrop-run.1
+expect_file share/man/man1/vintrop.1.gz
+expect_file share/man/man1/vintrop-run.1.gz
 expect_file share/vintrop/examples/README.md
+# Debian's machine-readable copyright file, naming the licence.
+expect_file share/doc/vintrop/copyright
+expect_file share/doc/vintrop/changelog.gz
+grep -qx 'License: GPL-3+' "$PREFIX/share/doc/vintrop/copyright" 2>/dev/null ||
+    fail "share/doc/vintrop/copyright names no GPL-3+ licence"
 count=0
 for example in "$EXAMPLES"/*.vintrop; do
     expect_file "share/vintrop/examples/$(basename "$example")"

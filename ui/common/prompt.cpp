@@ -6,8 +6,11 @@
 #include <QSettings>
 #include <QUrl>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
+#include <utility>
 
+#include "lessonname.h"
 #include "pathbytes.h"
 #include "version.h"
 
@@ -17,7 +20,7 @@ namespace {
 struct Script {
     bool on = false;
     std::deque<QMessageBox::StandardButton> answers;
-    std::deque<QString> fileNames;
+    std::deque<std::pair<QString, QString>> fileNames;   // name, file type chosen
     std::deque<Prompt::Shown> shown;
     int fileDialogs = 0;
     std::function<void(const Prompt::Shown&)> onMessage;
@@ -42,13 +45,20 @@ QString ChosenPath(const QFileDialog& dialog) {
     return dialog.selectedFiles().value(0);
 }
 
-QString NextFileName() {
+// The next scripted name, and in `filter` the file type chosen with it.
+QString NextFileName(QString* filter = nullptr) {
     auto& s = script();
     ++s.fileDialogs;
     if (s.fileNames.empty()) return {};
-    QString name = s.fileNames.front();
+    const auto [name, chosen] = s.fileNames.front();
     s.fileNames.pop_front();
+    if (filter) *filter = chosen;
     return name;
+}
+
+void OfferLessonsAndAllFiles(QFileDialog& dialog) {
+    dialog.setNameFilters({LessonsFilter(), AllFilesFilter()});
+    dialog.selectNameFilter(LessonsFilter());
 }
 } // namespace
 
@@ -89,8 +99,9 @@ void Prompt::Error(QWidget* parent, const QString& userText) {
 QString Prompt::OpenFileName(QWidget* parent, const QString& current) {
     KeepNoDialogSettings();
     if (script().on) return NextFileName();
-    // No filter, no title, no default extension; the file must exist.
+    // No title, no default extension; the file must exist.
     QFileDialog dialog(parent, QString(), ReadablePath(current));
+    OfferLessonsAndAllFiles(dialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -127,11 +138,12 @@ QString AskForNameInExistingFolder(QWidget* parent, Ask ask) {
     }
 }
 
-QString RunSaveDialog(QFileDialog& dialog) {
+QString RunSaveDialog(QFileDialog& dialog, QString* filter = nullptr) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     const QString chosen = ChosenPath(dialog);
+    if (filter) *filter = dialog.selectedNameFilter();
     // The next showing starts where the user was.
     dialog.selectFile(dialog.selectedFiles().constFirst());
     return chosen;
@@ -140,16 +152,35 @@ QString RunSaveDialog(QFileDialog& dialog) {
 
 QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
     KeepNoDialogSettings();
-    if (script().on) return AskForNameInExistingFolder(parent, NextFileName);
-    // The dialog asks before overwriting an existing file.
-    QFileDialog dialog(parent, QString(), ReadablePath(current));
-    return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
+    std::optional<QFileDialog> dialog;
+    if (!script().on) {
+        dialog.emplace(parent, QString(), ReadablePath(current));
+        OfferLessonsAndAllFiles(*dialog);
+    }
+    // The dialog asks before a name as typed replaces a file; a name the
+    // suffix was added to is asked about here, in the dialog's words, and
+    // No brings the dialog back.
+    const auto ask = [&]() -> QString {
+        for (;;) {
+            QString filter;
+            const QString typed = dialog ? RunSaveDialog(*dialog, &filter) : NextFileName(&filter);
+            if (typed.isEmpty()) return {};
+            const QString name = LessonFileName(typed, filter.isEmpty() ? LessonsFilter() : filter);
+            struct stat info {};
+            if (name == typed || ::lstat(PathBytes(name).constData(), &info) != 0) return name;
+            const QString question = QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                         .arg(QFileInfo(ReadablePath(name)).fileName());
+            if (Message(parent, question, Icon::Exclamation, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+                return name;
+        }
+    };
+    return AskForNameInExistingFolder(parent, ask);
 }
 
 QString Prompt::ExportFileName(QWidget* parent, const QString& suggested, const QString& filter,
                                const QString& suffix) {
     KeepNoDialogSettings();
-    if (script().on) return AskForNameInExistingFolder(parent, NextFileName);
+    if (script().on) return AskForNameInExistingFolder(parent, [] { return NextFileName(); });
     QFileDialog dialog(parent, QString(), ReadablePath(suggested), filter);
     dialog.setDefaultSuffix(suffix);
     return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
@@ -179,7 +210,9 @@ void Prompt::StartScripting() {
 void Prompt::StopScripting() { script() = Script{}; }
 bool Prompt::Scripting() { return script().on; }
 void Prompt::ScriptAnswer(QMessageBox::StandardButton answer) { script().answers.push_back(answer); }
-void Prompt::ScriptFileName(const QString& path) { script().fileNames.push_back(path); }
+void Prompt::ScriptFileName(const QString& path, const QString& filter) {
+    script().fileNames.emplace_back(path, filter);
+}
 const std::deque<Prompt::Shown>& Prompt::ShownMessages() { return script().shown; }
 QStringList Prompt::ShownTexts() {
     QStringList texts;

@@ -24,6 +24,9 @@ public:
     static void Error(QWidget* parent, const QString& userText);
 
     // File dialogs with the program's options; an empty string means cancelled.
+    // Both offer lessons first, then all files (lessonname.h). Save adds
+    // the lessons' suffix to a name typed without one while lessons are
+    // shown, and asks before that name replaces a file.
     static QString OpenFileName(QWidget* parent, const QString& current);
     static QString SaveFileName(QWidget* parent, const QString& current);
     // Both save dialogs come back while the chosen folder does not exist.
@@ -51,7 +54,8 @@ public:
     static void StopScripting();
     static bool Scripting();
     static void ScriptAnswer(QMessageBox::StandardButton answer);
-    static void ScriptFileName(const QString& path);  // "" scripts a cancel
+    // "" scripts a cancel; `filter` is the file type chosen, "" the first offered.
+    static void ScriptFileName(const QString& path, const QString& filter = QString());
     static const std::deque<Shown>& ShownMessages();
     static QStringList ShownTexts();
     static int FileDialogsShown();

@@ -16,6 +16,7 @@
 #include "../common/forkedchild.h"
 #include "appstate.h"
 #include "envengine.h"
+#include "lessonname.h"
 #include "main/documenthost.h"
 #include "main/scenariodocument.h"
 #include "numeric.h"
@@ -87,6 +88,8 @@ private slots:
     void saveThatCannotOpenItsFileReports_data();
     void saveThatCannotOpenItsFileReports();
     void saveAsAsksAgainForAFolderThatDoesNotExist();
+    void saveAsAddsTheLessonsSuffix_data();
+    void saveAsAddsTheLessonsSuffix();
     void saveFailingHalfWayKeepsTheOldFile();
     void saveKeepsTheFilesPermissionsAndOwner();
     void saveOnAReadOnlyLessonIsRefused();
@@ -462,6 +465,39 @@ void TestDocument::saveAsAsksAgainForAFolderThatDoesNotExist() {
     m_Doc->SaveAs();
     QCOMPARE(m_Doc->FileName(), Path("scenario.txt"));
     QCOMPARE(FlgModified, kTrue);
+}
+
+// The name typed in Save As, the file type chosen, the answer to the
+// question whether the name with the suffix added may replace a lesson.
+void TestDocument::saveAsAddsTheLessonsSuffix_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filter");   // "" the first offered
+    QTest::addColumn<int>("answer");       // 0: no question
+    QTest::addColumn<QString>("saved");    // "" nothing saved
+    QTest::newRow("no suffix: added") << "new" << "" << 0 << "new.vintrop";
+    QTest::newRow("all files: kept") << "new" << AllFilesFilter() << 0 << "new";
+    QTest::newRow("typed whole: the dialog asked") << "old.vintrop" << LessonsFilter() << 0 << "old.vintrop";
+    QTest::newRow("added onto a lesson, Yes") << "old" << "" << int(QMessageBox::Yes) << "old.vintrop";
+    QTest::newRow("added onto a lesson, No: asks again") << "old" << "" << int(QMessageBox::No) << "";
+}
+
+void TestDocument::saveAsAddsTheLessonsSuffix() {
+    QFETCH(QString, typed);
+    QFETCH(QString, filter);
+    QFETCH(int, answer);
+    QFETCH(QString, saved);
+    WriteAll(Path("old.vintrop"), "old");
+    AddBowls(1);
+    FlgModified = kTrue;
+    if (answer) Prompt::ScriptAnswer(static_cast<Button>(answer));
+    Prompt::ScriptFileName(Path(typed), filter);
+    m_Doc->SaveAs();   // a second dialog is cancelled
+    QCOMPARE(Prompt::FileDialogsShown(), answer == QMessageBox::No ? 2 : 1);
+    QCOMPARE(Prompt::ShownTexts(), answer ? QStringList{"old.vintrop already exists.\nDo you want to replace it?"}
+                                          : QStringList{});
+    QCOMPARE(m_Doc->FileName(), saved.isEmpty() ? QString() : Path(saved));
+    QCOMPARE(ReadAll(Path("old.vintrop")) == "old", saved != "old.vintrop");
+    if (!saved.isEmpty()) QCOMPARE(ReadAll(Path(saved)).count("\r\n"), 9);
 }
 
 void TestDocument::saveFailingHalfWayKeepsTheOldFile() {
