@@ -25,6 +25,10 @@ constexpr double kLineMargin = 64.0;
 // drawn: no bowl a teacher can enter comes near it.
 constexpr double kFarAway = 1.0e7;
 constexpr int32_t kWhite = 0xFFFFFF;
+constexpr int32_t kCyan = 0xFFFF00;   // red + 256 green + 65536 blue
+// Velocity arrows are as long as the distance a bowl covers in this many
+// steps, as the main window's grip arrow is.
+constexpr double kVelocitySteps = 10;
 constexpr int kNumberCache = 4096;
 
 // The momentum lines' scale: 1, 10 or 100 as chosen; anything else draws
@@ -139,6 +143,18 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
             RecordSegment(x, y, x + dx, y + dy, kWhite, ArrowHead::Filled);
         } catch (const VintropError&) {
             // An offset beyond float range: this vector is skipped.
+        }
+        m_Current = QPointF(x, y);
+    }
+
+    if (FlgShowVelocity) {
+        try {
+            // Where the bowl will be in ten steps, offsets rounded to floats.
+            const float dx = ToSingle(kVelocitySteps * static_cast<double>(b.Vx));
+            const float dy = ToSingle(kVelocitySteps * static_cast<double>(b.Vy));
+            RecordSegment(x, y, x + dx, y + dy, kCyan, ArrowHead::Open);
+        } catch (const VintropError&) {
+            // Beyond float range: no arrow.
         }
         m_Current = QPointF(x, y);
     }

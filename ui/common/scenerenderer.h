@@ -92,9 +92,10 @@ public:
     // FlgShowNumber is on (top-left corner at the centre, then a line end;
     // white on a dark bowl, black with a white rim on a light one);
     // its momentum at one tenth scale (times VectorScale) in white from the
-    // centre, with a filled head, when FlgShowVect is on (the current
-    // position returns to the centre). A part that cannot be drawn (an
-    // offset that overflows a float) is skipped.
+    // centre, with a filled head, when FlgShowVect is on; its velocity times
+    // 10 steps in cyan, with an open head, when FlgShowVelocity is on (the
+    // current position returns to the centre after either). A part that
+    // cannot be drawn (an offset that overflows a float) is skipped.
     void DrawBowl(const CBowl& b);
     // The pair's total momentum at one tenth scale (times VectorScale) from
     // the midpoint of the centres, twips, worked out as the bowls' stored

@@ -108,6 +108,11 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     m_spBoxHeight = side("sp_BoxHeight", QStringLiteral("&Height:"));
     grid->addWidget(m_gbFixedBox, 4, 0, 1, 3);
 
+    // Velocity arrows last, on a row of their own below the box.
+    m_ckShowVelocity = new QCheckBox(QStringLiteral("Show Velocity Arrows"), this);
+    m_ckShowVelocity->setObjectName(QStringLiteral("ck_ShowVelocity"));
+    grid->addWidget(m_ckShowVelocity, 5, 0, 1, 3);
+
     // The program's tab order: the central-collision box first (it has the
     // focus on opening), then OK, Cancel, history and the display options.
     setTabOrder(m_ckCollCentral, m_OKButton);
@@ -119,17 +124,21 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     setTabOrder(m_cbVectorScale, m_gbFixedBox);
     setTabOrder(m_gbFixedBox, m_spBoxWidth);
     setTabOrder(m_spBoxWidth, m_spBoxHeight);
+    setTabOrder(m_spBoxHeight, m_ckShowVelocity);
     m_ckCollCentral->setFocus();
 
     connect(m_OKButton, &QPushButton::clicked, this, GuardedSlot(this, &F_OPTIONS::OKButton_Click));
     connect(m_CancelButton, &QPushButton::clicked, this, &F_OPTIONS::CancelButton_Click);
 
-    // The designed client area, taller by the vector scale's row and the box.
-    const int scaleRowHeight = std::max(scaleLabel->sizeHint().height(), m_cbVectorScale->sizeHint().height()) +
-                               std::max(0, grid->verticalSpacing());
-    const int boxHeight = m_gbFixedBox->sizeHint().height() + std::max(0, grid->verticalSpacing());
+    // The designed client area, taller by the vector scale's row, the box
+    // and the velocity arrows' row.
+    const int spacing = std::max(0, grid->verticalSpacing());
+    const int scaleRowHeight =
+        std::max(scaleLabel->sizeHint().height(), m_cbVectorScale->sizeHint().height()) + spacing;
+    const int boxHeight = m_gbFixedBox->sizeHint().height() + spacing;
+    const int velocityHeight = m_ckShowVelocity->sizeHint().height() + spacing;
     const QSize design(twips::ToPixels(kClientWidthTwips),
-                       twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight);
+                       twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight + velocityHeight);
     setFixedSize(design.expandedTo(sizeHint()));
 
     LoadOptions();
@@ -142,6 +151,7 @@ void F_OPTIONS::LoadOptions() {
     m_ckHistory->setChecked(history);
     m_ckShowNumber->setChecked(FlgShowNumber != kFalse);
     m_ckShowVect->setChecked(FlgShowVect != kFalse);
+    m_ckShowVelocity->setChecked(FlgShowVelocity != kFalse);
     const int scale = m_cbVectorScale->findData(VectorScale);
     m_cbVectorScale->setCurrentIndex(scale >= 0 ? scale : 0);
 
@@ -208,6 +218,7 @@ void F_OPTIONS::OKButton_Click() {
     }
     FlgShowNumber = ToBool16(IsOn(m_ckShowNumber));
     FlgShowVect = ToBool16(IsOn(m_ckShowVect));
+    FlgShowVelocity = ToBool16(IsOn(m_ckShowVelocity));
     VectorScale = static_cast<int16_t>(m_cbVectorScale->currentData().toInt());
     accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The options dialog: collision mode, collision history, bowl numbers,
-// momentum vectors and the vectors' scale, and the scenario's own box.
+// momentum vectors and the vectors' scale, the scenario's own box, and
+// velocity arrows.
 // Reads the options when it opens; "OK" writes them all back, "Cancel" and
 // the close box write nothing.
 #include <QDialog>
@@ -39,6 +40,7 @@ private:
     QGroupBox* m_gbFixedBox = nullptr;      // checked: the box is the scenario's
     QSpinBox* m_spBoxWidth = nullptr;       // twips
     QSpinBox* m_spBoxHeight = nullptr;
+    QCheckBox* m_ckShowVelocity = nullptr;
 };
 
 } // namespace vintrop

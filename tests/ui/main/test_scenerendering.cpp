@@ -45,6 +45,7 @@ private slots:
     void currentPositionFollowsTheDrawing();
     void unreachableDrawingsAreSkipped();
     void bufferInDevicePixels();
+    void velocityArrowsOnlyWhenAsked();
 
 private:
     QColor At(const QImage& image, double xTwips, double yTwips) {
@@ -176,6 +177,31 @@ void TestSceneRendering::bufferInDevicePixels() {
     m_R.DrawBowl(MakeBowl(1, 100, 300, 300, 0, 0, Packed(kRed)));
     QVERIFY(m_R.Snapshot().isNull());
     QCOMPARE(m_R.InnerHeightTwips(), 480.0);
+}
+
+void TestSceneRendering::velocityArrowsOnlyWhenAsked() {
+    // Mass 25 at 60 twips a step: the velocity arrow (ten steps) ends 600
+    // twips right of the centre, at pixel 140, past the short momentum line.
+    const CBowl b = MakeBowl(1, 25, 1500, 1500, 60, 0, Packed(kRed));
+    FlgShowVect = kTrue;
+    m_R.DrawBowl(b);
+    const QImage off = m_R.Snapshot();
+    FlgShowVelocity = kTrue;
+    m_R.Clear();
+    m_R.DrawBowl(b);
+    const QImage on = m_R.Snapshot();
+    const QColor cyan(Qt::cyan), black(Qt::black);
+    int arrow = 0, other = 0;   // pixels the arrow changed, to cyan and otherwise
+    for (int y = 0; y < on.height(); ++y)
+        for (int x = 0; x < on.width(); ++x)
+            if (on.pixel(x, y) != off.pixel(x, y)) ++(on.pixelColor(x, y) == cyan ? arrow : other);
+    QCOMPARE(other, 0);
+    QVERIFY(arrow > 35);
+    QCOMPARE(on.pixelColor(138, 100), cyan);
+    QCOMPARE(on.pixelColor(142, 100), black);
+    // An open head: a barb above the shaft with black between them.
+    QCOMPARE(on.pixelColor(134, 99), black);
+    QVERIFY(on.pixelColor(134, 97) == cyan || on.pixelColor(134, 96) == cyan);
 }
 
 QTEST_MAIN(TestSceneRendering)
