@@ -3,6 +3,7 @@
 vintrop::CEnvEng* g_pEnvEng = nullptr;
 int16_t FlgModified = 0;
 int16_t FlgShowVect = 0;
+int16_t FlgShowVelocity = 0;
 int16_t FlgShowNumber = 0;
 int16_t ViewZoom = 100;
 int16_t ViewScale = 100;

@@ -10,6 +10,7 @@ class CEnvEng;
 extern vintrop::CEnvEng* g_pEnvEng;  // the one engine, owned by the main window
 extern int16_t FlgModified;          // the scenario has unsaved changes
 extern int16_t FlgShowVect;          // draw momentum vectors
+extern int16_t FlgShowVelocity;      // draw velocity arrows
 extern int16_t FlgShowNumber;        // draw bowl numbers
 
 // View settings, kept while the program runs and never in a scenario file.

@@ -17,20 +17,19 @@
 namespace vintrop {
 
 namespace {
-// Lines are cut to the picture plus this margin (device pixels) before they
-// reach the rasteriser, so that huge coordinates never do.
+// Lines are cut to the picture plus this margin (the painter's units: device
+// pixels in a frame, logical pixels over a screen) before they reach the
+// rasteriser, so that huge coordinates never do.
 constexpr double kLineMargin = 64.0;
 // Disks centred farther out than this (device pixels), or larger, are not
 // drawn: no bowl a teacher can enter comes near it.
 constexpr double kFarAway = 1.0e7;
 constexpr int32_t kWhite = 0xFFFFFF;
+constexpr int32_t kCyan = 0xFFFF00;   // red + 256 green + 65536 blue
+// Velocity arrows are as long as the distance a bowl covers in this many
+// steps, as the main window's grip arrow is.
+constexpr double kVelocitySteps = 10;
 constexpr int kNumberCache = 4096;
-
-QPen CosmeticPen(const QColor& color, Qt::PenStyle style = Qt::SolidLine) {
-    QPen pen(color, 1, style);
-    pen.setCosmetic(true);   // one pixel whatever the twips scale
-    return pen;
-}
 
 // The momentum lines' scale: 1, 10 or 100 as chosen; anything else draws
 // them as at 1.
@@ -82,7 +81,7 @@ bool ClipSegment(const QRectF& box, double& x1, double& y1, double& x2, double& 
 
 SceneRenderer::SceneRenderer() { m_Scratch.setTextFormat(Qt::PlainText); }
 
-void SceneRenderer::Resize(QSize pixels, qreal devicePixelRatio, double twipsPerPixel) {
+void SceneRenderer::Resize(QSize pixels, qreal devicePixelRatio, double twipsPerPixel, int lineWidth) {
     pixels = pixels.expandedTo(QSize(0, 0));
     if (!(devicePixelRatio > 0)) devicePixelRatio = 1.0;
     if (!(twipsPerPixel > 0)) twipsPerPixel = 15.0;
@@ -97,6 +96,7 @@ void SceneRenderer::Resize(QSize pixels, qreal devicePixelRatio, double twipsPer
     m_Pixels = pixels;
     m_Ratio = devicePixelRatio;
     m_TwipsPerPixel = twipsPerPixel;
+    m_LineWidth = std::max(1, lineWidth);
     m_Device = QSize(qRound(pixels.width() * devicePixelRatio), qRound(pixels.height() * devicePixelRatio));
     StampGeometry(m_Recording);
     Clear();
@@ -117,19 +117,19 @@ void SceneRenderer::Clear() {
     m_Current = QPointF(0, 0);
 }
 
-void SceneRenderer::RecordSegment(double x1, double y1, double x2, double y2, int32_t color, bool dashed) {
+void SceneRenderer::RecordSegment(double x1, double y1, double x2, double y2, int32_t color, ArrowHead head) {
     if (x1 == x2 && y1 == y2) return;   // no length, nothing to see
-    Record({SceneFrame::Kind::Line, dashed, false, color, 0, x1, y1, x2, y2});
+    Record({SceneFrame::Kind::Line, head, false, color, 0, x1, y1, x2, y2});
 }
 
 void SceneRenderer::DrawBowl(const CBowl& b) {
     const double x = b.x, y = b.y;
     m_LastFillDark = IsDark(b.Color);
-    Record({SceneFrame::Kind::Disk, false, false, b.Color, 0, x, y, b.r(), 0});
+    Record({SceneFrame::Kind::Disk, ArrowHead::None, false, b.Color, 0, x, y, b.r(), 0});
     m_Current = QPointF(x, y);
 
     if (FlgShowNumber) {
-        Record({SceneFrame::Kind::Number, false, m_LastFillDark, 0, b.Id, x, y, 0, 0});
+        Record({SceneFrame::Kind::Number, ArrowHead::None, m_LastFillDark, 0, b.Id, x, y, 0, 0});
         m_Current = QPointF(0, y + m_LineHeightTwips);
     }
 
@@ -140,16 +140,27 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
             const double k = VectorScaleFactor();
             const float dx = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vx) * k);
             const float dy = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vy) * k);
-            RecordSegment(x, y, x + dx, y + dy, kWhite, false);
+            RecordSegment(x, y, x + dx, y + dy, kWhite, ArrowHead::Filled);
         } catch (const VintropError&) {
             // An offset beyond float range: this vector is skipped.
         }
         m_Current = QPointF(x, y);
     }
+
+    if (FlgShowVelocity) {
+        try {
+            // Where the bowl will be in ten steps, offsets rounded to floats.
+            const float dx = ToSingle(kVelocitySteps * static_cast<double>(b.Vx));
+            const float dy = ToSingle(kVelocitySteps * static_cast<double>(b.Vy));
+            RecordSegment(x, y, x + dx, y + dy, kCyan, ArrowHead::Open);
+        } catch (const VintropError&) {
+            // Beyond float range: no arrow.
+        }
+        m_Current = QPointF(x, y);
+    }
 }
 
-void SceneRenderer::DrawPairMomentum(const CBowl& b1, const CBowl& b2, bool beforeImpact) {
-    if (!FlgShowVect) return;
+bool SceneRenderer::PairMomentumLine(const CBowl& b1, const CBowl& b2, QPointF& from, QPointF& to) {
     try {
         // Midpoint of the centres and the pair's momentum at one tenth scale
         // times the vector scale, worked out in double and rounded to floats
@@ -161,17 +172,17 @@ void SceneRenderer::DrawPairMomentum(const CBowl& b1, const CBowl& b2, bool befo
                                    static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vx)) * k);
         const float oy = ToSingle((static_cast<double>(b2.M()) / 10.0 * static_cast<double>(b2.Vy) +
                                    static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vy)) * k);
-        const double ex = static_cast<double>(mx) + ox, ey = static_cast<double>(my) + oy;
-        RecordSegment(mx, my, ex, ey, beforeImpact ? b1.Color : b2.Color, beforeImpact);
-        m_Current = QPointF(ex, ey);
+        from = QPointF(mx, my);
+        to = QPointF(static_cast<double>(mx) + ox, static_cast<double>(my) + oy);
+        return true;
     } catch (const VintropError&) {
-        // A sum beyond float range: no line for this pair.
+        return false;   // a sum beyond float range
     }
 }
 
 void SceneRenderer::PrintText(const QString& text) {
     m_Recording.texts.push_back(text);
-    Record({SceneFrame::Kind::Text, false, m_LastFillDark, 0,
+    Record({SceneFrame::Kind::Text, ArrowHead::None, m_LastFillDark, 0,
             static_cast<int32_t>(m_Recording.texts.size() - 1), m_Current.x(), m_Current.y(), 0, 0});
     m_Current = QPointF(0, m_Current.y() + m_LineHeightTwips);
 }
@@ -180,6 +191,7 @@ void SceneRenderer::StampGeometry(SceneFrame& frame) const {
     frame.device = m_Device;
     frame.ratio = m_Ratio;
     frame.twipsPerPixel = m_TwipsPerPixel;
+    frame.lineWidth = m_LineWidth;
     frame.dotsPerMeter = m_DotsPerMeter;
 }
 
@@ -245,28 +257,72 @@ void SceneRenderer::PaintDisk(QPainter& painter, QImage& image, double scale, do
 }
 
 void SceneRenderer::PaintSegment(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const {
-    const double s = frame.ratio / frame.twipsPerPixel;
-    double px1 = op.x1 * s, py1 = op.y1 * s, px2 = op.x2 * s, py2 = op.y2 * s;
-    if (!std::isfinite(px1) || !std::isfinite(py1) || !std::isfinite(px2) || !std::isfinite(py2)) return;
-    QPen pen = CosmeticPen(ColorOf(op.color), op.dashed ? Qt::DashLine : Qt::SolidLine);
-    const QRectF box(-kLineMargin, -kLineMargin, frame.device.width() + 2 * kLineMargin,
-                     frame.device.height() + 2 * kLineMargin);
-    if (box.contains(px1, py1) && box.contains(px2, py2)) {
-        painter.setWorldTransform(QTransform::fromScale(s, s));   // twips
-        painter.setPen(pen);
-        painter.drawLine(QPointF(op.x1, op.y1), QPointF(op.x2, op.y2));
-        return;
-    }
-    // Partly far outside: draw only the part near the picture, in device
-    // pixels, with a dash pattern that continues from where the whole line
-    // would start.
-    double t0 = 0.0;
-    const double length = std::hypot(px2 - px1, py2 - py1);
-    if (!ClipSegment(box, px1, py1, px2, py2, t0)) return;
-    if (op.dashed) pen.setDashOffset(t0 * length);
+    const double s = frame.ratio / frame.twipsPerPixel;   // device pixels per twip
+    ArrowStyle style;
+    style.color = ColorOf(op.color);
+    style.unit = frame.ratio;
+    // Whole device pixels, so that lines stay sharp without antialiasing.
+    style.width = std::max(1.0, std::round(frame.lineWidth * frame.ratio));
+    style.head = op.head;
     painter.setWorldTransform(QTransform());
-    painter.setPen(pen);
-    painter.drawLine(QPointF(px1, py1), QPointF(px2, py2));
+    PaintArrow(painter, QPointF(op.x1 * s, op.y1 * s), QPointF(op.x2 * s, op.y2 * s), style,
+               QRectF(QPointF(0, 0), QSizeF(frame.device)));
+}
+
+void SceneRenderer::PaintArrow(QPainter& painter, QPointF from, QPointF to, const ArrowStyle& style,
+                               const QRectF& clip) {
+    if (!std::isfinite(from.x()) || !std::isfinite(from.y()) || !std::isfinite(to.x()) || !std::isfinite(to.y()))
+        return;
+    const double length = std::hypot(to.x() - from.x(), to.y() - from.y());
+    if (!(length > 0) || !std::isfinite(length)) return;
+    const QPointF along = (to - from) / length, across(-along.y(), along.x());
+    // The head grows with the line, and is never longer than the line.
+    const double headLength = std::min(length, 4.0 * (style.unit + style.width));
+    const QPointF base = to - headLength * along, wing = 0.45 * headLength * across;
+    const QPointF head[3] = {base + wing, to, base - wing};
+    // A wide line stops inside a filled head, which would otherwise show its
+    // corners beside the point; a thin one is drawn whole, as without a head.
+    const bool wide = style.width > 1;
+    QPointF end = to;
+    if (wide && style.head == ArrowHead::Filled) end = to - std::min(headLength, 1.2 * style.width) * along;
+
+    // Lines near the picture are drawn whole; a line reaching far outside is
+    // cut to the picture plus a margin first.
+    const QRectF box = clip.adjusted(-kLineMargin, -kLineMargin, kLineMargin, kLineMargin);
+    QPointF a = from, b = end;
+    double t0 = 0.0;
+    bool shaft = true;
+    if (!box.contains(a) || !box.contains(b)) {
+        double x1 = a.x(), y1 = a.y(), x2 = b.x(), y2 = b.y();
+        shaft = ClipSegment(box, x1, y1, x2, y2, t0);
+        a = QPointF(x1, y1);
+        b = QPointF(x2, y2);
+    }
+    const bool tip = style.head != ArrowHead::None && box.contains(to);
+    const Qt::PenCapStyle cap = wide ? Qt::FlatCap : Qt::SquareCap;
+
+    const auto stroke = [&](const QColor& color, double grow, bool rim) {
+        QPen pen(color, style.width + grow, style.dashed && !rim ? Qt::DashLine : Qt::SolidLine,
+                 rim ? Qt::SquareCap : cap, Qt::RoundJoin);
+        // The dash pattern, counted in pen widths, continues from where the
+        // whole line starts.
+        if (style.dashed && !rim) pen.setDashOffset(t0 * QLineF(from, end).length() / pen.widthF());
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        if (shaft) painter.drawLine(a, b);
+        if (!tip) return;
+        if (style.head == ArrowHead::Open) {
+            pen.setStyle(Qt::SolidLine);
+            painter.setPen(pen);
+            painter.drawPolyline(head, 3);
+        } else {
+            painter.setPen(rim ? QPen(color, grow, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin) : QPen(Qt::NoPen));
+            painter.setBrush(color);
+            painter.drawPolygon(head, 3);
+        }
+    };
+    if (style.rim.isValid()) stroke(style.rim, 2 * style.unit, true);
+    stroke(style.color, 0, false);
 }
 
 void SceneRenderer::PaintText(QPainter& painter, const SceneFrame& frame, const QStaticText& text,

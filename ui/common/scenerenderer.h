@@ -5,13 +5,15 @@
 // it ticks; a finished tick is taken as one frame and rasterised into a
 // picture when, and only when, a screen wants to show it. Rasterising gives
 // the pixels the calls would have drawn straight onto a buffer: black
-// background, disks outlined in black, 1-pixel lines.
+// background, disks outlined in black, lines as wide as the frame's line
+// width (1 logical pixel at actual size) ending in arrowheads.
 //
 // Coordinates are twips, origin top-left, y downwards; one logical pixel is
 // twipsPerPixel twips and the picture has devicePixelRatio device pixels per
 // logical pixel. A disk is centred on the device pixel nearest its centre.
 #include <QColor>
 #include <QFont>
+#include <QRectF>
 #include <QImage>
 #include <QPointF>
 #include <QSize>
@@ -28,12 +30,26 @@ namespace vintrop {
 
 class CBowl;
 
+// How a line ends: plainly, in a filled arrowhead (momentum) or in an open
+// one, two barbs (velocity).
+enum class ArrowHead : uint8_t { None, Filled, Open };
+
+// How an arrow is stroked, in the units of the painter it is drawn with.
+struct ArrowStyle {
+    QColor color;
+    double width = 1;         // the line's width
+    double unit = 1;          // one logical pixel: the head's size grows with it and with the width
+    bool dashed = false;
+    ArrowHead head = ArrowHead::Filled;
+    QColor rim;               // when valid, a 1-logical-pixel rim of this colour around line and head
+};
+
 // One tick's drawing, in the order it was asked for.
 struct SceneFrame {
     enum class Kind : uint8_t { Disk, Line, Number, Text };
     struct Op {
         Kind kind;
-        bool dashed;       // Line
+        ArrowHead head;    // Line
         bool darkFill;     // Number, Text: the last bowl drawn was dark
         int32_t color;     // Disk fill, Line colour (packed red + 256 green + 65536 blue)
         int32_t value;     // Number: the number; Text: index into texts
@@ -46,6 +62,7 @@ struct SceneFrame {
     QSize device;                 // device pixels
     qreal ratio = 1.0;            // device pixels per logical pixel
     double twipsPerPixel = 15.0;  // twips per logical pixel
+    int lineWidth = 1;            // logical pixels
     int dotsPerMeter = 3780;      // the text's resolution
     void clear() {
         ops.clear();
@@ -60,13 +77,14 @@ public:
     SceneRenderer& operator=(const SceneRenderer&) = delete;
 
     // Sizes the pictures to `pixels` (logical pixels) at the given device
-    // pixel ratio; one logical pixel is twipsPerPixel twips. Drops what was
-    // recorded.
-    void Resize(QSize pixels, qreal devicePixelRatio, double twipsPerPixel);
+    // pixel ratio; one logical pixel is twipsPerPixel twips and lines are
+    // lineWidth logical pixels wide. Drops what was recorded.
+    void Resize(QSize pixels, qreal devicePixelRatio, double twipsPerPixel, int lineWidth = 1);
     double InnerWidthTwips() const;
     double InnerHeightTwips() const;
     double TwipsPerPixel() const { return m_TwipsPerPixel; }
     QSize SizePixels() const { return m_Pixels; }    // logical pixels
+    int LineWidth() const { return m_LineWidth; }     // logical pixels
 
     // --- recording one tick ---
     void Clear();                                   // nothing drawn, current position (0, 0)
@@ -74,15 +92,16 @@ public:
     // FlgShowNumber is on (top-left corner at the centre, then a line end;
     // white on a dark bowl, black with a white rim on a light one);
     // its momentum at one tenth scale (times VectorScale) in white from the
-    // centre when FlgShowVect is on (the current position returns to the
-    // centre). A part that cannot be drawn (an offset that overflows a
-    // float) is skipped.
+    // centre, with a filled head, when FlgShowVect is on; its velocity times
+    // 10 steps in cyan, with an open head, when FlgShowVelocity is on (the
+    // current position returns to the centre after either). A part that
+    // cannot be drawn (an offset that overflows a float) is skipped.
     void DrawBowl(const CBowl& b);
-    // Only when FlgShowVect is on: the pair's total momentum at one tenth
-    // scale (times VectorScale) from the midpoint of the centres, dashed in
-    // b1's colour before the impact, solid in b2's after it. The current
-    // position moves to the line's end.
-    void DrawPairMomentum(const CBowl& b1, const CBowl& b2, bool beforeImpact);
+    // The pair's total momentum at one tenth scale (times VectorScale) from
+    // the midpoint of the centres, twips, worked out as the bowls' stored
+    // values are (in double, rounded to floats); false when it is beyond
+    // float range.
+    static bool PairMomentumLine(const CBowl& b1, const CBowl& b2, QPointF& from, QPointF& to);
     // Text at the current position (its top-left corner there), then a line
     // end: the current position moves to x = 0 on the next text line. The
     // text takes the colour that reads best on the last bowl drawn.
@@ -109,6 +128,13 @@ public:
     // one; both give the same pixels. The switch exists for comparing them.
     void SetDiskMasks(bool on) { m_UseMasks = on; }
 
+    // An arrow from `from` to `to` (the painter's coordinates as they are),
+    // drawn only where it comes near `clip`, so that huge coordinates never
+    // reach the rasteriser; a dashed line keeps the pattern it would have had
+    // whole. The head is drawn when `to` is near `clip`, no longer than the
+    // line.
+    static void PaintArrow(QPainter& painter, QPointF from, QPointF to, const ArrowStyle& style, const QRectF& clip);
+
     // A bowl's Color (red + 256 * green + 65536 * blue) as a QColor.
     static QColor ColorOf(int32_t color);
     // What text takes on a bowl of that Color: white on a dark one (perceived
@@ -118,7 +144,7 @@ public:
 
 private:
     void Record(const SceneFrame::Op& op) { m_Recording.ops.push_back(op); }
-    void RecordSegment(double x1, double y1, double x2, double y2, int32_t color, bool dashed);
+    void RecordSegment(double x1, double y1, double x2, double y2, int32_t color, ArrowHead head);
     void PaintDisk(QPainter& painter, QImage& image, double scale, double x, double y, double r, QRgb fill) const;
     void PaintSegment(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const;
     void PaintText(QPainter& painter, const SceneFrame& frame, const QStaticText& text,
@@ -131,6 +157,7 @@ private:
     QSize m_Device;              // device pixels
     qreal m_Ratio = 1.0;         // device pixels per logical pixel
     double m_TwipsPerPixel = 15.0;
+    int m_LineWidth = 1;         // logical pixels
     int m_DotsPerMeter = 3780;   // text takes the screen's size: 1440 twips per inch
     QPointF m_Current;           // the drawing surface's current position, twips
     bool m_LastFillDark = true;  // numbers and text follow the last bowl drawn

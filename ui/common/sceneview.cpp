@@ -6,13 +6,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "appstate.h"
 #include "envengine.h"
 #include "twips.h"
 #include "viewzoom.h"
 
 namespace vintrop {
-
-SceneView::SceneView(QWidget* screen) : m_Screen(screen), m_Presented(screen) {}
 
 namespace {
 // Outside a lesson's box: a grey that no bowl colour on black is mistaken
@@ -20,11 +19,26 @@ namespace {
 const QColor kOutsideBox(72, 72, 72);
 const QColor kWall(200, 200, 200);
 constexpr int kWallPixels = 2;   // logical pixels
+// A fading mark is repainted this often (ms).
+constexpr int kFadeRepaintMs = 40;
+
+// Lines grow with the scale: one logical pixel per 100 % of actual size.
+int LineWidthAt(double screenTwipsPerPixel, double twipsPerPixel) {
+    const long percent = std::lround(100.0 * screenTwipsPerPixel / twipsPerPixel);
+    return static_cast<int>(std::clamp(std::lround(percent / 100.0), 1L, 100L));
+}
 } // namespace
+
+SceneView::SceneView(QWidget* screen) : m_Screen(screen), m_Presented(screen) {
+    m_Fading.setSingleShot(true);
+    m_Fading.setInterval(kFadeRepaintMs);
+    QObject::connect(&m_Fading, &QTimer::timeout, screen, [screen] { screen->update(); });
+}
 
 void SceneView::Resize(QSize pixels, int16_t zoomPercent) {
     const double twipsPerPixel = zoom::TwipsPerPixel(twips::PerPixel(m_Screen), zoomPercent);
-    m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twipsPerPixel);
+    m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twipsPerPixel,
+                      LineWidthAt(twips::PerPixel(m_Screen), twipsPerPixel));
     m_Fitted = false;
     m_Box = QRectF(QPointF(0, 0), QSizeF(pixels.expandedTo(QSize(0, 0))));
 }
@@ -41,7 +55,8 @@ void SceneView::FitBox(QSize area, double boxWidth, double boxHeight) {
     // on whole logical pixels, so that it stays sharp.
     const QSize pixels(std::min(room.width(), static_cast<int>(std::ceil(shown.width() - 1e-6))),
                        std::min(room.height(), static_cast<int>(std::ceil(shown.height() - 1e-6))));
-    m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twipsPerPixel);
+    m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twipsPerPixel,
+                      LineWidthAt(twips::PerPixel(m_Screen), twipsPerPixel));
     m_Fitted = true;
     m_Box = QRectF(QPointF((area.width() - pixels.width()) / 2, (area.height() - pixels.height()) / 2), shown);
 }
@@ -68,7 +83,7 @@ void SceneView::Redraw(const CEnvEng& engine, bool numbered) {
         m_Renderer.DrawBowl(engine.GetBowl(i));
         if (numbered) m_Renderer.PrintText(QString::number(i));
     }
-    AdvanceCompleted();
+    Present();   // not a step: the marks stay
 }
 
 void SceneView::DrawProvisionalCircle(float x, float y, float r) {
@@ -78,11 +93,30 @@ void SceneView::DrawProvisionalCircle(float x, float y, float r) {
 
 void SceneView::Step(const CBowl& b) { m_Renderer.DrawBowl(b); }
 
-void SceneView::BeforeCollision(const CBowl& b1, const CBowl& b2) { m_Renderer.DrawPairMomentum(b1, b2, true); }
+void SceneView::BeforeCollision(const CBowl& b1, const CBowl& b2) { m_Marks.Add(b1, b2, true); }
 
-void SceneView::AfterCollision(const CBowl& b1, const CBowl& b2) { m_Renderer.DrawPairMomentum(b1, b2, false); }
+void SceneView::AfterCollision(const CBowl& b1, const CBowl& b2) { m_Marks.Add(b1, b2, false); }
+
+void SceneView::PaintPairMarks(QPainter& painter) {
+    const int32_t t = g_pEnvEng ? g_pEnvEng->t : 0;
+    const bool running = g_pEnvEng && g_pEnvEng->IsExecuting();
+    if (m_Marks.Prune(t, running)) {
+        if (!m_Fading.isActive()) m_Fading.start();
+    } else {
+        m_Fading.stop();
+    }
+    const QImage& picture = Picture();
+    if (picture.isNull()) return;
+    m_Marks.Paint(painter, Origin(), TwipsPerPixel(), LineWidth(), QRectF(Origin(), picture.deviceIndependentSize()),
+                  t, running);
+}
 
 void SceneView::AdvanceCompleted() {
+    m_Marks.StepCompleted(g_pEnvEng ? g_pEnvEng->t : 0, g_pEnvEng && g_pEnvEng->IsExecuting());
+    Present();
+}
+
+void SceneView::Present() {
     m_Presented.Present(m_Renderer);
     m_Renderer.Clear();
     if (m_OnPresented) m_OnPresented();

@@ -1,15 +1,18 @@
 #pragma once
 // What the main window's drawing area and the full-screen view both are to
 // the engine: a listener that records each step's drawing (every bowl as it
-// finishes its part of the step, the momenta around each collision) and,
-// once the step is complete, presents it as the picture its screen paints.
+// finishes its part of the step) and, once the step is complete, presents it
+// as the picture its screen paints; the momenta around each collision become
+// marks its screen paints over the picture for a while.
 #include <QImage>
 #include <QRectF>
 #include <QSize>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 
 #include "enginelistener.h"
+#include "pairmarks.h"
 #include "presentedpicture.h"
 #include "scenerenderer.h"
 
@@ -30,7 +33,8 @@ public:
 
     // Sizes the frames to `pixels` logical pixels at the screen's pixel ratio
     // and resolution, the scene drawn `zoomPercent` percent of actual size;
-    // drops what was recorded.
+    // drops what was recorded. Lines are as many logical pixels wide as the
+    // scale is times actual size, rounded, at least one (here and in FitBox).
     void Resize(QSize pixels, int16_t zoomPercent);
     // Sizes the frames to show a box of the given size (twips) whole, as
     // large as `area` (logical pixels) allows and centred in it; the zoom
@@ -45,6 +49,7 @@ public:
     void PaintOutsideBox(QPainter& painter, const QRect& dirty) const;
     // The picture's size on screen as a percentage of actual size.
     int ScalePercent() const;
+    int LineWidth() const { return m_Renderer.LineWidth(); }   // logical pixels
     // The size last given, in twips: the box the engine's bowls live in.
     double WidthTwips() const { return m_Renderer.InnerWidthTwips(); }
     double HeightTwips() const { return m_Renderer.InnerHeightTwips(); }
@@ -60,7 +65,16 @@ public:
     void Redraw(const CEnvEng& engine, bool numbered = false);
     // Forgets what was recorded since the last frame (a step that failed
     // half-way).
-    void DropRecording() { m_Renderer.Clear(); }
+    void DropRecording() {
+        m_Renderer.Clear();
+        m_Marks.DropPending();
+    }
+    // Paints the collisions' momentum marks over the picture (the screen's
+    // logical pixels), as the engine (g_pEnvEng) stands now, and keeps the
+    // screen repainting while one fades.
+    void PaintPairMarks(QPainter& painter);
+    PairMarks& Marks() { return m_Marks; }
+    bool Fading() const { return m_Fading.isActive(); }   // repaints are due for a fading mark
 
     // The frame on screen now (device pixels, ratio set).
     QImage& Picture() const { return m_Presented.Picture(); }
@@ -81,7 +95,11 @@ private:
     bool m_Fitted = false;
     QRectF m_Box;   // the box on the screen, logical pixels
     PresentedPicture m_Presented;
+    PairMarks m_Marks;
+    QTimer m_Fading;   // runs only while a mark fades
     std::function<void()> m_OnPresented;
+
+    void Present();   // the recorded frame becomes the picture
 };
 
 } // namespace vintrop

@@ -114,6 +114,10 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     m_ckClassroomColours->setToolTip(
         QStringLiteral("Each bowl takes the named colour of its number, the same at every Open; saved with the scenario"));
     grid->addWidget(m_ckClassroomColours, 5, 0, 1, 3);
+    // Velocity arrows last, on a row of their own below the classroom colours.
+    m_ckShowVelocity = new QCheckBox(QStringLiteral("Show Velocity Arrows"), this);
+    m_ckShowVelocity->setObjectName(QStringLiteral("ck_ShowVelocity"));
+    grid->addWidget(m_ckShowVelocity, 6, 0, 1, 3);
 
     // The program's tab order: the central-collision box first (it has the
     // focus on opening), then OK, Cancel, history and the display options.
@@ -127,19 +131,21 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     setTabOrder(m_gbFixedBox, m_spBoxWidth);
     setTabOrder(m_spBoxWidth, m_spBoxHeight);
     setTabOrder(m_spBoxHeight, m_ckClassroomColours);
+    setTabOrder(m_ckClassroomColours, m_ckShowVelocity);
     m_ckCollCentral->setFocus();
 
     connect(m_OKButton, &QPushButton::clicked, this, GuardedSlot(this, &F_OPTIONS::OKButton_Click));
     connect(m_CancelButton, &QPushButton::clicked, this, &F_OPTIONS::CancelButton_Click);
 
     // The designed client area, taller by the vector scale's row, the box
-    // and the classroom colours.
+    // the classroom colours and the velocity arrows.
     const int spacing = std::max(0, grid->verticalSpacing());
     const int scaleRowHeight = std::max(scaleLabel->sizeHint().height(), m_cbVectorScale->sizeHint().height()) + spacing;
     const int boxHeight = m_gbFixedBox->sizeHint().height() + spacing;
     const int colourHeight = m_ckClassroomColours->sizeHint().height() + spacing;
-    const QSize design(twips::ToPixels(kClientWidthTwips),
-                       twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight + colourHeight);
+    const int velocityHeight = m_ckShowVelocity->sizeHint().height() + spacing;
+    const QSize design(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips) + scaleRowHeight +
+                                                              boxHeight + colourHeight + velocityHeight);
     setFixedSize(design.expandedTo(sizeHint()));
 
     LoadOptions();
@@ -152,6 +158,7 @@ void F_OPTIONS::LoadOptions() {
     m_ckHistory->setChecked(history);
     m_ckShowNumber->setChecked(FlgShowNumber != kFalse);
     m_ckShowVect->setChecked(FlgShowVect != kFalse);
+    m_ckShowVelocity->setChecked(FlgShowVelocity != kFalse);
     const int scale = m_cbVectorScale->findData(VectorScale);
     m_cbVectorScale->setCurrentIndex(scale >= 0 ? scale : 0);
 
@@ -225,6 +232,7 @@ void F_OPTIONS::OKButton_Click() {
     }
     FlgShowNumber = ToBool16(IsOn(m_ckShowNumber));
     FlgShowVect = ToBool16(IsOn(m_ckShowVect));
+    FlgShowVelocity = ToBool16(IsOn(m_ckShowVelocity));
     VectorScale = static_cast<int16_t>(m_cbVectorScale->currentData().toInt());
     accept();
 }

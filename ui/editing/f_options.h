@@ -1,7 +1,7 @@
 #pragma once
 // The options dialog: collision mode, collision history, bowl numbers,
 // momentum vectors and the vectors' scale, the scenario's own box and its
-// classroom colours.
+// classroom colours, and velocity arrows.
 // Reads the options when it opens; "OK" writes them all back, "Cancel" and
 // the close box write nothing.
 #include <QDialog>
@@ -41,6 +41,7 @@ private:
     QSpinBox* m_spBoxWidth = nullptr;       // twips
     QSpinBox* m_spBoxHeight = nullptr;
     QCheckBox* m_ckClassroomColours = nullptr;   // the scenario's palette colours
+    QCheckBox* m_ckShowVelocity = nullptr;
 };
 
 } // namespace vintrop

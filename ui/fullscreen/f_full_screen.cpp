@@ -99,6 +99,7 @@ void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
             const QImage& picture = m_View.Picture();
             if (!picture.isNull()) painter.drawImage(m_View.Origin(), picture);
             m_View.PaintOutsideBox(painter, rect());
+            m_View.PaintPairMarks(painter);
             PaintStep(painter);
         },
         Report::Later);

@@ -42,6 +42,7 @@ void DrawingArea::Paint(const QRect& dirty) {
         for (const QRect& r : rest) painter.fillRect(r, Qt::black);
         m_View.PaintOutsideBox(painter, dirty);
     }
+    m_View.PaintPairMarks(painter);   // over the disks, under the selection's handles
     if (m_Overlay) {
         painter.translate(origin);
         m_Overlay(painter);

@@ -42,7 +42,7 @@ private slots:
     void cleanup();
     void opensWithTheCurrentOptions_data();
     void opensWithTheCurrentOptions();
-    void okWritesAllFour();
+    void okWritesEveryOption();
     void okWritesHistoryEvenWhenUnchanged_data();
     void okWritesHistoryEvenWhenUnchanged();
     void cancelWritesNothing();
@@ -70,6 +70,7 @@ void TestOptions::init() {
     g_pEnvEng = m_Engine.get();
     FlgShowNumber = kFalse;
     FlgShowVect = kFalse;
+    FlgShowVelocity = kFalse;
     VectorScale = 1;
     m_History = {};
 }
@@ -108,12 +109,13 @@ void TestOptions::opensWithTheCurrentOptions() {
     QCOMPARE(Box(dialog, "ck_ShowVect")->isChecked(), vect);
 }
 
-void TestOptions::okWritesAllFour() {
+void TestOptions::okWritesEveryOption() {
     F_OPTIONS dialog;
     Box(dialog, "ck_CollCentral")->setChecked(true);
     Box(dialog, "ck_History")->setChecked(true);
     Box(dialog, "ck_ShowNumber")->setChecked(true);
     Box(dialog, "ck_ShowVect")->setChecked(true);
+    Box(dialog, "ck_ShowVelocity")->setChecked(true);
     dialog.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
 
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -122,16 +124,20 @@ void TestOptions::okWritesAllFour() {
     QCOMPARE(m_History.inits, 1);
     QCOMPARE(FlgShowNumber, kTrue);
     QCOMPARE(FlgShowVect, kTrue);
+    QCOMPARE(FlgShowVelocity, kTrue);
 
-    // And back off again.
+    // And back off again, from a dialog that opened with them on.
     F_OPTIONS second;
-    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect"})
+    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect", "ck_ShowVelocity"}) {
+        QVERIFY(Box(second, name)->isChecked());
         Box(second, name)->setChecked(false);
+    }
     second.OKButton_Click();
     QCOMPARE(m_Engine->CentralCollision(), kFalse);
     QCOMPARE(m_Engine->KeepHistory(), kFalse);
     QCOMPARE(FlgShowNumber, kFalse);
     QCOMPARE(FlgShowVect, kFalse);
+    QCOMPARE(FlgShowVelocity, kFalse);
 }
 
 void TestOptions::okWritesHistoryEvenWhenUnchanged_data() {
@@ -155,7 +161,8 @@ void TestOptions::cancelWritesNothing() {
     m_Engine->KeepHistory(kTrue);
     m_History = {};
     F_OPTIONS dialog;
-    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect", "ck_ClassroomColours"}) {
+    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect", "ck_ClassroomColours",
+                             "ck_ShowVelocity"}) {
         auto* box = Box(dialog, name);
         box->setChecked(!box->isChecked());
     }
@@ -167,6 +174,7 @@ void TestOptions::cancelWritesNothing() {
     QVERIFY(!m_Engine->ClassroomColours());
     QCOMPARE(FlgShowNumber, kFalse);
     QCOMPARE(FlgShowVect, kFalse);
+    QCOMPARE(FlgShowVelocity, kFalse);
 
     // The close box and Esc are a cancel too.
     F_OPTIONS escaped;
@@ -195,7 +203,8 @@ void TestOptions::layoutAndTabOrder() {
     QVERIFY(colours.bottom() < dialog.height());
     QCOMPARE(QApplication::focusWidget(), Box(dialog, "ck_CollCentral"));
     const QStringList expected = {"OKButton", "CancelButton", "ck_History", "ck_ShowNumber",
-                                  "ck_ShowVect", "cb_VectorScale", "gb_FixedBox", "ck_ClassroomColours", "ck_CollCentral"};
+                                  "ck_ShowVect", "cb_VectorScale", "gb_FixedBox", "ck_ClassroomColours",
+                                  "ck_ShowVelocity", "ck_CollCentral"};
     for (const QString& name : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), name);

@@ -101,12 +101,14 @@ void TestDisplayOptions::pairLineFollowsTheScale() {
     QVERIFY(tenth.x() > 50 && tenth.y() > 50);
     // 85 % of the way along the 10x line: far from both disks.
     const QPointF probe = mid + 0.85 * 10 * tenth;
-    // The second bowl's colour near the probe (the line is one pixel wide).
+    // The second bowl's colour near the probe, on the screen (the line is
+    // painted over the picture), between the first bowl's dashes.
     const auto lineNear = [&] {
         const QColor color2 = SceneRenderer::ColorOf(m_Recorder.color2);
-        for (int dx : {-15, 0, 15})
-            for (int dy : {-15, 0, 15})
-                if (m_F.ShownAt(probe.x() + dx, probe.y() + dy) == color2) return true;
+        const QImage shot = m_F.Find<DrawingArea>("pc_Picture")->grab().toImage();
+        for (int dx = -3; dx <= 3; ++dx)
+            for (int dy = -3; dy <= 3; ++dy)
+                if (shot.pixelColor(int(probe.x() / 15) + dx, int(probe.y() / 15) + dy) == color2) return true;
         return false;
     };
     QVERIFY(!lineNear());   // at 1x the line ends near the contact

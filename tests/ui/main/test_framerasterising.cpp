@@ -154,7 +154,6 @@ void TestFrameRasterising::presentedPictureIsTheLatestCompleteFrame() {
         CBowl b1 = MakeBowl(1, 10, 300.0f + 40 * tick, 1000, 40, 5, 0x2040E0);
         CBowl b2 = MakeBowl(2, 10, 2000, 300.0f + 30 * tick, -10, 30, 0xE04020);
         renderer.DrawBowl(b1);
-        renderer.DrawPairMomentum(b1, b2, true);
         renderer.DrawBowl(b2);
         expected = renderer.Snapshot();
         shown.Present(renderer);

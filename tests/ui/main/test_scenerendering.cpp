@@ -11,16 +11,8 @@ namespace {
 class Recorder : public IEngineListener {
 public:
     std::function<void(const CBowl&)> onStep;
-    std::vector<std::pair<QPointF, QPointF>> pairs;   // after each collision: midpoint, momentum / 10
-    int32_t color2 = 0;
     void Step(const CBowl& b) override {
         if (onStep) onStep(b);
-    }
-    void AfterCollision(const CBowl& b1, const CBowl& b2) override {
-        pairs.emplace_back(QPointF((b1.x + double(b2.x)) / 2, (b1.y + double(b2.y)) / 2),
-                           QPointF(b2.M() / 10.0 * b2.Vx + b1.M() / 10.0 * b1.Vx,
-                                   b2.M() / 10.0 * b2.Vy + b1.M() / 10.0 * b1.Vy));
-        color2 = b2.Color;
     }
 };
 
@@ -46,15 +38,14 @@ private slots:
     // The main window.
     void disksVectorsAndBlack();
     void numberAtTheCentre();
-    void collisionLineLastsOneFrame();
     void nothingReachesTheScreenBeforeTheStepEnds();
     void emptySceneAndProvisionalCircle();
     // The renderer alone.
-    void pairLineDashedBeforeSolidAfter();
     void diskHasABlackOutline();
     void currentPositionFollowsTheDrawing();
     void unreachableDrawingsAreSkipped();
     void bufferInDevicePixels();
+    void velocityArrowsOnlyWhenAsked();
 
 private:
     QColor At(const QImage& image, double xTwips, double yTwips) {
@@ -101,37 +92,6 @@ void TestSceneRendering::numberAtTheCentre() {
     QCOMPARE(marked(aboveLeft), 0);
 }
 
-void TestSceneRendering::collisionLineLastsOneFrame() {
-    FlgShowVect = kTrue;
-    // Bowl 1 runs diagonally into bowl 2 in the first step, meeting it along
-    // the x axis: the pair's momentum points down and right from the contact.
-    const CBowl& b1 = m_F.AddBowl(100, 1000, 1500, 100, 100);
-    const CBowl& b2 = m_F.AddBowl(100, 1660, 1600);
-    m_F.Engine().Attach(&m_Recorder);
-    m_F.Trigger("MN_COND_STEP");
-    QCOMPARE(m_Recorder.pairs.size(), std::size_t(1));
-    const QPointF probe = m_Recorder.pairs[0].first + 0.85 * m_Recorder.pairs[0].second;
-    const auto clear = [&] {   // the probe lies on neither disk nor either bowl's vector
-        return std::hypot(probe.x() - b1.x, probe.y() - b1.y) > b1.r() + 60 &&
-               std::hypot(probe.x() - b2.x, probe.y() - b2.y) > b2.r() + 60 && std::abs(probe.y() - b2.y) > 60 &&
-               std::abs(probe.x() - b1.x) > 60;
-    };
-    const auto near = [&](const QColor& c) {
-        for (int dx : {-15, 0, 15})
-            for (int dy : {-15, 0, 15})
-                if (m_F.ShownAt(probe.x() + dx, probe.y() + dy) == c) return true;
-        return false;
-    };
-    const QColor color2 = SceneRenderer::ColorOf(m_Recorder.color2);
-    QVERIFY(clear());
-    QVERIFY(near(color2));   // solid, in the second bowl's colour
-
-    m_F.Trigger("MN_COND_STEP");
-    QCOMPARE(m_Recorder.pairs.size(), std::size_t(1));
-    QVERIFY(clear());
-    QVERIFY(!near(color2));   // gone with the next frame
-}
-
 void TestSceneRendering::nothingReachesTheScreenBeforeTheStepEnds() {
     const CBowl& b = m_F.AddBowl(100, 1500, 1500, 600, 0);
     QColor seenDuringStep;
@@ -158,31 +118,6 @@ void TestSceneRendering::emptySceneAndProvisionalCircle() {
     QCOMPARE(m_F.ShownAt(4000 + 400, 2000), QColor(Qt::black));
     m_F.Window().ManualRefresh();
     QCOMPARE(m_F.ShownAt(4000, 2000), QColor(Qt::black));
-}
-
-void TestSceneRendering::pairLineDashedBeforeSolidAfter() {
-    // Momentum (300 * 100 + 0) / 10 = 3000 twips right of the midpoint
-    // (1500, 1500): pixels 100 to 300 of row 100.
-    const CBowl b1 = MakeBowl(1, 100, 1200, 1500, 300, 0, Packed(kRed));
-    const CBowl b2 = MakeBowl(2, 100, 1800, 1500, 0, 0, Packed(kBlue));
-    const auto count = [](const QImage& image, const QColor& c) {
-        int n = 0;
-        for (int x = 110; x < 290; ++x) n += image.pixelColor(x, 100) == c;
-        return n;
-    };
-    m_R.DrawPairMomentum(b1, b2, false);
-    QCOMPARE(count(m_R.Snapshot(), kBlue), 0);   // only with vectors on
-
-    FlgShowVect = kTrue;
-    m_R.DrawPairMomentum(b1, b2, true);
-    const QImage before = m_R.Snapshot();
-    QVERIFY(count(before, kRed) > 40);   // dashes in b1's colour
-    QVERIFY(count(before, Qt::black) > 40);
-    QCOMPARE(count(before, kRed) + count(before, Qt::black), 180);
-    QCOMPARE(m_R.CurrentPosition(), QPointF(4500, 1500));
-    m_R.Clear();
-    m_R.DrawPairMomentum(b1, b2, false);
-    QCOMPARE(count(m_R.Snapshot(), kBlue), 180);   // solid in b2's colour
 }
 
 void TestSceneRendering::diskHasABlackOutline() {
@@ -221,7 +156,8 @@ void TestSceneRendering::unreachableDrawingsAreSkipped() {
     FlgShowNumber = kTrue;
     const CBowl far = MakeBowl(1, 100, 3.0e38f, 3.0e38f, 3.0e38f, -3.0e38f, Packed(kRed));
     m_R.DrawBowl(far);                      // off the buffer, vector beyond float range
-    m_R.DrawPairMomentum(far, far, true);
+    QPointF from, to;
+    QVERIFY(!SceneRenderer::PairMomentumLine(far, far, from, to));
     m_R.DrawBowl(MakeBowl(2, 100, 1500, 1500, 1.0e30f, 0, Packed(kBlue)));   // vector cut at the edge
     m_R.DrawBowl(MakeBowl(3, 100, 4500, 3000, 0, 0, Packed(kYellow)));
     const QImage image = m_R.Snapshot();
@@ -241,6 +177,31 @@ void TestSceneRendering::bufferInDevicePixels() {
     m_R.DrawBowl(MakeBowl(1, 100, 300, 300, 0, 0, Packed(kRed)));
     QVERIFY(m_R.Snapshot().isNull());
     QCOMPARE(m_R.InnerHeightTwips(), 480.0);
+}
+
+void TestSceneRendering::velocityArrowsOnlyWhenAsked() {
+    // Mass 25 at 60 twips a step: the velocity arrow (ten steps) ends 600
+    // twips right of the centre, at pixel 140, past the short momentum line.
+    const CBowl b = MakeBowl(1, 25, 1500, 1500, 60, 0, Packed(kRed));
+    FlgShowVect = kTrue;
+    m_R.DrawBowl(b);
+    const QImage off = m_R.Snapshot();
+    FlgShowVelocity = kTrue;
+    m_R.Clear();
+    m_R.DrawBowl(b);
+    const QImage on = m_R.Snapshot();
+    const QColor cyan(Qt::cyan), black(Qt::black);
+    int arrow = 0, other = 0;   // pixels the arrow changed, to cyan and otherwise
+    for (int y = 0; y < on.height(); ++y)
+        for (int x = 0; x < on.width(); ++x)
+            if (on.pixel(x, y) != off.pixel(x, y)) ++(on.pixelColor(x, y) == cyan ? arrow : other);
+    QCOMPARE(other, 0);
+    QVERIFY(arrow > 35);
+    QCOMPARE(on.pixelColor(138, 100), cyan);
+    QCOMPARE(on.pixelColor(142, 100), black);
+    // An open head: a barb above the shaft with black between them.
+    QCOMPARE(on.pixelColor(134, 99), black);
+    QVERIFY(on.pixelColor(134, 97) == cyan || on.pixelColor(134, 96) == cyan);
 }
 
 QTEST_MAIN(TestSceneRendering)

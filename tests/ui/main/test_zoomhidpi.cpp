@@ -21,6 +21,8 @@ private slots:
 
     void bowlPixelsAt100And200_data();
     void bowlPixelsAt100And200();
+    void vectorWidthInLogicalPixels_data();
+    void vectorWidthInLogicalPixels();
 
 private:
     vintrop::testing::MainWindowFixture m_F;
@@ -67,6 +69,24 @@ void TestZoomHiDpi::bowlPixelsAt100And200() {
     QVERIFY2(minCount <= count && count <= maxCount, qPrintable(QString::number(count)));
     QCOMPARE(m_F.ShownAt(1500, 1200), fill);
     QCOMPARE(m_F.ShownAt(1500 + 160, 1200), QColor(Qt::black));
+}
+
+void TestZoomHiDpi::vectorWidthInLogicalPixels_data() {
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<int>("width");   // device pixels: twice the logical width
+    QTest::newRow("100 %") << 100 << 2;
+    QTest::newRow("200 %") << 200 << 4;
+    QTest::newRow("300 %") << 300 << 6;
+}
+
+void TestZoomHiDpi::vectorWidthInLogicalPixels() {
+    QFETCH(int, percent);
+    QFETCH(int, width);
+    FlgShowVect = kTrue;
+    m_F.AddBowl(100, 1500, 600, 60, 0);   // room for it at 300 %
+    while (ViewZoom < percent) m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(ViewZoom, int16_t(percent));
+    testing::CheckMomentumLine(m_F.Window().Picture(), 2 * percent / 1500.0, width);
 }
 
 VINTROP_HIDPI_TEST_MAIN(TestZoomHiDpi)
