@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
+#include <QScreen>
 #include <QToolButton>
 #include <QTimer>
 #include <QTreeView>
@@ -427,8 +428,10 @@ void F_HISTORY::ApplyScale() {
         label->setFixedWidth(twips::ToPixels(label->property(kDesignWidth).toInt() * scale));
     for (QToolButton* button : m_tlbBottom->findChildren<QToolButton*>())
         button->setFixedSize(twips::ToPixels(1110 * scale), twips::ToPixels(330 * scale));
-    setMinimumSize(twips::ToPixels(kWindowWidth * scale), twips::ToPixels(kWindowHeight * scale));
-    resize(QSize(qRound(width() * grow), qRound(height() * grow)).expandedTo(minimumSize()));
+    // Never larger than the screen: the table scrolls in what room there is.
+    const QSize screen = this->screen() ? this->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(QSize(twips::ToPixels(kWindowWidth * scale), twips::ToPixels(kWindowHeight * scale)).boundedTo(screen));
+    resize(QSize(qRound(width() * grow), qRound(height() * grow)).expandedTo(minimumSize()).boundedTo(screen));
     LayOut();
 }
 
