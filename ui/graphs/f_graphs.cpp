@@ -93,13 +93,13 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
     m_Refresh = new QTimer(this);
     m_Refresh->setInterval(16);
     connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
-                if (m_Log.Revision() != m_ShownRevision || ViewZoom != m_Zoom) ShowLatest();
+                if (m_Log.Revision() != m_ShownRevision || ViewScale != m_Zoom) ShowLatest();
             }));
     ShowLatest();
 }
 
 void F_GRAPHS::ShowLatest() {
-    if (ViewZoom != m_Zoom) FollowTextScale();
+    if (ViewScale != m_Zoom) FollowTextScale();
     m_ShownRevision = m_Log.Revision();
     const Totals& now = m_Log.Latest();
     m_Totals->setText(QStringLiteral("t = %1    kinetic energy = %2 (relative change since t = 0: %3)    "
@@ -129,8 +129,9 @@ void F_GRAPHS::resizeEvent(QResizeEvent* event) {
 }
 
 void F_GRAPHS::FollowTextScale() {
-    m_Zoom = ViewZoom;
-    const double scale = TextScale(ViewZoom, size(), m_Designed, m_Smallest);
+    m_Zoom = ViewScale;
+    // The scale the scene is shown at: the zoom, or the fit of a lesson's box.
+    const double scale = TextScale(ViewScale, size(), m_Designed, m_Smallest);
     // Down to whole quarter points: a window a pixel larger keeps its text.
     QFont scaled = m_DesignedFont;
     if (scaled.pointSizeF() > 0)

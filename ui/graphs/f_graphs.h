@@ -50,7 +50,7 @@ private:
     // The text follows the program's zoom and the window's size.
     QFont m_DesignedFont;
     QSize m_Designed, m_Smallest;   // the window's size as designed and at its smallest, in that font
-    int16_t m_Zoom = 0;             // the zoom the text last followed
+    int16_t m_Zoom = 0;             // the scene's scale the text last followed (ViewScale)
 };
 
 } // namespace vintrop

@@ -565,7 +565,7 @@ void TestGraphs::textFollowsZoomAndSizeAndAlwaysFits() {
     // window through its refresh, not through a resize.
     for (const Row& r : {Row{100, 0, 1, 1}, Row{300, 0, 1, 1.1}, Row{100, 1, 1, 1}, Row{300, 1, 1.3, 1.6},
                          Row{100, 2, 1.9, 2}, Row{400, 2, 2.5, 4}}) {
-        ViewZoom = r.zoom;   // as the View menu sets it
+        ViewScale = r.zoom;   // as the main window sets it
         for (int settle = 0; settle < 3; ++settle) {   // the smallest size shrinks with the text
             graphs->resize(r.times ? graphs->DesignedSize() * r.times : QSize(1, 1));
             QTest::qWait(40);
@@ -590,6 +590,7 @@ void TestGraphs::textFollowsZoomAndSizeAndAlwaysFits() {
             inked.push_back(ink);
         }
     }
+    ViewScale = 100;
     graphs->resize(graphs->DesignedSize());
     graphs->close();
 }
