@@ -71,6 +71,12 @@ void SceneView::PaintOutsideBox(QPainter& painter, const QRect& dirty) const {
     for (const QRect& r : outside & walls) painter.fillRect(r, kWall);
 }
 
+void SceneView::PaintEdgeWalls(QPainter& painter, const QRect& screen) const {
+    if (m_Fitted) return;
+    const QRegion walls = QRegion(screen) - screen.adjusted(kWallPixels, kWallPixels, -kWallPixels, -kWallPixels);
+    for (const QRect& r : walls) painter.fillRect(r, kWall);
+}
+
 int SceneView::ScalePercent() const {
     return static_cast<int>(std::lround(100.0 * twips::PerPixel(m_Screen) / m_Renderer.TwipsPerPixel()));
 }

@@ -47,6 +47,9 @@ public:
     // After FitBox, paints what lies outside the box in `dirty` (logical
     // pixels of the screen): grey, with the walls drawn along the box.
     void PaintOutsideBox(QPainter& painter, const QRect& dirty) const;
+    // Without a lesson's own box, the screen's edges are the walls: paints
+    // them along the inside of `screen` (the full-screen view shows them).
+    void PaintEdgeWalls(QPainter& painter, const QRect& screen) const;
     // The picture's size on screen as a percentage of actual size.
     int ScalePercent() const;
     int LineWidth() const { return m_Renderer.LineWidth(); }   // logical pixels

@@ -114,12 +114,8 @@ void F_FULL_SCREEN::resizeEvent(QResizeEvent* event) {
 
 void F_FULL_SCREEN::PaintStep(QPainter& painter) const {
     if (!m_pEnvEng) return;
-    // The screen's edges are the walls of a box that is the screen; a
-    // lesson's own box has its walls drawn along it already.
-    if (!m_View.Fitted()) {
-        painter.setPen(QPen(QColor(200, 200, 200), 2));
-        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
-    }
+    // A lesson's own box has its walls drawn along it already.
+    m_View.PaintEdgeWalls(painter, rect());
     // Large enough for the back of the room: a twentieth of the height.
     QFont font = painter.font();
     font.setPixelSize(std::max(24, height() / 20));
