@@ -15,6 +15,17 @@ struct Totals {
 // (32-bit) velocities.
 Totals TotalsOf(const CEnvEng& engine);
 
+// The centre of mass of all bowls and its velocity (the total momentum over
+// the total mass), summed in double over the bowls in their order. A scene
+// whose total mass is zero (no bowls, or only massless ones) has none.
+struct CentreOfMass {
+    bool valid = false;
+    double mass = 0;     // total mass
+    double x = 0, y = 0;
+    double vx = 0, vy = 0;
+};
+CentreOfMass CentreOfMassOf(const CEnvEng& engine);
+
 // A colliding pair's momentum m1 * v1 + m2 * v2 along one axis, the one
 // value the history window lists and the graphs plot. Each product of two
 // floats is exact in double; the sum is rounded once, to a 32-bit float:
