@@ -77,6 +77,7 @@ public:
     // screen repainting while one fades.
     void PaintPairMarks(QPainter& painter);
     PairMarks& Marks() { return m_Marks; }
+    const PairMarks& Marks() const { return m_Marks; }
     bool Fading() const { return m_Fading.isActive(); }   // repaints are due for a fading mark
 
     // The frame on screen now (device pixels, ratio set).
@@ -91,6 +92,7 @@ public:
     void BeforeCollision(const CBowl& b1, const CBowl& b2) override;
     void AfterCollision(const CBowl& b1, const CBowl& b2) override;
     void AdvanceCompleted() override;   // presents the frame
+    void StepAborted() override { DropRecording(); }   // the partial frame and its marks go
 
 private:
     QWidget* m_Screen;

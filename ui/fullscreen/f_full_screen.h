@@ -40,6 +40,7 @@ public:
     float LastY() const { return m_LastY; }
     // The frame on screen now (device pixels).
     const QImage& Picture() const { return m_View.Picture(); }
+    const PairMarks& Marks() const { return m_View.Marks(); }
 
 public slots:
     void done(int result) override;

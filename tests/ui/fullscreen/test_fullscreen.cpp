@@ -18,6 +18,7 @@
 #include "prompt.h"
 #include "scenerenderer.h"
 #include "twips.h"
+#include "vintroperror.h"
 #include "windowentries.h"
 
 using namespace vintrop;
@@ -208,6 +209,21 @@ private slots:
         QVERIFY(view.grab(corner).toImage() != before);
         QTest::keyClick(&view, Qt::Key_X);
         QVERIFY(!view.isVisible());
+    }
+
+    void aFailedStepLeavesNoPairMark() {
+        // Bowls 1 and 2 meet in the first step; bowl 3 then overflows a float,
+        // so the step fails after the pair's collision was recorded.
+        FlgShowVect = kTrue;
+        m_Engine->AddBowl(100, 3000, 3000, 30, 0);
+        m_Engine->AddBowl(100, 3600, 3000, 0, 0);
+        m_Engine->AddBowl(1, 3.0e38f, 1000, 3.0e38f, 0);
+        QWidget owner;
+        F_FULL_SCREEN view(&owner);
+        view.Open(false);
+        QVERIFY_THROWS_EXCEPTION(VintropError, m_Engine->Advance());
+        m_Engine->sRewind();   // stands at t = 0, where no collision happened
+        QCOMPARE(view.Marks().Count(), std::size_t(0));
     }
 
     void aClickCloses() {
