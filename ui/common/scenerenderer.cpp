@@ -264,6 +264,9 @@ void SceneRenderer::PaintSegment(QPainter& painter, const SceneFrame& frame, con
     // Whole device pixels, so that lines stay sharp without antialiasing.
     style.width = std::max(1.0, std::round(frame.lineWidth * frame.ratio));
     style.head = op.head;
+    // A velocity arrow is rimmed in black so that it shows on a disk of its
+    // own colour; momentum vectors keep their plain white line.
+    if (op.head == ArrowHead::Open) style.rim = Qt::black;
     painter.setWorldTransform(QTransform());
     PaintArrow(painter, QPointF(op.x1 * s, op.y1 * s), QPointF(op.x2 * s, op.y2 * s), style,
                QRectF(QPointF(0, 0), QSizeF(frame.device)));
