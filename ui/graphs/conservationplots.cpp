@@ -88,7 +88,7 @@ PlotFrame EnergyFrame(const ConservationLog& log, const QPainter& painter, const
         place, TimeRange(log), {0, top > 0 ? top * 1.1 : 1},
         {QStringLiteral("Total kinetic energy"),
          QStringLiteral("      relative change since t = 0: %1").arg(ConservationPlots::RelativeChangeText(log))},
-        {QStringLiteral("t"), QStringLiteral("      (velocities are 32-bit floats: relative changes near 1e-7 are rounding)")},
+        {QStringLiteral("t"), QStringLiteral("      (velocities are 32-bit floats: relative changes near 10\u207b\u2077 are rounding)")},
         painter, labelColumn);
 }
 
@@ -161,7 +161,19 @@ PlotFrame PaintCollisions(const ConservationLog& log, QPainter& painter, const Q
 
 QString ConservationPlots::RelativeChangeText(const ConservationLog& log) {
     const auto change = log.RelativeEnergyChange();
-    return change ? QString::number(*change, 'g', 3) : QStringLiteral("-");
+    return change ? ChangeText(*change) : QStringLiteral("-");
+}
+
+QString ConservationPlots::ChangeText(double change) {
+    if (change == 0 || !std::isfinite(change)) return QString::number(change);
+    int exponent = static_cast<int>(std::floor(std::log10(std::abs(change))));
+    if (exponent >= -3 && exponent < 3) return QString::number(change, 'g', 3);
+    QString mantissa = QString::number(change / std::pow(10.0, exponent), 'f', 2);
+    if (mantissa.endsWith(QLatin1String("10.00"))) {   // 9.996 rounds up to the next power
+        ++exponent;
+        mantissa = QString::number(change / std::pow(10.0, exponent), 'f', 2);
+    }
+    return mantissa + QLatin1Char(' ') + PowerOfTen(exponent);
 }
 
 ConservationPlots::ConservationPlots(const ConservationLog& log, QWidget* parent) : QWidget(parent), m_Log(log) {

@@ -31,6 +31,10 @@ public:
     // The energy's relative change since t = 0 as shown: "-" when there is
     // none to speak of.
     static QString RelativeChangeText(const ConservationLog& log);
+    // A relative change to three significant digits, with a power of ten
+    // students can read ("1.23 ×10⁻⁷") where plain digits would need more
+    // than three zeros.
+    static QString ChangeText(double change);
     // The plots as they are now, `size` logical pixels at `pixelRatio`.
     QImage Render(QSize size, qreal pixelRatio) const;
 

@@ -13,7 +13,12 @@ namespace {
 constexpr int kTitleFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
 constexpr int kCaptionFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
 
-// "×10⁹", "×10⁻⁶".
+QString WithScale(const AxisText& text, const QString& scale) {
+    return scale.isEmpty() ? text.name + text.note : text.name + QStringLiteral(" (") + scale + QLatin1Char(')') + text.note;
+}
+
+} // namespace
+
 QString PowerOfTen(int exponent) {
     static const char16_t kDigits[] = u"\u2070\u00b9\u00b2\u00b3\u2074\u2075\u2076\u2077\u2078\u2079";
     QString text = QStringLiteral("\u00d710");
@@ -21,12 +26,6 @@ QString PowerOfTen(int exponent) {
     for (const QChar c : QString::number(std::abs(exponent))) text += QChar(kDigits[c.digitValue()]);
     return text;
 }
-
-QString WithScale(const AxisText& text, const QString& scale) {
-    return scale.isEmpty() ? text.name + text.note : text.name + QStringLiteral(" (") + scale + QLatin1Char(')') + text.note;
-}
-
-} // namespace
 
 std::vector<double> NiceTicks(AxisRange& range, int wanted) {
     if (!(range.hi > range.lo) || !std::isfinite(range.lo) || !std::isfinite(range.hi)) {

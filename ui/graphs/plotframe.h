@@ -20,6 +20,9 @@ struct AxisRange {
 // `wanted` of them; the range is widened to the outer ticks.
 std::vector<double> NiceTicks(AxisRange& range, int wanted);
 
+// "×10⁹", "×10⁻⁶": a power of ten as a class reads it.
+QString PowerOfTen(int exponent);
+
 // Tick values as a class reads them: digits grouped in thousands as the
 // locale groups them, as many decimals as the step needs, never an exponent.
 // Values of a billion or more, or steps under a thousandth, are shown

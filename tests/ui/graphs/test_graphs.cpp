@@ -341,10 +341,12 @@ void TestGraphs::csvOfAMergedRunIsEveryPointInShortestDigits() {
     const auto change = log.RelativeEnergyChange();
     QVERIFY(change && *change != 0);
     const QString shown = ConservationPlots::RelativeChangeText(log);
-    QString digits = shown.section(QLatin1Char('e'), 0, 0).remove(QLatin1Char('-')).remove(QLatin1Char('.'));
-    while (digits.startsWith(QLatin1Char('0'))) digits.remove(0, 1);
-    QCOMPARE(digits.size(), 3);
-    QVERIFY2(std::abs(shown.toDouble() / *change - 1) < 5e-3, qPrintable(shown));
+    QCOMPARE(shown, ConservationPlots::ChangeText(*change));
+    // Three significant digits, never in exponent form.
+    const std::pair<double, QString> texts[] = {
+        {1.2345e-7, "1.23 \u00d710\u207b\u2077"}, {-9.996e-8, "-1.00 \u00d710\u207b\u2077"},
+        {0.0012345, "0.00123"}, {-250.4, "-250"}, {12345, "1.23 \u00d710\u2074"}, {0, "0"}};
+    for (const auto& [change, text] : texts) QCOMPARE(ConservationPlots::ChangeText(change), text);
 }
 
 void TestGraphs::failedExportsAreReportedAndKeepTheOldFile() {
