@@ -1,5 +1,6 @@
 #include "conservationplots.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -54,6 +55,14 @@ void Legend(QPainter& painter, const PlotFrame& frame, const std::vector<std::pa
     }
 }
 
+// Lines and points grow with the text, so that they read at the same
+// distance: one unit at the designed text size, a whole number more as the
+// text grows (two at twice the size).
+double Unit(const QPainter& painter) {
+    const double designed = QApplication::font().pointSizeF(), size = painter.font().pointSizeF();
+    return designed > 0 && size > 0 ? std::max(1.0, std::round(size / designed)) : 1.0;
+}
+
 // One quantity of the time series: a line through the exact points and,
 // where a span merges several steps, a bar from its minimum to its maximum.
 template <typename Pick>
@@ -70,13 +79,16 @@ void DrawSeries(QPainter& painter, const PlotFrame& frame, const ConservationLog
     QPolygonF line;
     line.reserve(static_cast<int>(spans.size()) + 1);
     log.ForEachPoint([&](int32_t t, const Totals& v) { line << frame.At(t, pick(v)); });
-    // Two device pixels thick for the back of a classroom: the same hairline
-    // twice, a device pixel apart, costs a fraction of a wide pen's outline.
+    // Two device pixels thick for the back of a classroom, more as the text
+    // grows: the same hairline again, a device pixel lower each time, costs a
+    // fraction of a wide pen's outline.
     painter.setPen(QPen(color, 0));
-    painter.drawPolyline(line);
     const QPaintDevice* device = painter.device();
-    line.translate(0, 1 / (device ? device->devicePixelRatioF() : 1.0));
-    painter.drawPolyline(line);
+    const double below = 1 / (device ? device->devicePixelRatioF() : 1.0);
+    for (int k = static_cast<int>(2 * Unit(painter)); k > 0; --k) {
+        painter.drawPolyline(line);
+        line.translate(0, below);
+    }
 }
 
 PlotFrame EnergyFrame(const ConservationLog& log, const QPainter& painter, const QRectF& place, double labelColumn) {
@@ -143,9 +155,10 @@ PlotFrame PaintCollisions(const ConservationLog& log, QPainter& painter, const Q
     painter.setClipRect(frame.Area());
     // after = before, mapped as the points are.
     const AxisRange& r = frame.XRange();
-    painter.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+    const double unit = Unit(painter);
+    painter.setPen(QPen(Qt::darkGray, unit, Qt::DashLine));
     painter.drawLine(frame.At(r.lo, r.lo), frame.At(r.hi, r.hi));
-    const double dot = 3;
+    const double dot = 3 * unit;
     for (const CollisionMomentum& c : log.Collisions()) {
         painter.fillRect(QRectF(frame.X(c.beforeX) - dot / 2, frame.Y(c.afterX) - dot / 2, dot, dot), kXColor);
         painter.fillRect(QRectF(frame.X(c.beforeY) - dot / 2, frame.Y(c.afterY) - dot / 2, dot, dot), kYColor);

@@ -580,6 +580,13 @@ void TestGraphs::textFollowsZoomAndSizeAndAlwaysFits() {
         QPainter painter(&image);
         painter.setFont(plots->font());
         ConservationPlots::Paint(Log(), painter, QRectF(image.rect()), &layout);
+        // Points grow with the text: three pixels wide at the designed size.
+        QVERIFY(!Log().Collisions().empty());
+        const CollisionMomentum& c = Log().Collisions().back();
+        const QPoint at = layout.pairs->At(c.beforeX, c.afterX).toPoint();
+        int run = 0;
+        for (int x = at.x() - 20; x <= at.x() + 20; ++x) run += (image.pixel(x, at.y()) & 0xffffff) == 0x1450c8;
+        QVERIFY2(run >= 3 * std::round(scale) && run <= 3 * std::round(scale) + 1, qPrintable(row + QStringLiteral(": point %1 px").arg(run)));
         const QFontMetricsF metrics(plots->font());
         std::vector<QRectF> inked;
         for (const PlacedText& text : layout.texts) {
