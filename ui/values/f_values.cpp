@@ -126,7 +126,9 @@ F_VALUES::F_VALUES(CEnvEng& engine, QWidget* owner)
     layout->addWidget(m_Splitter, 1);
     layout->addLayout(buttons);
     m_DesignedFont = font();
-    resize(1100, 560);
+    // Room for the table's columns and the diagram, within the screen.
+    const QSize designed(1100, 560);
+    resize(this->screen() ? designed.boundedTo(this->screen()->availableGeometry().size() * 0.9) : designed);
 
     // However fast the engine steps, the table and the diagram are brought
     // up to date at most once per screen refresh, and only when something

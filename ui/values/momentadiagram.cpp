@@ -241,31 +241,38 @@ void MomentaDiagram::paintEvent(QPaintEvent*) {
 
             // Each pair shown: its momenta before and after, on one scale.
             if (pairs.empty()) return;
-            const double rowHeight = (height() - sceneHeight) / static_cast<double>(pairs.size());
+            // As many of the newest as leave each room for its captions and
+            // a readable picture.
+            const auto fit = static_cast<std::size_t>(std::max(1.0, (height() - sceneHeight) / (line * 8)));
+            const std::size_t rows = std::min(pairs.size(), fit);
+            const double rowHeight = (height() - sceneHeight) / static_cast<double>(rows);
             double top = sceneHeight;
-            for (const PairCollision& c : pairs) {
+            for (std::size_t row = 0; row < rows; ++row) {
+                const PairCollision& c = pairs[row];
                 painter.setPen(QPen(kSummary, 1));
                 painter.drawLine(QPointF(0, top), QPointF(width(), top));
                 painter.setPen(kText);
                 const QRectF label(4, top, width() - 8, line * 1.1);
                 painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter,
-                                 QStringLiteral("Bowls %1 + %2, t = %3: sum before %4, after %5")
-                                     .arg(c.id1)
-                                     .arg(c.id2)
-                                     .arg(c.t)
-                                     .arg(VectorText(c.SumBefore()), VectorText(c.SumAfter())));
+                                 QStringLiteral("Bowls %1 + %2, t = %3").arg(c.id1).arg(c.id2).arg(c.t));
                 const VectorSet before{{{QPointF(), c.before1, c.color1}, {c.before1, c.SumBefore(), c.color2}},
                                        c.SumBefore()};
                 const VectorSet after{{{QPointF(), c.after1, c.color1}, {c.after1, c.SumAfter(), c.color2}},
                                       c.SumAfter()};
                 const QRectF bounds = Bounds({&before, &after});
                 const double half = width() / 2.0;
-                const double boxTop = label.bottom() + line * 1.1;
+                const double boxTop = label.bottom() + line * 2.2;
                 const double boxHeight = top + rowHeight - boxTop;
-                painter.drawText(QRectF(4, label.bottom(), half - 8, line * 1.1), Qt::AlignCenter,
-                                 QStringLiteral("before"));
-                painter.drawText(QRectF(half + 4, label.bottom(), half - 8, line * 1.1), Qt::AlignCenter,
-                                 QStringLiteral("after"));
+                // Each side's caption over its sum, shortened to its half.
+                const QFontMetricsF metrics(font(), this);
+                const auto caption = [&](double left, const QString& text, QPointF sum) {
+                    painter.drawText(QRectF(left + 4, label.bottom(), half - 8, line * 1.1), Qt::AlignCenter, text);
+                    painter.drawText(QRectF(left + 4, label.bottom() + line * 1.1, half - 8, line * 1.1),
+                                     Qt::AlignCenter,
+                                     metrics.elidedText(QStringLiteral("sum ") + VectorText(sum), Qt::ElideRight, half - 8));
+                };
+                caption(0, QStringLiteral("before"), c.SumBefore());
+                caption(half, QStringLiteral("after"), c.SumAfter());
                 DrawSet(painter, QRectF(0, boxTop, half, boxHeight), bounds, before, lw);
                 DrawSet(painter, QRectF(half, boxTop, half, boxHeight), bounds, after, lw);
                 painter.setPen(QPen(kSummary, 1, Qt::DotLine));
