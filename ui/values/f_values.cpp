@@ -132,10 +132,13 @@ F_VALUES::F_VALUES(CEnvEng& engine, QWidget* owner)
 
     // However fast the engine steps, the table and the diagram are brought
     // up to date at most once per screen refresh, and only when something
-    // they show has changed.
+    // they show has changed; while the simulation runs, every other refresh
+    // (numbers changing faster than that cannot be read, and each refresh
+    // takes time from the simulation).
     m_Refresh = new QTimer(this);
     m_Refresh->setInterval(16);
     connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
+                if (m_Engine.IsExecuting() && (m_SkipNext = !m_SkipNext)) return;
                 const bool pruned = m_Pairs->Prune();
                 if (pruned || Stamp() != m_ShownStamp || ViewScale != m_Zoom) ShowLatest();
             }));
@@ -243,7 +246,8 @@ bool F_VALUES::WriteCsv(const QString& path, QString* why) const {
 }
 
 void F_VALUES::CopyRows() {
-    ShowLatest();
+    // The rows selected are those shown: no refresh first, which could
+    // take the selection away.
     QList<int> rows;
     for (const QModelIndex& index : m_Table->selectionModel()->selectedRows()) rows << index.row();
     QApplication::clipboard()->setText(RowsAsTabText(rows));

@@ -64,6 +64,7 @@ private:
     QLabel* m_Time = nullptr;
     QTimer* m_Refresh = nullptr;
     uint64_t m_ShownStamp = 0;
+    bool m_SkipNext = false;     // while running: this refresh is skipped
     QFont m_DesignedFont;
     int16_t m_Zoom = 0;          // the scene's scale the text last followed (ViewScale)
 };

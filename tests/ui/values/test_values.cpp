@@ -151,6 +151,7 @@ void TestValues::copiesAndExportsTheRowsAndReportsAFailedWrite() {
     Load("equal-masses-head-on.vintrop");
     F_VALUES* values = Open();
     for (int k = 0; k < 5; ++k) m_F.Trigger("MN_COND_STEP");
+    values->ShowLatest();
     auto* table = testing::Child<QTableView>(values, "lvw_Values");
     table->selectRow(1);
     table->setFocus();
