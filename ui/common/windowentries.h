@@ -11,6 +11,7 @@ class QWidget;
 
 namespace vintrop {
 
+class CEnvEng;
 class ConservationLog;
 class IDrawDevice;
 
@@ -45,5 +46,9 @@ std::unique_ptr<IHistoryLog> CreateHistoryWindow();
 // ui/graphs: the Graphs window of `log`, modeless, hidden until shown, a
 // child of `owner` (which deletes it) and kept up to date while visible.
 QDialog* CreateGraphsWindow(QWidget* owner, const ConservationLog& log);
+
+// ui/values: the Values window of `engine`, modeless, hidden until shown, a
+// child of `owner`, which deletes it before the engine goes.
+QDialog* CreateValuesWindow(QWidget* owner, CEnvEng& engine);
 
 } // namespace vintrop

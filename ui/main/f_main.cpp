@@ -138,6 +138,7 @@ F_MAIN::~F_MAIN() {
     delete m_Manipulator;
     m_Manipulator = nullptr;
     delete m_Graphs;
+    delete m_Values;
     Detach();
     if (m_Engine && m_Conservation) m_Engine->Detach(m_Conservation.get());
     if (m_Engine) {
@@ -221,7 +222,7 @@ void F_MAIN::RefreshCommands() {
     MN_COND_STEP->setEnabled(stopped && hasBowls);
     MN_COND_STOP->setEnabled(executing || (pastStart && hasBowls));
     // The zoom resizes the box, so only while the bowls stand at their
-    // initial places; Graphs, like Full Screen and Options, at all times.
+    // initial places; Graphs and Values, like Full Screen and Options, at all times.
     // A lesson's own box is shown whole at any size: no zoom to choose.
     const bool zoomable = stopped && atStart && !m_Engine->FixedBox();
     MN_VIEW_ZOOM_IN->setEnabled(zoomable);
@@ -298,6 +299,7 @@ void F_MAIN::closeEvent(QCloseEvent* event) {
         m_Engine->sStop();
         m_Engine->Terminate();
         if (m_Graphs) m_Graphs->close();
+        if (m_Values) m_Values->close();
         m_Terminated = true;
         event->accept();
         emit closed();

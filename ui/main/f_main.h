@@ -106,6 +106,7 @@ private:
     void OnBowlEditor();
     void OnHistory();
     void OnGraphs();
+    void OnValues();
     void OnFullScreen();
     void OnOptions();
     // Draws the scene at `percent` percent of actual size (one of the zoom
@@ -127,6 +128,7 @@ private:
     CEnvEng* m_pEnvEng = nullptr;       // set while the drawing area receives the events
     std::unique_ptr<ConservationLog> m_Conservation;   // listens to the engine throughout
     QPointer<QDialog> m_Graphs;         // made on first use
+    QPointer<QDialog> m_Values;         // made on first use; listens to the engine while it lives
     bool m_Terminated = false;          // the close went ahead
     ScenarioDocument m_Document;
     QSize m_AreaPixels;                 // the drawing area, logical pixels
@@ -163,6 +165,7 @@ private:
     QAction* MN_VIEW_ZOOM_OUT = nullptr;
     QAction* MN_VIEW_ACTUAL_SIZE = nullptr;
     QAction* MN_VIEW_GRAPHS = nullptr;
+    QAction* MN_VIEW_VALUES = nullptr;
     QAction* MN_COND_REW = nullptr;
     QAction* MN_COND_BACK = nullptr;
     QAction* MN_COND_PLAY = nullptr;

@@ -137,6 +137,13 @@ void F_MAIN::OnGraphs() {
     m_Graphs->activateWindow();
 }
 
+void F_MAIN::OnValues() {
+    if (!m_Values) m_Values = CreateValuesWindow(this, *m_Engine);
+    m_Values->show();
+    m_Values->raise();
+    m_Values->activateWindow();
+}
+
 void F_MAIN::OnFullScreen() {
     // The full-screen view listens to the engine meanwhile; this window
     // neither draws nor touches the box until it returns.

@@ -75,6 +75,7 @@ void F_MAIN::BuildActions() {
     MN_VIEW_ZOOM_OUT = make("MN_VIEW_ZOOM_OUT", tr("Zoom O&ut"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
     MN_VIEW_ACTUAL_SIZE = make("MN_VIEW_ACTUAL_SIZE", tr("&Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0));
     MN_VIEW_GRAPHS = make("MN_VIEW_GRAPHS", tr("&Graphs"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    MN_VIEW_VALUES = make("MN_VIEW_VALUES", tr("&Values"), QKeySequence(Qt::CTRL | Qt::Key_L));
 
     MN_COND_REW = make("MN_COND_REW", tr("&REW"), QKeySequence(Qt::CTRL | Qt::Key_R), "pc_rew.svg", tr("Rewind"));
     MN_COND_BACK = make("MN_COND_BACK", tr("&BACK"), QKeySequence(Qt::CTRL | Qt::Key_Z), "pc_back.svg", tr("Back"));
@@ -102,6 +103,7 @@ void F_MAIN::BuildActions() {
             GuardedSlot(this, [this] { SetZoom(zoom::StepOut(ViewZoom)); }));
     connect(MN_VIEW_ACTUAL_SIZE, &QAction::triggered, this, GuardedSlot(this, [this] { SetZoom(zoom::kActualSize); }));
     connect(MN_VIEW_GRAPHS, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnGraphs));
+    connect(MN_VIEW_VALUES, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnValues));
     connect(MN_COND_REW, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnRew));
     connect(MN_COND_BACK, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnBack));
     connect(MN_COND_PLAY, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnPlay));
@@ -136,7 +138,7 @@ void F_MAIN::BuildMenus() {
     separator(MN_VIEW, "MN_SEP4");
     MN_VIEW->addActions({MN_VIEW_ZOOM_IN, MN_VIEW_ZOOM_OUT, MN_VIEW_ACTUAL_SIZE});
     separator(MN_VIEW, "MN_SEP5");
-    MN_VIEW->addAction(MN_VIEW_GRAPHS);
+    MN_VIEW->addActions({MN_VIEW_GRAPHS, MN_VIEW_VALUES});
 
     MN_CONDUCTOR = menu("MN_CONDUCTOR", tr("&Conductor"));
     MN_CONDUCTOR->addActions({MN_COND_REW, MN_COND_BACK, MN_COND_PLAY, MN_COND_PAUSE, MN_COND_STOP, MN_COND_STEP});

@@ -50,7 +50,7 @@ private slots:
     void init() { m_F.Reset(); }
     void cleanupTestCase() { m_F.Destroy(); }
 
-    void lastViewItemOpensOneModelessWindow();
+    void graphsViewItemOpensOneModelessWindow();
     void followsTheTransport();
     void startsAgainAfterLoadNewAndEdits();
     void redrawsOnlyForNewPointsAtMostOncePerFrame();
@@ -123,14 +123,17 @@ struct Lesson {
 
 } // namespace
 
-void TestGraphs::lastViewItemOpensOneModelessWindow() {
+void TestGraphs::graphsViewItemOpensOneModelessWindow() {
+    // The last group of the View menu: Graphs, then Values.
     const QList<QAction*> items = m_F.Find<QMenu>("MN_VIEW")->actions();
-    QCOMPARE(items.last(), m_F.Action("MN_VIEW_GRAPHS"));
-    QCOMPARE(items.last()->text(), QStringLiteral("&Graphs"));
-    const QKeySequence key = items.last()->shortcut();
+    QAction* item = items.value(items.size() - 2);
+    QCOMPARE(item, m_F.Action("MN_VIEW_GRAPHS"));
+    QVERIFY(items.value(items.size() - 3)->isSeparator());
+    QCOMPARE(item->text(), QStringLiteral("&Graphs"));
+    const QKeySequence key = item->shortcut();
     QVERIFY(!key.isEmpty());
     for (QAction* other : m_F.Window().findChildren<QAction*>())
-        if (other != items.last()) QVERIFY2(!other->shortcuts().contains(key), qPrintable(other->objectName()));
+        if (other != item) QVERIFY2(!other->shortcuts().contains(key), qPrintable(other->objectName()));
 
     // The key opens it from the main window.
     m_F.Window().activateWindow();

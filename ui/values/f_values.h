@@ -1,0 +1,72 @@
+#pragma once
+// The Values window: every bowl's mass, position, velocity, momentum and
+// kinetic energy as the engine holds them, with the totals and the centre of
+// mass, beside the momenta diagram. Modeless, owned by the main window; it
+// shows the engine's state at most once per screen refresh, whatever
+// changed it (a step, the conductor, a load, an edit), and learns of
+// collisions as a listener of the engine while it exists.
+#include <QDialog>
+#include <QFont>
+#include <QList>
+#include <cstdint>
+#include <memory>
+
+class QLabel;
+class QSplitter;
+class QTableView;
+class QTimer;
+
+namespace vintrop {
+
+class BowlValuesModel;
+class CEnvEng;
+class MomentaDiagram;
+class PairCollisions;
+
+class F_VALUES : public QDialog {
+    Q_OBJECT
+public:
+    F_VALUES(CEnvEng& engine, QWidget* owner);
+    ~F_VALUES() override;
+
+    // Brings the window up to date now instead of at the next refresh,
+    // its text size included.
+    void ShowLatest();
+    const BowlValuesModel& Model() const { return *m_Model; }
+    const PairCollisions& Pairs() const { return *m_Pairs; }
+
+    // The given rows (all when empty) with the header, cells separated by
+    // tabs, as the table shows them.
+    QString RowsAsTabText(QList<int> rows) const;
+    // Every row as CSV: "." decimal point, no grouping, shortest digits
+    // that read back to the same double; false with the reason.
+    bool WriteCsv(const QString& path, QString* why = nullptr) const;
+
+public slots:
+    void CopyRows();     // the selected rows, or all, to the clipboard
+    void ExportRows();   // asks for a file name and writes the CSV
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // A cheap fingerprint of everything the window shows.
+    uint64_t Stamp() const;
+    void FollowTextScale();
+
+    CEnvEng& m_Engine;
+    std::unique_ptr<PairCollisions> m_Pairs;   // attached to the engine while this window lives
+    BowlValuesModel* m_Model = nullptr;
+    QTableView* m_Table = nullptr;
+    MomentaDiagram* m_Diagram = nullptr;
+    QSplitter* m_Splitter = nullptr;
+    QLabel* m_Time = nullptr;
+    QTimer* m_Refresh = nullptr;
+    uint64_t m_ShownStamp = 0;
+    bool m_SkipNext = false;     // while running: this refresh is skipped
+    QFont m_DesignedFont;
+    int16_t m_Zoom = 0;          // the scene's scale the text last followed (ViewScale)
+};
+
+} // namespace vintrop
