@@ -12,6 +12,8 @@
 #include "appstate.h"
 #include "bowl.h"
 #include "numeric.h"
+#include "pathstore.h"
+#include "totals.h"
 #include "vintroperror.h"
 
 namespace vintrop {
@@ -26,6 +28,9 @@ constexpr double kLineMargin = 64.0;
 constexpr double kFarAway = 1.0e7;
 constexpr int32_t kWhite = 0xFFFFFF;
 constexpr int32_t kCyan = 0xFFFF00;   // red + 256 green + 65536 blue
+// The centre of mass, its momentum and its path: a colour no classroom
+// colour and no other line of the scene has.
+constexpr int32_t kMagenta = 0xFF00FF;
 // Velocity arrows are as long as the distance a bowl covers in this many
 // steps, as the main window's grip arrow is.
 constexpr double kVelocitySteps = 10;
@@ -160,6 +165,27 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
     }
 }
 
+void SceneRenderer::DrawCentreOfMass(const CentreOfMass& centre) {
+    if (!centre.valid) return;
+    Record({SceneFrame::Kind::Cross, ArrowHead::None, false, kMagenta, 0, centre.x, centre.y, 0, 0});
+    try {
+        // The total momentum (the mass times the centre's velocity) as a
+        // bowl's momentum is drawn, each offset rounded to a float.
+        const double k = VectorScaleFactor();
+        const float dx = ToSingle(centre.mass / 10.0 * centre.vx * k);
+        const float dy = ToSingle(centre.mass / 10.0 * centre.vy * k);
+        RecordSegment(centre.x, centre.y, centre.x + dx, centre.y + dy, kMagenta, ArrowHead::Filled);
+    } catch (const VintropError&) {
+        // Beyond float range: the cross alone.
+    }
+}
+
+void SceneRenderer::DrawPaths(const PathStore& paths, int32_t upToT, bool withCentre) {
+    m_Recording.paths = &paths;
+    m_Recording.pathsUpTo = upToT;
+    m_Recording.centrePath = withCentre;
+}
+
 bool SceneRenderer::PairMomentumLine(const CBowl& b1, const CBowl& b2, QPointF& from, QPointF& to) {
     try {
         // Midpoint of the centres and the pair's momentum at one tenth scale
@@ -198,6 +224,9 @@ void SceneRenderer::StampGeometry(SceneFrame& frame) const {
 void SceneRenderer::TakeFrame(SceneFrame& frame) {
     frame.ops.swap(m_Recording.ops);
     frame.texts.swap(m_Recording.texts);
+    frame.paths = m_Recording.paths;
+    frame.pathsUpTo = m_Recording.pathsUpTo;
+    frame.centrePath = m_Recording.centrePath;
     StampGeometry(frame);
     m_Recording.clear();
 }
@@ -218,11 +247,12 @@ void SceneRenderer::Rasterise(const SceneFrame& frame, QImage& picture) const {
     picture.setDotsPerMeterX(frame.dotsPerMeter);
     picture.setDotsPerMeterY(frame.dotsPerMeter);
     picture.fill(Qt::black);
-    if (!frame.ops.empty()) {
+    if (!frame.ops.empty() || frame.paths) {
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setBackgroundMode(Qt::TransparentMode);
         painter.setFont(m_Font);
+        if (frame.paths) PaintPaths(painter, frame);
         for (const SceneFrame::Op& op : frame.ops) {
             switch (op.kind) {
             case SceneFrame::Kind::Disk:
@@ -234,6 +264,7 @@ void SceneRenderer::Rasterise(const SceneFrame& frame, QImage& picture) const {
                 m_Scratch.setText(frame.texts[static_cast<std::size_t>(op.value)]);
                 PaintText(painter, frame, m_Scratch, op);
                 break;
+            case SceneFrame::Kind::Cross: PaintCross(painter, frame, op); break;
             }
         }
     }
@@ -267,6 +298,63 @@ void SceneRenderer::PaintSegment(QPainter& painter, const SceneFrame& frame, con
     painter.setWorldTransform(QTransform());
     PaintArrow(painter, QPointF(op.x1 * s, op.y1 * s), QPointF(op.x2 * s, op.y2 * s), style,
                QRectF(QPointF(0, 0), QSizeF(frame.device)));
+}
+
+void SceneRenderer::PaintCross(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const {
+    const double s = frame.ratio / frame.twipsPerPixel;   // device pixels per twip
+    const QPointF c(op.x1 * s, op.y1 * s);
+    const QRectF picture(QPointF(0, 0), QSizeF(frame.device));
+    // As wide as the momentum lines, its arms as long as their heads.
+    const double width = std::max(1.0, std::round(frame.lineWidth * frame.ratio));
+    const double arm = 4.0 * (frame.ratio + width);
+    if (!std::isfinite(c.x()) || !std::isfinite(c.y()) || !picture.adjusted(-arm, -arm, arm, arm).contains(c)) return;
+    painter.setWorldTransform(QTransform());
+    const QLineF lines[2] = {QLineF(c.x() - arm, c.y(), c.x() + arm, c.y()), QLineF(c.x(), c.y() - arm, c.x(), c.y() + arm)};
+    // A black rim one logical pixel wide keeps it visible on a disk of any colour.
+    painter.setPen(QPen(Qt::black, width + 2 * frame.ratio, Qt::SolidLine, Qt::SquareCap));
+    painter.drawLines(lines, 2);
+    painter.setPen(QPen(ColorOf(op.color), width, Qt::SolidLine, Qt::SquareCap));
+    painter.drawLines(lines, 2);
+}
+
+void SceneRenderer::PaintPaths(QPainter& painter, const SceneFrame& frame) const {
+    const PathStore& paths = *frame.paths;
+    int last = paths.Points() - 1;   // the newest point at the frame's step or before
+    while (last >= 0 && paths.StepAt(last) > frame.pathsUpTo) --last;
+    if (last < 1) return;
+    const double s = frame.ratio / frame.twipsPerPixel;   // device pixels per twip
+    // One logical pixel wide; a point closer than that to the last one kept
+    // adds nothing to the line and is skipped (the newest one never is).
+    const double width = std::max(1.0, std::round(frame.ratio));
+    painter.setWorldTransform(QTransform());
+    painter.setBrush(Qt::NoBrush);
+    std::vector<QPointF>& line = m_PathScratch;
+    const auto flush = [&] {
+        if (line.size() >= 2) painter.drawPolyline(line.data(), static_cast<int>(line.size()));
+        line.clear();
+    };
+    const auto paint = [&](int path, int32_t color) {
+        painter.setPen(QPen(ColorOf(color), width, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+        line.clear();
+        for (int k = 0; k <= last; ++k) {
+            const PathStore::Point p = paths.At(path, k);
+            const QPointF d(static_cast<double>(p.x) * s, static_cast<double>(p.y) * s);
+            // No centre (a massless scene) or a point no picture reaches
+            // breaks the line.
+            if (!std::isfinite(d.x()) || !std::isfinite(d.y()) || std::fabs(d.x()) > kFarAway ||
+                std::fabs(d.y()) > kFarAway) {
+                flush();
+                continue;
+            }
+            if (!line.empty() && k != last && std::fabs(d.x() - line.back().x()) < width &&
+                std::fabs(d.y() - line.back().y()) < width)
+                continue;
+            line.push_back(d);
+        }
+        flush();
+    };
+    for (int i = 1; i < paths.PathCount(); ++i) paint(i, paths.Color(i));
+    if (frame.centrePath) paint(0, kMagenta);
 }
 
 void SceneRenderer::PaintArrow(QPainter& painter, QPointF from, QPointF to, const ArrowStyle& style,

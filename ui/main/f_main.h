@@ -31,6 +31,7 @@ class BowlManipulator;
 class CEnvEng;
 class ConservationLog;
 class DrawingArea;
+class PathStore;
 
 class F_MAIN : public QMainWindow,
                public IOwnerWindow,
@@ -126,6 +127,7 @@ private:
     std::unique_ptr<CEnvEng> m_Engine;  // the one engine, also g_pEnvEng
     CEnvEng* m_pEnvEng = nullptr;       // set while the drawing area receives the events
     std::unique_ptr<ConservationLog> m_Conservation;   // listens to the engine throughout
+    std::unique_ptr<PathStore> m_Paths;  // also g_pPaths; listens throughout, records while the option is on
     QPointer<QDialog> m_Graphs;         // made on first use
     bool m_Terminated = false;          // the close went ahead
     ScenarioDocument m_Document;
