@@ -58,6 +58,10 @@ public:
         return m_Data[static_cast<std::size_t>(path) * Cap() + Slot(k)];
     }
     int32_t StepAt(int k) const { return m_T[Slot(k)]; }   // the step point k was taken at
+    // For reading a path fast: its ring of Capacity() points, point k in
+    // slot (OldestSlot() + k) % Capacity().
+    const Point* Ring(int path) const { return m_Data.data() + static_cast<std::size_t>(path) * Cap(); }
+    int OldestSlot() const { return m_Oldest; }
     int32_t Color(int path) const { return m_Colors[static_cast<std::size_t>(path)]; }   // 0 for the centre
     // Describes the first inconsistency between the rings and their
     // bookkeeping; empty when there is none.

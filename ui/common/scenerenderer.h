@@ -116,7 +116,7 @@ public:
     // scene has no mass. The current position stays where it was.
     void DrawCentreOfMass(const CentreOfMass& centre);
     // Every path of `paths` up to step `upToT` drawn under the frame's other
-    // drawings, one logical pixel wide, each bowl's in its colour and, when
+    // drawings, one logical pixel wide (set pixel by pixel, no QPainter), each bowl's in its colour and, when
     // `withCentre`, the centre of mass's in magenta. `paths` must outlive the
     // frame's rasterising.
     void DrawPaths(const PathStore& paths, int32_t upToT, bool withCentre);
@@ -166,7 +166,7 @@ private:
     void PaintDisk(QPainter& painter, QImage& image, double scale, double x, double y, double r, QRgb fill) const;
     void PaintSegment(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const;
     void PaintCross(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const;
-    void PaintPaths(QPainter& painter, const SceneFrame& frame) const;
+    void PaintPaths(QImage& picture, const SceneFrame& frame) const;
     void PaintText(QPainter& painter, const SceneFrame& frame, const QStaticText& text,
                    const SceneFrame::Op& op) const;
     const QStaticText& NumberText(int value) const;
@@ -188,7 +188,13 @@ private:
     mutable DiskSprites m_Sprites;
     mutable std::vector<QStaticText> m_Numbers;   // "0", "1", ... made on first use
     mutable QStaticText m_Scratch;
-    mutable std::vector<QPointF> m_PathScratch;   // one path's polyline, device pixels
+    mutable std::vector<QPointF> m_PathScratch;   // one path's points, device pixels
+    struct PathSegment {
+        QPoint a, b;   // device pixels
+        QRgb color;
+    };
+    mutable std::vector<PathSegment> m_PathSegments;   // every path's lines, in drawing order
+    mutable std::vector<std::vector<std::size_t>> m_PathBands;   // the segments crossing each band of rows
 };
 
 } // namespace vintrop
