@@ -356,9 +356,10 @@ void SceneRenderer::PaintCross(QPainter& painter, const SceneFrame& frame, const
     const double s = frame.ratio / frame.twipsPerPixel;   // device pixels per twip
     const QPointF c(op.x1 * s, op.y1 * s);
     const QRectF picture(QPointF(0, 0), QSizeF(frame.device));
-    // As wide as the momentum lines, its arms as long as their heads.
+    // As wide as the momentum lines, its arms half as long again as their
+    // heads (12 pixels at actual size), so that it stands out from its path.
     const double width = std::max(1.0, std::round(frame.lineWidth * frame.ratio));
-    const double arm = 4.0 * (frame.ratio + width);
+    const double arm = 6.0 * (frame.ratio + width);
     if (!std::isfinite(c.x()) || !std::isfinite(c.y()) || !picture.adjusted(-arm, -arm, arm, arm).contains(c)) return;
     painter.setWorldTransform(QTransform());
     const QLineF lines[2] = {QLineF(c.x() - arm, c.y(), c.x() + arm, c.y()), QLineF(c.x(), c.y() - arm, c.x(), c.y() + arm)};
