@@ -1,6 +1,7 @@
 // The running program, offscreen, with the slider at 1 ms: how many engine
 // ticks and how many presented frames it manages per second with N bowls
-// filling a 1920 x 1080 drawing area.
+// filling a 1920 x 1080 drawing area; also with the bowls' paths (200
+// steps) or the centre of mass shown.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include "playfor.h"
 #include "main/drawingarea.h"
 #include "main/f_main.h"
+#include "numeric.h"
 #include "prompt.h"
 #include "twips.h"
 
@@ -18,8 +20,13 @@ using namespace vintrop;
 
 namespace {
 
-void BM_RunningProgram(benchmark::State& state) {
+enum Shown { Plain, Paths, Centre };
+
+void RunProgram(benchmark::State& state, Shown shown) {
     const int n = static_cast<int>(state.range(0));
+    FlgShowPaths = shown == Paths ? kTrue : kFalse;
+    FlgShowCentre = shown == Centre ? kTrue : kFalse;
+    PathSteps = 200;
     Prompt::StartScripting();
     F_MAIN window;
     window.show();
@@ -47,9 +54,16 @@ void BM_RunningProgram(benchmark::State& state) {
     state.counters["ticks_per_s"] = ticks / seconds;
     state.counters["frames_per_s"] = frames / seconds;
     state.counters["bowls"] = n;
+    FlgShowPaths = FlgShowCentre = kFalse;
     Prompt::StopScripting();
 }
+
+void BM_RunningProgram(benchmark::State& state) { RunProgram(state, Plain); }
+void BM_RunningProgramWithPaths(benchmark::State& state) { RunProgram(state, Paths); }
+void BM_RunningProgramWithCentre(benchmark::State& state) { RunProgram(state, Centre); }
 
 } // namespace
 
 BENCHMARK(BM_RunningProgram)->Arg(100)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_RunningProgramWithPaths)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_RunningProgramWithCentre)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

@@ -12,6 +12,8 @@
 #include "appstate.h"
 #include "bowl.h"
 #include "numeric.h"
+#include "pathstore.h"
+#include "totals.h"
 #include "vintroperror.h"
 
 namespace vintrop {
@@ -26,10 +28,15 @@ constexpr double kLineMargin = 64.0;
 constexpr double kFarAway = 1.0e7;
 constexpr int32_t kWhite = 0xFFFFFF;
 constexpr int32_t kCyan = 0xFFFF00;   // red + 256 green + 65536 blue
+// The centre of mass, its momentum and its path: a colour no classroom
+// colour and no other line of the scene has.
+constexpr int32_t kMagenta = 0xFF00FF;
 // Velocity arrows are as long as the distance a bowl covers in this many
 // steps, as the main window's grip arrow is.
 constexpr double kVelocitySteps = 10;
 constexpr int kNumberCache = 4096;
+// Paths are drawn in bands of rows of about this many bytes.
+constexpr qsizetype kPathBandBytes = 256 * 1024;
 
 // The momentum lines' scale: 1, 10 or 100 as chosen; anything else draws
 // them as at 1.
@@ -76,6 +83,56 @@ bool ClipSegment(const QRectF& box, double& x1, double& y1, double& x2, double& 
     y2 = sy + hi * dy;
     t0 = lo;
     return true;
+}
+
+// An RGB32 picture's pixels, taken once for many lines.
+struct Pixels {
+    QRgb* bits;
+    qsizetype stride;   // pixels per row
+    int w, h;
+    explicit Pixels(QImage& picture)
+        : bits(reinterpret_cast<QRgb*>(picture.bits())),
+          stride(picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb))),
+          w(picture.width()),
+          h(picture.height()) {}
+};
+
+// The part of a line between two device pixels that falls on the picture's
+// rows top..end - 1, each pixel of it a width x width square set straight in
+// the picture, the line cut to those rows first. Paths of hundreds of points
+// per bowl cost a few pixel writes a point this way; through QPainter they
+// cost several times the whole frame.
+void PlotLine(const Pixels& picture, QPoint a, QPoint b, QRgb color, int width, int top, int end) {
+    const int w = picture.w, half = width / 2;
+    top = std::max(top, 0);
+    end = std::min(end, picture.h);
+    const auto inside = [&](QPoint p) { return p.x() >= 0 && p.y() >= top && p.x() < w && p.y() < end; };
+    if (!inside(a) || !inside(b)) {
+        double x1 = a.x(), y1 = a.y(), x2 = b.x(), y2 = b.y(), t0 = 0;
+        if (!ClipSegment(QRectF(-width, top - width, w + 2.0 * width, end - top + 2.0 * width), x1, y1, x2, y2, t0))
+            return;
+        a = QPoint(static_cast<int>(std::lround(x1)), static_cast<int>(std::lround(y1)));
+        b = QPoint(static_cast<int>(std::lround(x2)), static_cast<int>(std::lround(y2)));
+    }
+    // Along the longer axis one pixel a step, the other coordinate in 16.16
+    // fixed point from the pixel's middle: no branch to mispredict per pixel,
+    // as Bresenham's has.
+    const int dx = b.x() - a.x(), dy = b.y() - a.y(), n = std::max(std::abs(dx), std::abs(dy));
+    int64_t fx = (int64_t{a.x()} << 16) + 0x8000, fy = (int64_t{a.y()} << 16) + 0x8000;
+    const int64_t stepX = n ? (int64_t{dx} << 16) / n : 0, stepY = n ? (int64_t{dy} << 16) / n : 0;
+    QRgb* const bits = picture.bits;
+    const qsizetype stride = picture.stride;
+    for (int i = 0; i <= n; ++i, fx += stepX, fy += stepY) {
+        const int x = static_cast<int>(fx >> 16), y = static_cast<int>(fy >> 16);
+        if (width == 1) {
+            if (x >= 0 && x < w && y >= top && y < end) bits[y * stride + x] = color;
+            continue;
+        }
+        for (int py = std::max(top, y - half); py < std::min(end, y - half + width); ++py) {
+            QRgb* row = bits + py * stride;
+            for (int px = std::max(0, x - half); px < std::min(w, x - half + width); ++px) row[px] = color;
+        }
+    }
 }
 } // namespace
 
@@ -160,6 +217,27 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
     }
 }
 
+void SceneRenderer::DrawCentreOfMass(const CentreOfMass& centre) {
+    if (!centre.valid) return;
+    Record({SceneFrame::Kind::Cross, ArrowHead::None, false, kMagenta, 0, centre.x, centre.y, 0, 0});
+    try {
+        // The total momentum (the mass times the centre's velocity) as a
+        // bowl's momentum is drawn, each offset rounded to a float.
+        const double k = VectorScaleFactor();
+        const float dx = ToSingle(centre.mass / 10.0 * centre.vx * k);
+        const float dy = ToSingle(centre.mass / 10.0 * centre.vy * k);
+        RecordSegment(centre.x, centre.y, centre.x + dx, centre.y + dy, kMagenta, ArrowHead::Filled);
+    } catch (const VintropError&) {
+        // Beyond float range: the cross alone.
+    }
+}
+
+void SceneRenderer::DrawPaths(const PathStore& paths, int32_t upToT, bool withCentre) {
+    m_Recording.paths = &paths;
+    m_Recording.pathsUpTo = upToT;
+    m_Recording.centrePath = withCentre;
+}
+
 bool SceneRenderer::PairMomentumLine(const CBowl& b1, const CBowl& b2, QPointF& from, QPointF& to) {
     try {
         // Midpoint of the centres and the pair's momentum at one tenth scale
@@ -198,6 +276,9 @@ void SceneRenderer::StampGeometry(SceneFrame& frame) const {
 void SceneRenderer::TakeFrame(SceneFrame& frame) {
     frame.ops.swap(m_Recording.ops);
     frame.texts.swap(m_Recording.texts);
+    frame.paths = m_Recording.paths;
+    frame.pathsUpTo = m_Recording.pathsUpTo;
+    frame.centrePath = m_Recording.centrePath;
     StampGeometry(frame);
     m_Recording.clear();
 }
@@ -218,11 +299,12 @@ void SceneRenderer::Rasterise(const SceneFrame& frame, QImage& picture) const {
     picture.setDotsPerMeterX(frame.dotsPerMeter);
     picture.setDotsPerMeterY(frame.dotsPerMeter);
     picture.fill(Qt::black);
-    if (!frame.ops.empty()) {
+    if (!frame.ops.empty() || frame.paths) {
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setBackgroundMode(Qt::TransparentMode);
         painter.setFont(m_Font);
+        if (frame.paths) PaintPaths(picture, frame);
         for (const SceneFrame::Op& op : frame.ops) {
             switch (op.kind) {
             case SceneFrame::Kind::Disk:
@@ -234,6 +316,7 @@ void SceneRenderer::Rasterise(const SceneFrame& frame, QImage& picture) const {
                 m_Scratch.setText(frame.texts[static_cast<std::size_t>(op.value)]);
                 PaintText(painter, frame, m_Scratch, op);
                 break;
+            case SceneFrame::Kind::Cross: PaintCross(painter, frame, op); break;
             }
         }
     }
@@ -270,6 +353,103 @@ void SceneRenderer::PaintSegment(QPainter& painter, const SceneFrame& frame, con
     painter.setWorldTransform(QTransform());
     PaintArrow(painter, QPointF(op.x1 * s, op.y1 * s), QPointF(op.x2 * s, op.y2 * s), style,
                QRectF(QPointF(0, 0), QSizeF(frame.device)));
+}
+
+void SceneRenderer::PaintCross(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const {
+    const double s = frame.ratio / frame.twipsPerPixel;   // device pixels per twip
+    const QPointF c(op.x1 * s, op.y1 * s);
+    const QRectF picture(QPointF(0, 0), QSizeF(frame.device));
+    // As wide as the momentum lines, its arms half as long again as their
+    // heads (12 pixels at actual size), so that it stands out from its path.
+    const double width = std::max(1.0, std::round(frame.lineWidth * frame.ratio));
+    const double arm = 6.0 * (frame.ratio + width);
+    if (!std::isfinite(c.x()) || !std::isfinite(c.y()) || !picture.adjusted(-arm, -arm, arm, arm).contains(c)) return;
+    painter.setWorldTransform(QTransform());
+    const QLineF lines[2] = {QLineF(c.x() - arm, c.y(), c.x() + arm, c.y()), QLineF(c.x(), c.y() - arm, c.x(), c.y() + arm)};
+    // A black rim one logical pixel wide keeps it visible on a disk of any colour.
+    painter.setPen(QPen(Qt::black, width + 2 * frame.ratio, Qt::SolidLine, Qt::SquareCap));
+    painter.drawLines(lines, 2);
+    painter.setPen(QPen(ColorOf(op.color), width, Qt::SolidLine, Qt::SquareCap));
+    painter.drawLines(lines, 2);
+}
+
+void SceneRenderer::PaintPaths(QImage& picture, const SceneFrame& frame) const {
+    const PathStore& paths = *frame.paths;
+    int last = paths.Points() - 1;   // the newest point at the frame's step or before
+    while (last >= 0 && paths.StepAt(last) > frame.pathsUpTo) --last;
+    if (last < 1) return;
+    const double s = frame.ratio / frame.twipsPerPixel;   // device pixels per twip
+    const int width = std::max(1, static_cast<int>(std::lround(frame.ratio)));   // one logical pixel
+    std::vector<QPointF>& line = m_PathScratch;
+    std::vector<PathSegment>& segments = m_PathSegments;
+    segments.clear();
+    const Pixels pixels(picture);
+    const int capacity = paths.Capacity();
+    const auto paint = [&](int path, QRgb color) {
+        line.clear();
+        const auto flush = [&] {
+            // On the device pixel nearest, as a disk's centre is (rounded by
+            // truncating a positive number: std::floor is a call on the
+            // baseline instruction set).
+            const auto pixel = [](QPointF p) {
+                return QPoint(static_cast<int>(p.x() + 0.5 + kFarAway) - static_cast<int>(kFarAway),
+                              static_cast<int>(p.y() + 0.5 + kFarAway) - static_cast<int>(kFarAway));
+            };
+            for (std::size_t k = 1; k < line.size(); ++k) segments.push_back({pixel(line[k - 1]), pixel(line[k]), color});
+            line.clear();
+        };
+        const PathStore::Point* ring = paths.Ring(path);
+        for (int k = 0, slot = paths.OldestSlot(); k <= last; ++k, slot = slot + 1 == capacity ? 0 : slot + 1) {
+            const PathStore::Point p = ring[slot];
+            const double x = static_cast<double>(p.x) * s, y = static_cast<double>(p.y) * s;
+            // No centre (a massless scene) or a point no picture reaches
+            // breaks the line.
+            if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > kFarAway || std::fabs(y) > kFarAway) {
+                flush();
+                continue;
+            }
+            // A point within the pixel of the last one kept adds nothing.
+            const QPointF d(x, y);
+            if (!line.empty() && std::fabs(x - line.back().x()) < 0.5 && std::fabs(y - line.back().y()) < 0.5) continue;
+            // Between collisions a bowl moves straight on: while the point
+            // the line would bend at lies within half a pixel of the straight
+            // line to the new one, the new one takes its place. Paths are
+            // then drawn as a few long lines, not hundreds of short ones.
+            const std::size_t n = line.size();
+            if (n >= 2) {
+                const QPointF a = line[n - 2], bend = line[n - 1] - a, to = d - a;
+                const double cross = bend.x() * to.y() - bend.y() * to.x();
+                const double along = bend.x() * to.x() + bend.y() * to.y();
+                if (along > 0 && 4 * cross * cross <= QPointF::dotProduct(to, to)) {
+                    line[n - 1] = d;
+                    continue;
+                }
+            }
+            line.push_back(d);
+        }
+        flush();
+    };
+    for (int i = 1; i < paths.PathCount(); ++i) paint(i, RgbOf(paths.Color(i)));
+    if (frame.centrePath) paint(0, RgbOf(kMagenta));
+
+    // Drawn a band of rows at a time, each band small enough to stay in the
+    // processor's cache while every line crossing it is drawn: a path's
+    // pixels lie on a new row at almost every step, and a whole picture's
+    // rows do not fit.
+    const int band = std::max(8, static_cast<int>(kPathBandBytes / std::max<qsizetype>(1, picture.bytesPerLine())));
+    const int bands = (pixels.h + band - 1) / band;
+    if (m_PathBands.size() < static_cast<std::size_t>(bands)) m_PathBands.resize(static_cast<std::size_t>(bands));
+    for (auto& list : m_PathBands) list.clear();
+    // Each segment listed, in drawing order, under every band it crosses.
+    for (std::size_t k = 0; k < segments.size(); ++k) {
+        const PathSegment& seg = segments[k];
+        const int y0 = std::max(0, std::min(seg.a.y(), seg.b.y()) - width);
+        const int y1 = std::min(pixels.h - 1, std::max(seg.a.y(), seg.b.y()) + width);
+        for (int b = y0 / band; b <= y1 / band && b < bands; ++b) m_PathBands[static_cast<std::size_t>(b)].push_back(k);
+    }
+    for (int b = 0; b < bands; ++b)
+        for (std::size_t k : m_PathBands[static_cast<std::size_t>(b)])
+            PlotLine(pixels, segments[k].a, segments[k].b, segments[k].color, width, b * band, (b + 1) * band);
 }
 
 void SceneRenderer::PaintArrow(QPainter& painter, QPointF from, QPointF to, const ArrowStyle& style,

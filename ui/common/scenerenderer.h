@@ -29,6 +29,8 @@ class QPainter;
 namespace vintrop {
 
 class CBowl;
+class PathStore;
+struct CentreOfMass;
 
 // How a line ends: plainly, in a filled arrowhead (momentum) or in an open
 // one, two barbs (velocity).
@@ -46,18 +48,23 @@ struct ArrowStyle {
 
 // One tick's drawing, in the order it was asked for.
 struct SceneFrame {
-    enum class Kind : uint8_t { Disk, Line, Number, Text };
+    enum class Kind : uint8_t { Disk, Line, Number, Text, Cross };
     struct Op {
         Kind kind;
         ArrowHead head;    // Line
         bool darkFill;     // Number, Text: the last bowl drawn was dark
-        int32_t color;     // Disk fill, Line colour (packed red + 256 green + 65536 blue)
+        int32_t color;     // Disk fill, Line and Cross colour (packed red + 256 green + 65536 blue)
         int32_t value;     // Number: the number; Text: index into texts
-        double x1, y1;     // twips: centre, line start, text position
+        double x1, y1;     // twips: centre, line start, text position, the cross's centre
         double x2, y2;     // Disk: radius in x2; Line: end
     };
     std::vector<Op> ops;
     std::vector<QString> texts;
+    // The paths drawn under everything else, up to the frame's step; the
+    // store is the program's, read when the frame is rasterised.
+    const PathStore* paths = nullptr;
+    int32_t pathsUpTo = 0;
+    bool centrePath = false;
     // The picture the frame was drawn for.
     QSize device;                 // device pixels
     qreal ratio = 1.0;            // device pixels per logical pixel
@@ -67,6 +74,7 @@ struct SceneFrame {
     void clear() {
         ops.clear();
         texts.clear();
+        paths = nullptr;
     }
 };
 
@@ -102,6 +110,16 @@ public:
     // values are (in double, rounded to floats); false when it is beyond
     // float range.
     static bool PairMomentumLine(const CBowl& b1, const CBowl& b2, QPointF& from, QPointF& to);
+    // The centre of mass as a magenta cross rimmed in black, with the total
+    // momentum drawn from it as a bowl's momentum is (one tenth scale times
+    // VectorScale, the same width and head), in magenta. Nothing when the
+    // scene has no mass. The current position stays where it was.
+    void DrawCentreOfMass(const CentreOfMass& centre);
+    // Every path of `paths` up to step `upToT` drawn under the frame's other
+    // drawings, one logical pixel wide (set pixel by pixel, no QPainter), each bowl's in its colour and, when
+    // `withCentre`, the centre of mass's in magenta. `paths` must outlive the
+    // frame's rasterising.
+    void DrawPaths(const PathStore& paths, int32_t upToT, bool withCentre);
     // Text at the current position (its top-left corner there), then a line
     // end: the current position moves to x = 0 on the next text line. The
     // text takes the colour that reads best on the last bowl drawn.
@@ -147,6 +165,8 @@ private:
     void RecordSegment(double x1, double y1, double x2, double y2, int32_t color, ArrowHead head);
     void PaintDisk(QPainter& painter, QImage& image, double scale, double x, double y, double r, QRgb fill) const;
     void PaintSegment(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const;
+    void PaintCross(QPainter& painter, const SceneFrame& frame, const SceneFrame::Op& op) const;
+    void PaintPaths(QImage& picture, const SceneFrame& frame) const;
     void PaintText(QPainter& painter, const SceneFrame& frame, const QStaticText& text,
                    const SceneFrame::Op& op) const;
     const QStaticText& NumberText(int value) const;
@@ -168,6 +188,13 @@ private:
     mutable DiskSprites m_Sprites;
     mutable std::vector<QStaticText> m_Numbers;   // "0", "1", ... made on first use
     mutable QStaticText m_Scratch;
+    mutable std::vector<QPointF> m_PathScratch;   // one path's points, device pixels
+    struct PathSegment {
+        QPoint a, b;   // device pixels
+        QRgb color;
+    };
+    mutable std::vector<PathSegment> m_PathSegments;   // every path's lines, in drawing order
+    mutable std::vector<std::vector<std::size_t>> m_PathBands;   // the segments crossing each band of rows
 };
 
 } // namespace vintrop

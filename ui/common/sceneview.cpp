@@ -8,6 +8,8 @@
 
 #include "appstate.h"
 #include "envengine.h"
+#include "pathstore.h"
+#include "totals.h"
 #include "twips.h"
 #include "viewzoom.h"
 
@@ -89,7 +91,7 @@ void SceneView::Redraw(const CEnvEng& engine, bool numbered) {
         m_Renderer.DrawBowl(engine.GetBowl(i));
         if (numbered) m_Renderer.PrintText(QString::number(i));
     }
-    Present();   // not a step: the marks stay
+    Present(&engine);   // not a step: the marks stay
 }
 
 void SceneView::DrawProvisionalCircle(float x, float y, float r) {
@@ -119,10 +121,15 @@ void SceneView::PaintPairMarks(QPainter& painter) {
 
 void SceneView::AdvanceCompleted() {
     m_Marks.StepCompleted(g_pEnvEng ? g_pEnvEng->t : 0, g_pEnvEng && g_pEnvEng->IsExecuting());
-    Present();
+    Present(g_pEnvEng);
 }
 
-void SceneView::Present() {
+void SceneView::Present(const CEnvEng* engine) {
+    if (engine) {
+        // The paths under the bowls, the centre of mass over them.
+        if (FlgShowPaths && g_pPaths && g_pPaths->On()) m_Renderer.DrawPaths(*g_pPaths, engine->t, FlgShowCentre != 0);
+        if (FlgShowCentre) m_Renderer.DrawCentreOfMass(CentreOfMassOf(*engine));
+    }
     m_Presented.Present(m_Renderer);
     m_Renderer.Clear();
     if (m_OnPresented) m_OnPresented();

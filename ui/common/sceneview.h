@@ -3,7 +3,8 @@
 // the engine: a listener that records each step's drawing (every bowl as it
 // finishes its part of the step) and, once the step is complete, presents it
 // as the picture its screen paints; the momenta around each collision become
-// marks its screen paints over the picture for a while.
+// marks its screen paints over the picture for a while. The bowls' paths
+// and their centre of mass are drawn into each frame when the options ask.
 #include <QImage>
 #include <QRectF>
 #include <QSize>
@@ -104,7 +105,9 @@ private:
     QTimer m_Fading;   // runs only while a mark fades
     std::function<void()> m_OnPresented;
 
-    void Present();   // the recorded frame becomes the picture
+    // The recorded frame, with the paths and the centre of mass of `engine`
+    // as the options ask, becomes the picture.
+    void Present(const CEnvEng* engine);
 };
 
 } // namespace vintrop

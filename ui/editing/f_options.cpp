@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -118,6 +119,22 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     m_ckShowVelocity = new QCheckBox(QStringLiteral("Show Velocity Arrows"), this);
     m_ckShowVelocity->setObjectName(QStringLiteral("ck_ShowVelocity"));
     grid->addWidget(m_ckShowVelocity, 6, 0, 1, 3);
+    // The centre of mass, then the paths with their length, each on a row
+    // of its own below.
+    m_ckShowCentre = new QCheckBox(QStringLiteral("Show Centre of Mass"), this);
+    m_ckShowCentre->setObjectName(QStringLiteral("ck_ShowCentre"));
+    grid->addWidget(m_ckShowCentre, 7, 0, 1, 3);
+    m_ckShowPaths = new QCheckBox(QStringLiteral("Show Paths"), this);
+    m_ckShowPaths->setObjectName(QStringLiteral("ck_ShowPaths"));
+    m_cbPathSteps = new QComboBox(this);
+    m_cbPathSteps->setObjectName(QStringLiteral("cb_PathSteps"));
+    m_cbPathSteps->setAccessibleName(QStringLiteral("Path length"));
+    for (int16_t steps : kPathSteps) m_cbPathSteps->addItem(QLocale().toString(steps) + QStringLiteral(" steps"), steps);
+    auto* pathsRow = new QHBoxLayout;
+    pathsRow->addWidget(m_ckShowPaths);
+    pathsRow->addWidget(m_cbPathSteps);
+    pathsRow->addStretch(1);
+    grid->addLayout(pathsRow, 8, 0, 1, 3);
 
     // The program's tab order: the central-collision box first (it has the
     // focus on opening), then OK, Cancel, history and the display options.
@@ -132,20 +149,26 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     setTabOrder(m_spBoxWidth, m_spBoxHeight);
     setTabOrder(m_spBoxHeight, m_ckClassroomColours);
     setTabOrder(m_ckClassroomColours, m_ckShowVelocity);
+    setTabOrder(m_ckShowVelocity, m_ckShowCentre);
+    setTabOrder(m_ckShowCentre, m_ckShowPaths);
+    setTabOrder(m_ckShowPaths, m_cbPathSteps);
     m_ckCollCentral->setFocus();
 
     connect(m_OKButton, &QPushButton::clicked, this, GuardedSlot(this, &F_OPTIONS::OKButton_Click));
     connect(m_CancelButton, &QPushButton::clicked, this, &F_OPTIONS::CancelButton_Click);
 
-    // The designed client area, taller by the vector scale's row, the box
-    // the classroom colours and the velocity arrows.
+    // The designed client area, taller by the vector scale's row, the box,
+    // the classroom colours, the velocity arrows, the centre and the paths.
     const int spacing = std::max(0, grid->verticalSpacing());
     const int scaleRowHeight = std::max(scaleLabel->sizeHint().height(), m_cbVectorScale->sizeHint().height()) + spacing;
     const int boxHeight = m_gbFixedBox->sizeHint().height() + spacing;
     const int colourHeight = m_ckClassroomColours->sizeHint().height() + spacing;
     const int velocityHeight = m_ckShowVelocity->sizeHint().height() + spacing;
-    const QSize design(twips::ToPixels(kClientWidthTwips), twips::ToPixels(kClientHeightTwips) + scaleRowHeight +
-                                                              boxHeight + colourHeight + velocityHeight);
+    const int centreHeight = m_ckShowCentre->sizeHint().height() + spacing;
+    const int pathsHeight = std::max(m_ckShowPaths->sizeHint().height(), m_cbPathSteps->sizeHint().height()) + spacing;
+    const QSize design(twips::ToPixels(kClientWidthTwips),
+                       twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight + colourHeight +
+                           velocityHeight + centreHeight + pathsHeight);
     setFixedSize(design.expandedTo(sizeHint()));
 
     LoadOptions();
@@ -159,6 +182,10 @@ void F_OPTIONS::LoadOptions() {
     m_ckShowNumber->setChecked(FlgShowNumber != kFalse);
     m_ckShowVect->setChecked(FlgShowVect != kFalse);
     m_ckShowVelocity->setChecked(FlgShowVelocity != kFalse);
+    m_ckShowCentre->setChecked(FlgShowCentre != kFalse);
+    m_ckShowPaths->setChecked(FlgShowPaths != kFalse);
+    const int steps = m_cbPathSteps->findData(PathSteps);
+    m_cbPathSteps->setCurrentIndex(steps >= 0 ? steps : 1);   // else 200, the default
     const int scale = m_cbVectorScale->findData(VectorScale);
     m_cbVectorScale->setCurrentIndex(scale >= 0 ? scale : 0);
 
@@ -233,6 +260,9 @@ void F_OPTIONS::OKButton_Click() {
     FlgShowNumber = ToBool16(IsOn(m_ckShowNumber));
     FlgShowVect = ToBool16(IsOn(m_ckShowVect));
     FlgShowVelocity = ToBool16(IsOn(m_ckShowVelocity));
+    FlgShowCentre = ToBool16(IsOn(m_ckShowCentre));
+    FlgShowPaths = ToBool16(IsOn(m_ckShowPaths));
+    PathSteps = static_cast<int16_t>(m_cbPathSteps->currentData().toInt());
     VectorScale = static_cast<int16_t>(m_cbVectorScale->currentData().toInt());
     accept();
 }

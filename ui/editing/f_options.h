@@ -1,7 +1,7 @@
 #pragma once
 // The options dialog: collision mode, collision history, bowl numbers,
 // momentum vectors and the vectors' scale, the scenario's own box and its
-// classroom colours, and velocity arrows.
+// classroom colours, velocity arrows, the centre of mass and the paths.
 // Reads the options when it opens; "OK" writes them all back, "Cancel" and
 // the close box write nothing.
 #include <QDialog>
@@ -42,6 +42,9 @@ private:
     QSpinBox* m_spBoxHeight = nullptr;
     QCheckBox* m_ckClassroomColours = nullptr;   // the scenario's palette colours
     QCheckBox* m_ckShowVelocity = nullptr;
+    QCheckBox* m_ckShowCentre = nullptr;
+    QCheckBox* m_ckShowPaths = nullptr;
+    QComboBox* m_cbPathSteps = nullptr;     // 50, 200, 1,000 steps
 };
 
 } // namespace vintrop

@@ -22,6 +22,7 @@
 #include "initialbox.h"
 #include "numberformat.h"
 #include "numeric.h"
+#include "pathstore.h"
 #include "programicon.h"
 #include "prompt.h"
 #include "twips.h"
@@ -70,6 +71,11 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     m_Engine = std::make_unique<CEnvEng>();
     g_pEnvEng = m_Engine.get();
     m_DrawArea->View().SetOnPresented([this] { OnFramePresented(); });
+    // The paths hear of every step, back step and rewind before any view
+    // draws it, also while the full-screen view is the one drawing.
+    m_Paths = std::make_unique<PathStore>(*m_Engine);
+    m_Engine->Attach(m_Paths.get());
+    g_pPaths = m_Paths.get();
     Attach();
     m_Conservation = std::make_unique<ConservationLog>(*m_Engine);
     m_Engine->Attach(m_Conservation.get());
@@ -141,6 +147,8 @@ F_MAIN::~F_MAIN() {
     delete m_Values;
     Detach();
     if (m_Engine && m_Conservation) m_Engine->Detach(m_Conservation.get());
+    if (m_Engine && m_Paths) m_Engine->Detach(m_Paths.get());
+    if (g_pPaths == m_Paths.get()) g_pPaths = nullptr;
     if (m_Engine) {
         m_Engine->sStop();
         if (!m_Terminated) m_Engine->Terminate();
@@ -263,6 +271,12 @@ void F_MAIN::ManualRefresh() {
     // what a failed step left) reaches the graphs here, as it reaches the
     // scene.
     if (m_Conservation) m_Conservation->Sync();
+    // The paths likewise, and the options may have switched them or their
+    // length.
+    if (m_Paths) {
+        m_Paths->Configure(FlgShowPaths != kFalse, PathSteps);
+        m_Paths->Sync();
+    }
     // A load, New or the options may have fixed or freed the box: the
     // drawing area is laid out again, which redraws.
     if (m_pEnvEng && !SameBox(m_Engine->FixedBox(), m_LaidOutBox)) {

@@ -70,7 +70,8 @@ void TestOptions::init() {
     g_pEnvEng = m_Engine.get();
     FlgShowNumber = kFalse;
     FlgShowVect = kFalse;
-    FlgShowVelocity = kFalse;
+    FlgShowVelocity = FlgShowCentre = FlgShowPaths = kFalse;
+    PathSteps = 200;
     VectorScale = 1;
     m_History = {};
 }
@@ -116,6 +117,9 @@ void TestOptions::okWritesEveryOption() {
     Box(dialog, "ck_ShowNumber")->setChecked(true);
     Box(dialog, "ck_ShowVect")->setChecked(true);
     Box(dialog, "ck_ShowVelocity")->setChecked(true);
+    Box(dialog, "ck_ShowCentre")->setChecked(true);
+    Box(dialog, "ck_ShowPaths")->setChecked(true);
+    dialog.findChild<QComboBox*>(QStringLiteral("cb_PathSteps"))->setCurrentIndex(2);
     dialog.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
 
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -125,10 +129,15 @@ void TestOptions::okWritesEveryOption() {
     QCOMPARE(FlgShowNumber, kTrue);
     QCOMPARE(FlgShowVect, kTrue);
     QCOMPARE(FlgShowVelocity, kTrue);
+    QCOMPARE(FlgShowCentre, kTrue);
+    QCOMPARE(FlgShowPaths, kTrue);
+    QCOMPARE(PathSteps, int16_t(1000));
 
     // And back off again, from a dialog that opened with them on.
     F_OPTIONS second;
-    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect", "ck_ShowVelocity"}) {
+    QCOMPARE(second.findChild<QComboBox*>(QStringLiteral("cb_PathSteps"))->currentText(), QStringLiteral("1,000 steps"));
+    for (const char* name : {"ck_CollCentral", "ck_History", "ck_ShowNumber", "ck_ShowVect", "ck_ShowVelocity",
+                             "ck_ShowCentre", "ck_ShowPaths"}) {
         QVERIFY(Box(second, name)->isChecked());
         Box(second, name)->setChecked(false);
     }
@@ -138,6 +147,8 @@ void TestOptions::okWritesEveryOption() {
     QCOMPARE(FlgShowNumber, kFalse);
     QCOMPARE(FlgShowVect, kFalse);
     QCOMPARE(FlgShowVelocity, kFalse);
+    QCOMPARE(FlgShowCentre, kFalse);
+    QCOMPARE(FlgShowPaths, kFalse);
 }
 
 void TestOptions::okWritesHistoryEvenWhenUnchanged_data() {
@@ -204,7 +215,8 @@ void TestOptions::layoutAndTabOrder() {
     QCOMPARE(QApplication::focusWidget(), Box(dialog, "ck_CollCentral"));
     const QStringList expected = {"OKButton", "CancelButton", "ck_History", "ck_ShowNumber",
                                   "ck_ShowVect", "cb_VectorScale", "gb_FixedBox", "ck_ClassroomColours",
-                                  "ck_ShowVelocity", "ck_CollCentral"};
+                                  "ck_ShowVelocity", "ck_ShowCentre", "ck_ShowPaths", "cb_PathSteps",
+                                  "ck_CollCentral"};
     for (const QString& name : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), name);

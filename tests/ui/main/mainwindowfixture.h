@@ -50,7 +50,8 @@ public:
 
     void Reset() {   // from init: a stopped, empty engine at t = 0 in the designed window, actual size
         Prompt::StartScripting();
-        FlgModified = FlgShowVect = FlgShowVelocity = FlgShowNumber = kFalse;
+        FlgModified = FlgShowVect = FlgShowVelocity = FlgShowNumber = FlgShowCentre = FlgShowPaths = kFalse;
+        PathSteps = 200;
         VectorScale = 1;
         Engine().Reset();   // no box of its own: the zoom is offered again
         m_Window->ManualRefresh();

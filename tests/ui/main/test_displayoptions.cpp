@@ -1,9 +1,12 @@
 // The display options as the main window shows them: the vector scale of
-// the momentum lines, and the scene redrawn as soon as the options dialog
-// closes with OK.
+// the momentum lines, the paths and the centre of mass, and the scene
+// redrawn as soon as the options dialog closes with OK.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <map>
+
+#include "pathstore.h"
 
 #include "mainwindowfixture.h"
 
@@ -39,6 +42,9 @@ private slots:
     void pairLineFollowsTheScale();
     void okRedrawsAtOnce();
     void cancelLeavesThePicture();
+    void pathsFollowTheTransport_data();
+    void pathsFollowTheTransport();
+    void pathsAndCentreOnlyWhenAsked();
 
 private:
     // Opens the options from the menu; `change` sets the dialog's controls,
@@ -143,6 +149,98 @@ void TestDisplayOptions::cancelLeavesThePicture() {
     QCOMPARE(FlgShowVect, kFalse);
     QCOMPARE(frames.count(), 0);
     QCOMPARE(m_F.ShownAt(1950, 1500), QColor(Qt::black));
+}
+
+void TestDisplayOptions::pathsFollowTheTransport_data() {
+    QTest::addColumn<int>("steps");          // the paths' length asked for
+    QTest::addColumn<QString>("commands");   // S STEP, B BACK, R REW, X STOP, N New
+    QTest::addColumn<int>("points");         // then held per path
+    QTest::addColumn<int>("oldestT");
+    QTest::newRow("each step adds a point") << 200 << "SSSSS" << 6 << 0;
+    QTest::newRow("BACK trims to the new t") << 200 << "SSSSSBB" << 4 << 0;
+    QTest::newRow("BACK then STEP again") << 200 << "SSSSSBBS" << 5 << 0;
+    QTest::newRow("REW clears") << 200 << "SSSSSR" << 1 << 0;
+    QTest::newRow("STOP clears") << 200 << "SSSSSX" << 1 << 0;
+    QTest::newRow("New clears") << 200 << "SSSSSN" << 1 << 0;
+    QTest::newRow("the latest 50 steps kept") << 50 << QString(60, 'S') << 50 << 11;
+    QTest::newRow("BACK beyond the oldest point kept") << 50 << QString(60, 'S') + QString(55, 'B') << 1 << 5;
+}
+
+void TestDisplayOptions::pathsFollowTheTransport() {
+    QFETCH(int, steps);
+    QFETCH(QString, commands);
+    QFETCH(int, points);
+    QFETCH(int, oldestT);
+    FlgShowPaths = kTrue;
+    PathSteps = static_cast<int16_t>(steps);
+    m_F.AddBowl(10, 1000, 1000, 7, 3);
+    m_F.AddBowl(20, 4000, 2500, -5, 4);
+    const PathStore& paths = *g_pPaths;
+    QVERIFY(paths.On());
+    QCOMPARE(paths.Capacity(), steps);
+    // Bowl 1's place at each step, as first seen there.
+    std::map<int32_t, std::pair<float, float>> seen;
+    const std::map<QChar, const char*> command = {{'S', "MN_COND_STEP"}, {'B', "MN_COND_BACK"}, {'R', "MN_COND_REW"},
+                                                  {'X', "MN_COND_STOP"}, {'N', "MN_FILE_NEW"}};
+    const auto newest = [&] { return std::make_pair(paths.At(1, paths.Points() - 1).x, paths.At(1, paths.Points() - 1).y); };
+    seen.emplace(0, newest());
+    for (QChar c : commands) {
+        m_F.Trigger(command.at(c));
+        QCOMPARE(QString::fromStdString(paths.Validate()), QString());
+        QCOMPARE(paths.LatestT(), m_F.Engine().t);
+        if (paths.PathCount() > 1) seen.emplace(paths.LatestT(), newest());
+    }
+    QCOMPARE(paths.Points(), points);
+    QCOMPARE(paths.StepAt(0), oldestT);
+    QCOMPARE(paths.PathCount(), m_F.Engine().BowlCount() + 1);
+    for (int i = 1; i <= m_F.Engine().BowlCount(); ++i) {
+        const PathStore::Point p = paths.At(i, paths.Points() - 1);
+        QCOMPARE(QPointF(p.x, p.y), QPointF(m_F.Engine().GetBowl(i).x, m_F.Engine().GetBowl(i).y));
+    }
+    // What a step back leaves is what the steps forward recorded.
+    for (int k = 0; k + 1 < paths.Points(); ++k)
+        QCOMPARE(std::make_pair(paths.At(1, k).x, paths.At(1, k).y), seen.at(paths.StepAt(k)));
+}
+
+void TestDisplayOptions::pathsAndCentreOnlyWhenAsked() {
+    const CBowl& a = m_F.AddBowl(25, 1500, 1500, 30, 0);
+    m_F.AddBowl(25, 4500, 3000, 0, -20);
+    DrawingArea* area = m_F.Find<DrawingArea>("pc_Picture");
+    // The bowls as the renderer draws them, with nothing the options add.
+    const auto bowlsOnly = [&] {
+        SceneRenderer renderer;
+        const QImage& shown = m_F.Window().Picture();
+        renderer.Resize(shown.deviceIndependentSize().toSize(), shown.devicePixelRatio(), area->View().TwipsPerPixel(),
+                        area->View().LineWidth());
+        for (int i = 1; i <= m_F.Engine().BowlCount(); ++i) renderer.DrawBowl(m_F.Engine().GetBowl(i));
+        return renderer.Snapshot();
+    };
+    const auto near = [&](QPointF twips, const QColor& color) {
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int dy = -2; dy <= 2; ++dy)
+                if (m_F.ShownAt(twips.x() + 15 * dx, twips.y() + 15 * dy) == color) return true;
+        return false;
+    };
+    const QColor magenta(Qt::magenta);
+    RunOptions([](QWidget* dialog) {
+        dialog->findChild<QCheckBox*>(QStringLiteral("ck_ShowCentre"))->setChecked(true);
+        dialog->findChild<QCheckBox*>(QStringLiteral("ck_ShowPaths"))->setChecked(true);
+    }, true);
+    for (int s = 0; s < 20; ++s) m_F.Trigger("MN_COND_STEP");
+    // Bowl 1 has gone 600 twips right, past its disk's 181: its path
+    // behind it; the centre of mass, from (3000, 2250) to (3300, 2050), is a
+    // cross with its own path behind it.
+    QVERIFY(near(QPointF(1600, 1500), m_F.ColorOf(a)));
+    QCOMPARE(m_F.ShownAt(3300, 2050), magenta);
+    QVERIFY(near(QPointF(3090, 2190), magenta));
+    QVERIFY(m_F.Window().Picture() != bowlsOnly());
+
+    RunOptions([](QWidget* dialog) {
+        dialog->findChild<QCheckBox*>(QStringLiteral("ck_ShowCentre"))->setChecked(false);
+        dialog->findChild<QCheckBox*>(QStringLiteral("ck_ShowPaths"))->setChecked(false);
+    }, true);
+    QVERIFY(!g_pPaths->On());
+    QVERIFY(m_F.Window().Picture() == bowlsOnly());   // pixel for pixel
 }
 
 QTEST_MAIN(TestDisplayOptions)

@@ -2,6 +2,7 @@
 // the scene renderer's drawing rules on a buffer of its own.
 #include "main/drawingarea.h"
 #include "mainwindowfixture.h"
+#include "pathstore.h"
 #include "standalonebowl.h"
 
 using namespace vintrop;
@@ -46,6 +47,8 @@ private slots:
     void unreachableDrawingsAreSkipped();
     void bufferInDevicePixels();
     void velocityArrowsOnlyWhenAsked();
+    void pathIsUnbrokenFromEndToEnd_data();
+    void pathIsUnbrokenFromEndToEnd();
 
 private:
     QColor At(const QImage& image, double xTwips, double yTwips) {
@@ -208,6 +211,50 @@ void TestSceneRendering::velocityArrowsOnlyWhenAsked() {
     // An open head: a barb above the shaft with black between them.
     QCOMPARE(on.pixelColor(134, 98), black);
     QVERIFY(on.pixelColor(134, 97) == cyan || on.pixelColor(134, 96) == cyan);
+}
+
+void TestSceneRendering::pathIsUnbrokenFromEndToEnd_data() {
+    QTest::addColumn<double>("ratio");
+    QTest::newRow("one device pixel a pixel") << 1.0;
+    QTest::newRow("three device pixels a pixel") << 3.0;
+}
+
+void TestSceneRendering::pathIsUnbrokenFromEndToEnd() {
+    QFETCH(double, ratio);
+    // A bowl climbing 10 pixels a step through a picture tall enough to be
+    // drawn in several bands of rows, drifting right into the wall, where
+    // its path bends back.
+    ManualClock clock;
+    CEnvEng engine;
+    engine.init(clock);
+    engine.MaxX = 1500;
+    engine.MaxY = 15000;
+    const CBowl& b = engine.AddBowl(1, 300, 14000, 15, -150);
+    PathStore paths(engine);
+    paths.Configure(true, 200);
+    engine.Attach(&paths);
+    for (int s = 0; s < 85; ++s) engine.Advance();
+    engine.Detach(&paths);
+    m_R.Resize(QSize(100, 1000), ratio, 15.0);
+    m_R.DrawPaths(paths, engine.t, false);
+    const QImage picture = m_R.Snapshot();
+    const QColor color = SceneRenderer::ColorOf(b.Color);
+    const int top = qRound(b.y / 15.0 * ratio), bottom = qRound(14000 / 15.0 * ratio), width = qRound(ratio);
+    int gaps = 0, stray = 0, right = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        int n = 0;
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.pixelColor(x, y) == color) {
+                ++n;
+                right = std::max(right, x);
+            }
+        if (y >= top && y <= bottom) gaps += n == 0;
+        if (y < top - width || y > bottom + width) stray += n;
+    }
+    QCOMPARE(gaps, 0);
+    QCOMPARE(stray, 0);
+    // The bend is drawn where the bowl met the wall, its centre one radius in.
+    QVERIFY(std::abs(right - (1500 - b.r()) / 15.0 * ratio) <= 2 * width);
 }
 
 QTEST_MAIN(TestSceneRendering)
