@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <random>
 
+#include "appstate.h"
 #include "guardedapplication.h"
 #include "main/bowlmanipulator.h"
 #include "main/drawingarea.h"
 #include "mainwindowfixture.h"
+#include "pathstore.h"
 #include "placement.h"
 #include "placementtext.h"
 
@@ -55,7 +57,7 @@ const QStringList kLessons = {"equal-masses-head-on.vintrop", "gas-of-bowls.vint
                               "two-and-two-cradle.vintrop"};
 const QStringList kCommands = {"MN_COND_PLAY", "MN_COND_PAUSE", "MN_COND_STEP", "MN_COND_BACK", "MN_COND_REW",
                                "MN_COND_STOP", "MN_VIEW_ZOOM_IN", "MN_VIEW_ZOOM_OUT", "MN_VIEW_ACTUAL_SIZE",
-                               "MN_FILE_SAVE_AS"};
+                               "MN_FILE_SAVE_AS", "MN_VIEW_VALUES", "MN_VIEW_GRAPHS"};
 
 } // namespace
 
@@ -152,6 +154,11 @@ void TestRandomWalk::Start() {
     QString path = QStringLiteral(VINTROP_EXAMPLES_DIR "/") + kLessons[1];
     m_F.Window().Document().LoadScenario(path);
     Engine().sInterval(1000);
+    // The paths and the centre of mass follow every step, load and edit.
+    FlgShowPaths = kTrue;
+    FlgShowCentre = kTrue;
+    PathSteps = 50;
+    m_F.Window().ManualRefresh();
     Prompt::ClearLog();
     m_Committed = InitialState();
 }
@@ -230,6 +237,10 @@ QString TestRandomWalk::Perform(const Act& a) {
     for (const QString& text : Prompt::ShownTexts())
         if (!allowed.contains(text) && !(a.kind == Kind::New && text.startsWith(allowed.last())))
             return QStringLiteral("unexpected message \"%1\"").arg(text);
+    if (const std::string paths = g_pPaths ? g_pPaths->Validate() : "no paths"; !paths.empty())
+        return QStringLiteral("paths: %1").arg(QString::fromStdString(paths));
+    if (g_pPaths->Points() > 0 && g_pPaths->LatestT() > Engine().t)
+        return QStringLiteral("a path point at t = %1 ahead of t = %2").arg(g_pPaths->LatestT()).arg(Engine().t);
     const int selected = Manipulator()->Selected();
     if (selected < 0 || selected > Engine().BowlCount()) return QStringLiteral("selection %1 names no bowl").arg(selected);
     // With no button held the mouse moves no bowl: a drag it finds ends
