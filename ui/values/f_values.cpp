@@ -193,6 +193,8 @@ void F_VALUES::FollowTextScale() {
     else
         scaled.setPixelSize(static_cast<int>(scaled.pixelSize() * scale));
     setFont(scaled);
+    // A header view takes its own class's font, not its window's: set it too.
+    m_Table->horizontalHeader()->setFont(scaled);
     m_Diagram->SetLineScale(scale);
     // Rows and columns as wide as the text they hold at this size.
     const QFontMetrics metrics(scaled);

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "../main/mainwindowfixture.h"
+#include "appstate.h"
 #include "numberformat.h"
 #include "totals.h"
 #include "values/bowlvaluesmodel.h"
@@ -84,8 +85,16 @@ void TestValues::viewEntryFollowsGraphsWithAShortcutOfItsOwn() {
         if (a != m_F.Action("MN_VIEW_VALUES")) QVERIFY2(!a->shortcuts().contains(key), qPrintable(a->objectName()));
     // One window, however often asked for.
     Open();
-    Open();
+    F_VALUES* values = Open();
     QCOMPARE(m_F.Window().findChildren<F_VALUES*>().size(), 1);
+    // Its text follows the scene's scale.
+    const qreal designed = values->font().pointSizeF();
+    ViewScale = 300;
+    values->ShowLatest();
+    ViewScale = 100;
+    auto* table = values->findChild<QTableView*>("lvw_Values");
+    QVERIFY(table->font().pointSizeF() >= 2.9 * designed);
+    values->ShowLatest();
 }
 
 void TestValues::everyCellIsTheEnginesForwardBackAndAfterLoads() {
