@@ -174,6 +174,27 @@ INSTANTIATE_TEST_SUITE_P(Scenes, BenchmarkScene, ::testing::ValuesIn(kScenes), [
     return n;
 });
 
+// Below full elasticity a touching pair collides only while it closes in,
+// and a push-back stops at the walls: both loops must still agree.
+class InelasticScene : public ::testing::TestWithParam<std::tuple<Scene, int>> {};
+
+TEST_P(InelasticScene, IndexedLoopMatchesPlainLoopAfterEveryStep) {
+    const auto& [s, percent] = GetParam();
+    const auto build = [&](CEnvEng& e) {
+        s.build(e);
+        e.SetElasticity(static_cast<int16_t>(percent));
+    };
+    EXPECT_GT(CompareLoops(build, s.steps, {}, s.backEvery), 0) << s.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, InelasticScene, ::testing::Combine(::testing::ValuesIn(kScenes), ::testing::Values(0, 40)),
+                         [](const auto& info) {
+                             std::string n = std::get<0>(info.param).name;
+                             for (char& c : n)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return n + "_e" + std::to_string(std::get<1>(info.param));
+                         });
+
 // ---------------------------------------------- one bowl's push-backs
 
 // Bowl 1 runs into bowl 2 and is pushed back along one axis, into reach of
@@ -260,8 +281,13 @@ TEST(IndexedLoopBetweenSteps, FollowsSeededRandomEdits) {
         bench::MixedCrowd(e, 120, 5, 3000, 2000);
         for (int k = 0; k < 12; ++k) e.AddBowl(1, 1500, 1000, static_cast<float>(k % 5 - 2), 1);
     };
-    for (unsigned seed : {1u, 2u, 3u}) {
-        const int collisions = CompareLoops(crowd, 60, [seed](CEnvEng& e, int step) {
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        // The last seed below full elasticity.
+        const auto build = [&](CEnvEng& e) {
+            crowd(e);
+            if (seed == 4) e.SetElasticity(20);
+        };
+        const int collisions = CompareLoops(build, 60, [seed](CEnvEng& e, int step) {
             std::mt19937 rng(seed * 1000 + static_cast<unsigned>(step));  // the same edits in both engines
             const auto any = [&] { return 1 + static_cast<int>(rng() % static_cast<unsigned>(e.BowlCount())); };
             switch (rng() % 6) {

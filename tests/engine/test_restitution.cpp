@@ -227,6 +227,8 @@ struct Crowd {
     void (*build)(CEnvEng&);
 };
 
+void PrintTo(const Crowd& crowd, std::ostream* os) { *os << crowd.name; }
+
 class InelasticCrowd : public ::testing::TestWithParam<Crowd> {};
 
 TEST_P(InelasticCrowd, StaysFiniteInTheBoxAndNeverGainsEnergy) {
