@@ -174,8 +174,11 @@ INSTANTIATE_TEST_SUITE_P(Scenes, BenchmarkScene, ::testing::ValuesIn(kScenes), [
     return n;
 });
 
+void PrintTo(const Scene& s, std::ostream* os) { *os << s.name; }
+
 // Below full elasticity a touching pair collides only while it closes in,
-// and a push-back stops at the walls: both loops must still agree.
+// and a push-back stops at the walls: both loops must still agree. (The
+// pile at rest, first of the scenes, then has nothing that closes in.)
 class InelasticScene : public ::testing::TestWithParam<std::tuple<Scene, int>> {};
 
 TEST_P(InelasticScene, IndexedLoopMatchesPlainLoopAfterEveryStep) {
@@ -187,7 +190,9 @@ TEST_P(InelasticScene, IndexedLoopMatchesPlainLoopAfterEveryStep) {
     EXPECT_GT(CompareLoops(build, s.steps, {}, s.backEvery), 0) << s.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, InelasticScene, ::testing::Combine(::testing::ValuesIn(kScenes), ::testing::Values(0, 40)),
+INSTANTIATE_TEST_SUITE_P(Scenes, InelasticScene,
+                         ::testing::Combine(::testing::ValuesIn(std::begin(kScenes) + 1, std::end(kScenes)),
+                                            ::testing::Values(0, 40)),
                          [](const auto& info) {
                              std::string n = std::get<0>(info.param).name;
                              for (char& c : n)
