@@ -10,13 +10,14 @@ EXAMPLES=${2:?path to the examples directory}
 . "$(dirname "$0")/../checks.sh"
 
 # same FILE-A FILE-B ARGS... : the same status and output with ARGS on FILE-A
-# as with --elasticity ${E:-100} and ARGS on FILE-B.
+# as with $EXTRA and ARGS on FILE-B.
 same() {
     local a=$1 b=$2
     shift 2
     "$RUN" "$@" "$a" >"$TMP/a.out" 2>/dev/null; local sa=$?
-    "$RUN" --elasticity "${E:-100}" "$@" "$b" >"$TMP/b.out" 2>/dev/null; local sb=$?
-    [ "$sa" = "$sb" ] && cmp -s "$TMP/a.out" "$TMP/b.out" || fail "$(basename "$b") --elasticity ${E:-100}: differs"
+    # shellcheck disable=SC2086
+    "$RUN" ${EXTRA:-} "$@" "$b" >"$TMP/b.out" 2>/dev/null; local sb=$?
+    [ "$sa" = "$sb" ] && cmp -s "$TMP/a.out" "$TMP/b.out" || fail "$(basename "$b") ${EXTRA:-}: differs"
 }
 
 for f in "$EXAMPLES"/*.vintrop; do
@@ -24,12 +25,12 @@ for f in "$EXAMPLES"/*.vintrop; do
     grep -v '^Elasticity=' "$f" >"$TMP/none.vintrop"
     { cat "$TMP/none.vintrop"; printf 'Elasticity=100\r\n'; } >"$TMP/100.vintrop"
     same "$TMP/none.vintrop" "$TMP/100.vintrop" --totals --steps 400 --back 60
-    same "$TMP/none.vintrop" "$f" --totals --steps 400 --back 60
+    EXTRA="--elasticity 100" same "$TMP/none.vintrop" "$f" --totals --steps 400 --back 60
     { cat "$TMP/none.vintrop"; printf 'Elasticity=0\r\n'; } >"$TMP/0.vintrop"
-    E=0 same "$TMP/0.vintrop" "$f" --totals --steps 400
+    EXTRA="--elasticity 0" same "$TMP/0.vintrop" "$f" --totals --steps 400
 done
 for f in "$(dirname "$0")"/../fuzz/corpus/*; do
-    grep -q 'Elasticity=' "$f" || same "$f" "$f" --steps 40 --back 10
+    grep -q 'Elasticity=' "$f" || EXTRA="--elasticity 100" same "$f" "$f" --steps 40 --back 10
 done
 
 finish elasticity
