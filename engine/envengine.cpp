@@ -35,6 +35,18 @@ constexpr const char* kBoxWidthKey = "BoxWidth";
 constexpr const char* kBoxHeightKey = "BoxHeight";
 // The key that turns classroom colours on; written only as "=1".
 constexpr const char* kClassroomColoursKey = "ClassroomColours";
+// The key of the elasticity in whole percent; written only below 100.
+constexpr const char* kElasticityKey = "Elasticity";
+
+// Below 100 % a touching pair collides only while its centres close faster
+// than this share of (1 twip per step + the sum of the two bowls' speeds):
+// slower, it rests against the other bowl. A pair that an inelastic
+// collision left moving on together closes at no more than the float
+// rounding of its velocities, about a sixteenth of this, so it is never made
+// to collide again; a pair pressed against a wall, which halves its speed at
+// each meeting, comes to rest after some twenty meetings instead of a
+// hundred and fifty, when its speeds would reach the smallest floats.
+constexpr double kRestingShare = 1.0 / (1 << 20);
 
 // Whether two floats are the same value to the bit (a changed position).
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -196,6 +208,12 @@ void CEnvEng::SetClassroomColours(bool on) {
     if (on == m_ClassroomColours) return;
     m_ClassroomColours = on;
     Recolour(1);
+}
+
+void CEnvEng::SetElasticity(int16_t percent) {
+    RefuseWhileStepping();
+    if (percent < 0 || percent > kFullyElastic) err::Raise(err::InvalidProperty);
+    m_Elasticity = percent;
 }
 
 void CEnvEng::Recolour(int from) {
@@ -401,6 +419,7 @@ void CEnvEng::CheckCandidates(int16_t i, bool forward) {
 }
 
 bool CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
+    if (m_Elasticity != kFullyElastic) return CheckPairInelastic(i, j, forward);
     CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
     CBowl& c = *m_Bowls[static_cast<std::size_t>(j - 1)];
     if (b.ExistCollision(j)) {
@@ -423,6 +442,64 @@ bool CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
     b.ManualAdvance(forward ? d - radii : radii - d);
     RaiseBeforeCollision(b, c);
     ResolveCollision(b, c);
+    RaiseAfterCollision(b, c);
+    b.AddCollision(j);
+    c.AddCollision(i);
+    return true;
+}
+
+namespace {
+// Whether b1 and b2 close in along the line of their centres faster than the
+// resting share of 1 + their speeds, in the direction the step moves them.
+// Coincident centres have no line: any relative motion closes in then.
+bool Approaching(const CBowl& b1, const CBowl& b2, bool forward) {
+    const double dx = static_cast<double>(b2.x) - b1.x;
+    const double dy = static_cast<double>(b2.y) - b1.y;
+    const double wx = static_cast<double>(b1.Vx) - b2.Vx;
+    const double wy = static_cast<double>(b1.Vy) - b2.Vy;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    double closing = std::sqrt(wx * wx + wy * wy);
+    if (d > 0) closing = (forward ? 1 : -1) * (wx * dx + wy * dy) / d;
+    const double speeds = std::hypot(static_cast<double>(b1.Vx), static_cast<double>(b1.Vy)) +
+                          std::hypot(static_cast<double>(b2.Vx), static_cast<double>(b2.Vy));
+    return closing > kRestingShare * (1 + speeds);
+}
+} // namespace
+
+bool CEnvEng::CheckPairInelastic(int16_t i, int16_t j, bool forward) {
+    // The same distance tests as the elastic check, but a touching pair
+    // collides, in contact or not, only while it closes in: an inelastic
+    // collision may leave it moving on together, touching, and the
+    // sequential steps of its two bowls must not make it collide again;
+    // pressed by a third bowl, it must.
+    CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
+    CBowl& c = *m_Bowls[static_cast<std::size_t>(j - 1)];
+    const bool inContact = b.ExistCollision(j);
+    const double d = RelDist(b, c);
+    if (inContact) {
+        const float s = ToSingle(static_cast<double>(b.r()) + c.r());
+        if (s < DistanceAsFloat(d)) {
+            b.RemoveCollision(j);
+            c.RemoveCollision(i);
+            return false;
+        }
+    } else {
+        const float s = ToSingle(static_cast<double>(c.r()) + b.r());
+        if (!(s >= DistanceAsFloat(d))) return false;
+    }
+    if (!Approaching(b, c, forward)) return false;
+    const double radii = static_cast<double>(c.r()) + b.r();
+    b.ManualAdvance(forward ? d - radii : radii - d);
+    // A bowl that has just turned at a wall is pushed back towards it. Slow
+    // bowls that stay together crowd the walls, so here the push-back stops
+    // at the wall, where the bowl's own move would have clamped it.
+    const double r = b.r();
+    if (ToSingle(r + b.x) > MaxX) b.x = ToSingle(static_cast<double>(MaxX) - r);
+    if (ToSingle(b.x - r) < 0) b.x = b.r();
+    if (ToSingle(r + b.y) > MaxY) b.y = ToSingle(static_cast<double>(MaxY) - r);
+    if (ToSingle(b.y - r) < 0) b.y = b.r();
+    RaiseBeforeCollision(b, c);
+    ResolveInelastic(b, c);
     RaiseAfterCollision(b, c);
     b.AddCollision(j);
     c.AddCollision(i);
@@ -472,6 +549,39 @@ void CEnvEng::ResolveCollision(CBowl& b1, CBowl& b2) const {
     Store(b2.Vy, after2 * sinA + across2 * cosA);
 }
 
+void CEnvEng::ResolveInelastic(CBowl& b1, CBowl& b2) const {
+    // As ResolveCollision, with the normal impulse (1 + e) instead of 2
+    // times the reduced mass times the closing speed.
+    const double e = m_Elasticity / 100.0;
+    const double m1 = b1.M(), m2 = b2.M();
+    const double dx = static_cast<double>(b2.x) - b1.x;
+    const double dy = static_cast<double>(b2.y) - b1.y;
+    const double d = std::sqrt(dx * dx + dy * dy);
+
+    if (m_CentralCollision || d == 0) {
+        // Each axis as a head-on collision of its own.
+        const double v1x = b1.Vx, v1y = b1.Vy;
+        Store(b1.Vx, ((1 + e) * m2 * b2.Vx + (m1 - e * m2) * b1.Vx) / (m1 + m2));
+        Store(b1.Vy, ((1 + e) * m2 * b2.Vy + (m1 - e * m2) * b1.Vy) / (m1 + m2));
+        Store(b2.Vx, e * (v1x - b2.Vx) + b1.Vx);
+        Store(b2.Vy, e * (v1y - b2.Vy) + b1.Vy);
+        return;
+    }
+
+    const double cosA = dx / d;
+    const double sinA = dy / d;
+    const double along1 = b1.Vx * cosA + b1.Vy * sinA;
+    const double across1 = -b1.Vx * sinA + b1.Vy * cosA;
+    const double along2 = b2.Vx * cosA + b2.Vy * sinA;
+    const double across2 = -b2.Vx * sinA + b2.Vy * cosA;
+    const double after2 = ((1 + e) * m1 * along1 + (m2 - e * m1) * along2) / (m1 + m2);
+    const double after1 = after2 + e * (along2 - along1);
+    Store(b1.Vx, after1 * cosA - across1 * sinA);
+    Store(b1.Vy, after1 * sinA + across1 * cosA);
+    Store(b2.Vx, after2 * cosA - across2 * sinA);
+    Store(b2.Vy, after2 * sinA + across2 * cosA);
+}
+
 void CEnvEng::sRewind() {
     RefuseWhileStepping();
     StepGuard guard(m_Stepping);
@@ -496,6 +606,7 @@ void CEnvEng::Reset() {
     ClearBowls();
     m_FixedBox.reset();
     m_ClassroomColours = false;
+    m_Elasticity = kFullyElastic;
     sInterval(static_cast<int16_t>(kDefaultInterval));
 }
 
@@ -533,12 +644,14 @@ bool CEnvEng::SerializeOut(std::ostream& fd) const {
                 return false;
         }
         // Without options the file is what earlier versions wrote.
-        if (m_FixedBox || m_ClassroomColours) fd << ScenarioReader::kOptionsMarker << "\r\n";
+        const bool inelastic = m_Elasticity != kFullyElastic;
+        if (m_FixedBox || m_ClassroomColours || inelastic) fd << ScenarioReader::kOptionsMarker << "\r\n";
         if (m_FixedBox) {
             fd << kBoxWidthKey << '=' << FormatG9(m_FixedBox->width) << "\r\n";
             fd << kBoxHeightKey << '=' << FormatG9(m_FixedBox->height) << "\r\n";
         }
         if (m_ClassroomColours) fd << kClassroomColoursKey << "=1\r\n";
+        if (inelastic) fd << kElasticityKey << '=' << std::to_string(m_Elasticity) << "\r\n";
         return static_cast<bool>(fd);
     } catch (const VintropError&) {
         return false;
@@ -593,6 +706,24 @@ bool ClassroomColoursOf(const std::vector<ScenarioReader::Option>& options) {
     }
     return false;
 }
+
+// The elasticity the options section gives, 100 without the key. Throws at
+// its line: the number's own error for a malformed one, InvalidProperty for
+// a number that is not a whole one from 0 to 100.
+int16_t ElasticityOf(const std::vector<ScenarioReader::Option>& options) {
+    for (const auto& option : options) {
+        if (option.key != kElasticityKey) continue;
+        try {
+            const double v = ParseNumber(option.value);
+            if (!(v >= 0 && v <= CEnvEng::kFullyElastic) || v != std::floor(v)) err::Raise(err::InvalidProperty);
+            return static_cast<int16_t>(v);
+        } catch (VintropError& e) {
+            e.SetLine(option.line);
+            throw;
+        }
+    }
+    return CEnvEng::kFullyElastic;
+}
 } // namespace
 
 bool CEnvEng::SerializeIn(std::istream& fd) {
@@ -600,6 +731,7 @@ bool CEnvEng::SerializeIn(std::istream& fd) {
     m_LastReadError.reset();
     m_FixedBox.reset();
     SetClassroomColours(false);
+    m_Elasticity = kFullyElastic;
     ScenarioReader in(fd);
     try {
         // A file that could not be opened arrives as a failed stream.
@@ -618,8 +750,10 @@ bool CEnvEng::SerializeIn(std::istream& fd) {
         const auto options = in.Options();
         const auto box = FixedBoxOf(options, LargestWholeRadius(*this));
         const bool classroom = ClassroomColoursOf(options);
+        const int16_t elasticity = ElasticityOf(options);
         if (box) SetFixedBox(*box);
         SetClassroomColours(classroom);
+        m_Elasticity = elasticity;
         return true;
     } catch (const VintropError& e) {
         m_LastReadError = e;

@@ -70,6 +70,18 @@ public:
     // added later. Allowed at any time: colours take no part in a step.
     bool ClassroomColours() const { return m_ClassroomColours; }
     void SetClassroomColours(bool on);
+    // Coefficient of restitution between bowls, in whole percent, 0..100: a
+    // collision leaves the pair's relative velocity along the line of centres
+    // (in central mode the whole relative velocity) at -Elasticity/100 times
+    // what it was; momentum is kept, the velocities across the line too.
+    // 100 (the default) is the perfectly elastic collision of earlier
+    // versions, computed exactly as they did. Walls stay elastic. An option
+    // of the scenario, saved in its file when below 100. Throws
+    // InvalidProperty outside 0..100 and InvalidCall while a step runs,
+    // changing nothing.
+    int16_t Elasticity() const { return m_Elasticity; }
+    void SetElasticity(int16_t percent);
+    static constexpr int16_t kFullyElastic = 100;
 
     // --- bowls, positions 1..N ---
     // While a step or a rewind delivers its events, the calls that add,
@@ -103,18 +115,19 @@ public:
     // BroadPhase::Validate) and describes the first inconsistency; empty
     // when there is none or the step did not use the index.
     std::string ValidateIndex() const;
-    void Reset();     // stop, rewind, no bowls, interval 50, no box of its own, classroom colours off
+    void Reset();     // stop, rewind, no bowls, interval 50, no box of its own, classroom colours off,
+                      // elasticity 100
     void Terminate(); // end the history window, release the bowls
     void ShowHistory(IOwnerWindow* pOwnerForm);
     void HideHistory();
 
     // --- scenario file (the caller opens and closes the stream) ---
-    // Writes the options section only for a scenario with a box of its own
-    // or classroom colours; false, like a failed write, when that box no
+    // Writes the options section only for a scenario with a box of its own,
+    // classroom colours or an elasticity below 100; false, like a failed write, when that box no
     // longer holds the widest bowl (the file would not read back).
     bool SerializeOut(std::ostream& fd) const;
-    // Reads a scenario onto the engine, its own box and classroom colours
-    // included (none and off when the file has none); on failure what was
+    // Reads a scenario onto the engine, its own box, classroom colours and
+    // elasticity included (none, off and 100 when the file has none); on failure what was
     // read before the error stays applied, the options section is never
     // applied, and LastReadError() says which line and why.
     bool SerializeIn(std::istream& fd);
@@ -138,7 +151,9 @@ private:
     void CheckFrom(int16_t i, int first, bool forward);   // every pair (i, j), j >= first
     void CheckCandidates(int16_t i, bool forward);
     bool CheckPair(int16_t i, int16_t j, bool forward); // true when B was pushed back
+    bool CheckPairInelastic(int16_t i, int16_t j, bool forward);   // CheckPair below 100 %
     void ResolveCollision(CBowl& b1, CBowl& b2) const;
+    void ResolveInelastic(CBowl& b1, CBowl& b2) const;   // ResolveCollision below 100 %
     void Recolour(int from);   // the Color of every bowl from that position on
     void RaiseBeforeCollision(const CBowl& b1, const CBowl& b2);
     void RaiseAfterCollision(const CBowl& b1, const CBowl& b2);
@@ -160,6 +175,7 @@ private:
     std::optional<VintropError> m_LastReadError;
     std::optional<BoxSize> m_FixedBox;
     bool m_ClassroomColours = false;
+    int16_t m_Elasticity = kFullyElastic;       // percent
     bool m_PlainLoop = false;
     BroadPhase m_Index;
     bool m_IndexUsed = false;                   // the last step completed on the index

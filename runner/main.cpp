@@ -1,10 +1,11 @@
 // vintrop-run: runs a scenario file without any window and prints what
 // happens as CSV lines, for scripts and for checking the engine from outside.
 //
-//   vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] [--totals] SCENARIO
+//   vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals] SCENARIO
 //
 // The box is WIDTH x HEIGHT twips when given, else the scenario's own box,
-// else the main window's initial 8085 x 4230.
+// else the main window's initial 8085 x 4230. The elasticity is PERCENT when
+// given (a whole number from 0 to 100), else the scenario's own, else 100.
 // Output (standard output, "." as decimal point, floats with 9 significant
 // digits so that each reads back to the same 32-bit float):
 //   collision,T,ID1,ID2,M1,M2,X1,Y1,X2,Y2,V1X,V1Y,V2X,V2Y   at each BeforeCollision
@@ -45,10 +46,11 @@ enum ExitStatus : int {
     kExitOutputFailed = 74,
 };
 
-const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--steps N] [--back M] [--plain] [--totals] SCENARIO";
+const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals] SCENARIO";
 
 struct Options {
     std::optional<BoxSize> box;   // --box, twips; else the scenario's own, else the initial box
+    std::optional<int16_t> elasticity;   // --elasticity, percent; else the scenario's own
     uint64_t steps = 0;   // forward steps
     uint64_t back = 0;    // back steps, after the forward ones
     bool plain = false;   // check every ordered pair instead of the indexed loop
@@ -63,6 +65,13 @@ std::optional<uint64_t> ParseCount(const char* text) {
     const auto res = std::from_chars(text, end, v);
     if (res.ec != std::errc() || res.ptr != end || end == text) return std::nullopt;
     return v;
+}
+
+// An elasticity in percent: a whole number from 0 to 100, digits only.
+std::optional<int16_t> ParsePercent(const char* text) {
+    const auto n = ParseCount(text);
+    if (!n || *n > static_cast<uint64_t>(CEnvEng::kFullyElastic)) return std::nullopt;
+    return static_cast<int16_t>(*n);
 }
 
 // A box size in twips: a finite, non-negative number that fits a float.
@@ -93,6 +102,12 @@ std::optional<std::string> ParseArgs(int argc, char** argv, Options& opt, bool& 
             if (!w || !h) return "--box needs two non-negative numbers";
             opt.box = BoxSize{*w, *h};
             k += 2;
+        } else if (!optionsEnded && arg == "--elasticity") {
+            if (!needValues(1)) return "--elasticity needs PERCENT";
+            const auto e = ParsePercent(argv[k + 1]);
+            if (!e) return "--elasticity needs a whole number from 0 to 100";
+            opt.elasticity = *e;
+            ++k;
         } else if (!optionsEnded && (arg == "--steps" || arg == "--back")) {
             if (!needValues(1)) return arg + " needs a number";
             const auto n = ParseCount(argv[k + 1]);
@@ -157,6 +172,8 @@ int Run(const Options& opt) {
         return kExitBadScenario;
     }
 
+    // --elasticity wins over the scenario's own.
+    if (opt.elasticity) engine.SetElasticity(*opt.elasticity);
     // --box wins over the scenario's own box, which wins over the default.
     const BoxSize box = opt.box ? *opt.box : engine.FixedBox().value_or(BoxSize{kInitialBoxWidth, kInitialBoxHeight});
     engine.MaxX = box.width;

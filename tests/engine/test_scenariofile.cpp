@@ -278,6 +278,22 @@ TEST_F(ScenarioFile, ClassroomColoursAreWrittenOnlyWhenOnAndAFailedReadTurnsThem
     EXPECT_FALSE(eng.ClassroomColours());
 }
 
+TEST_F(ScenarioFile, ElasticityIsWrittenOnlyBelow100AndResetOrAFailedReadGivesBack100) {
+    ASSERT_TRUE(Load(kExample));
+    eng.SetElasticity(40);
+    const std::string forty = Save();
+    EXPECT_EQ(forty, std::string(kExample) + "[options]\r\nElasticity=40\r\n");
+    ASSERT_TRUE(Load(forty));
+    EXPECT_EQ(eng.Elasticity(), 40);
+    for (int16_t bad : {int16_t(-1), int16_t(101)}) EXPECT_VINTROP_ERROR(eng.SetElasticity(bad), err::InvalidProperty);
+    eng.Reset();
+    EXPECT_EQ(Save(), "50\r\n0\r\n0\r\n0\r\n");
+    eng.SetElasticity(0);
+    std::istringstream bad(forty + "Elasticity=40\r\n", std::ios::binary);
+    EXPECT_FALSE(eng.SerializeIn(bad));
+    EXPECT_EQ(eng.Elasticity(), 100);
+}
+
 TEST_F(ScenarioFile, SetFixedBoxRefusesWhatTheFileWouldRefuseAndChangesNothing) {
     EXPECT_VINTROP_ERROR(eng.SetFixedBox(BoxSize{0, 500}), err::InvalidProperty);   // even with no bowl
     Add(4, 1500, 400);   // whole radius 98
@@ -301,6 +317,7 @@ struct SectionRow {
     int line;              // line of the error
     float width, height;   // the box read; 0 for none
     bool classroom = false;   // classroom colours read
+    int16_t elasticity = 100;   // elasticity read
 };
 
 class OptionsSection : public ScenarioFile, public ::testing::WithParamInterface<SectionRow> {};
@@ -318,6 +335,7 @@ TEST_P(OptionsSection, GivesTheBoxOrRefusesTheFileAtTheLine) {
     EXPECT_EQ(eng.MaxX, row.width > 0 ? row.width : kInitialBoxWidth);
     EXPECT_EQ(eng.MaxY, row.width > 0 ? row.height : kInitialBoxHeight);
     EXPECT_EQ(eng.ClassroomColours(), row.classroom);
+    EXPECT_EQ(eng.Elasticity(), row.elasticity);
 }
 
 // Both bowls fit a side of 196 twips: their whole radii are 62 and 98.
@@ -352,6 +370,14 @@ INSTANTIATE_TEST_SUITE_P(
         SectionRow{"classroom_empty", kMarker + "ClassroomColours=\r\n", 13, 16, 0, 0},
         SectionRow{"classroom_neither_0_nor_1_box_not_applied",
                    kMarker + kWidth + "BoxHeight=500\r\nClassroomColours=-1\r\n", 380, 18, 0, 0},
+        SectionRow{"elasticity_read", kMarker + "Elasticity = 35\r\n", 0, 0, 0, 0, false, 35},
+        SectionRow{"elasticity_zero_with_a_box", kMarker + kWidth + "BoxHeight=500\r\nElasticity=0\r\n", 0, 0, 9000, 500,
+                   false, 0},
+        SectionRow{"elasticity_above_100_box_not_applied", kMarker + kWidth + "BoxHeight=500\r\nElasticity=101\r\n", 380,
+                   18, 0, 0},
+        SectionRow{"elasticity_negative", kMarker + "Elasticity=-1\r\n", 380, 16, 0, 0},
+        SectionRow{"elasticity_fraction", kMarker + "Elasticity=50.5\r\n", 380, 16, 0, 0},
+        SectionRow{"elasticity_malformed", kMarker + "Elasticity=half\r\n", 13, 16, 0, 0},
         SectionRow{"line_past_the_length_limit", kMarker + "BoxWidth=" + std::string(4090, ' ') + "9000\r\n", 13, 16, 0, 0},
         // 64 lines after the marker are read, the 65th refused.
         SectionRow{"line_past_the_count_limit", kMarker + std::string(63, '\n') + kWidth + "BoxHeight=500\r\n", 13, 80,

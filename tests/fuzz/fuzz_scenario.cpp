@@ -11,6 +11,9 @@
 // lines there, if present, give the box width and height in twips (the main
 // window's initial 8085 x 4230 otherwise): the fuzzer can vary the box, also
 // beyond the limits of a box of the scenario's own.
+// The steps run at the scenario's own elasticity when it gives one below
+// 100 %; otherwise the sum of the input's bytes draws one (about half the
+// inputs stay at 100 %), so that the fuzzer varies it without the option.
 // A failed check prints what differs and aborts, so that libFuzzer keeps the
 // input and the corpus replay in the normal test run fails on it.
 #include <algorithm>
@@ -142,6 +145,13 @@ void ReadBox(const std::string& bytes, const CEnvEng& engine, float& width, floa
     }
 }
 
+int16_t ElasticityFor(const std::string& bytes, const CEnvEng& engine) {
+    if (engine.Elasticity() != CEnvEng::kFullyElastic) return engine.Elasticity();
+    unsigned sum = 0;
+    for (unsigned char c : bytes) sum += c;
+    return static_cast<int16_t>(std::min(sum % 202, 100u));
+}
+
 std::string Describe(const CBowl& b) {
     std::ostringstream s;
     s << "bowl " << b.Id << " x=" << Bits(b.x) << " y=" << Bits(b.y) << " Vx=" << Bits(b.Vx)
@@ -203,6 +213,7 @@ void CheckLoopsAgree(const std::string& bytes, Session& indexed, float width, fl
     std::istringstream in(bytes, std::ios::binary);
     if (!plain.Read(in)) Fail("the same bytes read once and failed the second time");
     plain.engine.SetPlainLoop(true);
+    plain.engine.SetElasticity(indexed.engine.Elasticity());
     for (Session* s : {&plain, &indexed}) {
         s->engine.MaxX = width;
         s->engine.MaxY = height;
@@ -232,6 +243,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!first.Read(in)) return 0;
     float width = 0, height = 0;
     ReadBox(bytes, first.engine, width, height);
+    first.engine.SetElasticity(ElasticityFor(bytes, first.engine));
 
     CheckRoundTrip(first);
     CheckLoopsAgree(bytes, first, width, height);

@@ -70,8 +70,9 @@ count=0
 for f in "$EXAMPLES"/*.vintrop; do
     count=$((count + 1))
     name=$(basename "$f" .vintrop)
-    # CR LF on every line, whole masses 1..32767, the 8085 x 4230 box and
-    # classroom colours in the options section and every bowl inside the box,
+    # CR LF on every line, whole masses 1..32767, the 8085 x 4230 box,
+    # classroom colours and perhaps an elasticity in the options section and
+    # every bowl inside the box,
     # no two bowls closer than their radius sum, history on (every worksheet
     # uses it).
     awk -v name="$name" '
@@ -82,7 +83,8 @@ for f in "$EXAMPLES"/*.vintrop; do
             if (v[3] != -1) { print name ": history flag should be -1"; bad = 1 }
             n = v[4]
             if (section != 5 + 5 * n) { print name ": no options section right after " n " bowls"; bad = 1 }
-            if (options != "[options];BoxWidth=8085;BoxHeight=4230;ClassroomColours=1;") { print name ": options " options; bad = 1 }
+            if (options !~ /^\[options\];BoxWidth=8085;BoxHeight=4230;ClassroomColours=1;(Elasticity=[0-9]+;)?$/) {
+                print name ": options " options; bad = 1 }
             for (k = 0; k < n; k++) {
                 m[k] = v[5 + 5 * k]; x[k] = v[6 + 5 * k]; y[k] = v[7 + 5 * k]
                 r[k] = exp(log(0.75 * m[k] * 100000 * 3.14) / 3)
