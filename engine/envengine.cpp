@@ -213,6 +213,9 @@ void CEnvEng::SetClassroomColours(bool on) {
 void CEnvEng::SetElasticity(int16_t percent) {
     RefuseWhileStepping();
     if (percent < 0 || percent > kFullyElastic) err::Raise(err::InvalidProperty);
+    // A run keeps the elasticity it started with: a back step at 100 %
+    // through collisions that lost energy would show a past that never was.
+    if (t != 0 && percent != m_Elasticity) err::Raise(err::InvalidCall);
     m_Elasticity = percent;
 }
 
@@ -298,7 +301,12 @@ void CEnvEng::sStop() { Clock().SetEnabled(false); }
 
 void CEnvEng::Advance() { StepAll(true); }
 
-void CEnvEng::Reverse() { StepAll(false); }
+void CEnvEng::Reverse() {
+    // A collision that loses energy cannot be undone by stepping backwards:
+    // the reverse step would lose energy again instead of giving it back.
+    if (m_Elasticity != kFullyElastic) err::Raise(err::InvalidCall);
+    StepAll(false);
+}
 
 void CEnvEng::StepAll(bool forward) {
     RefuseWhileStepping();

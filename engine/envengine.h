@@ -76,9 +76,11 @@ public:
     // what it was; momentum is kept, the velocities across the line too.
     // 100 (the default) is the perfectly elastic collision of earlier
     // versions, computed exactly as they did. Walls stay elastic. An option
-    // of the scenario, saved in its file when below 100. Throws
-    // InvalidProperty outside 0..100 and InvalidCall while a step runs,
-    // changing nothing.
+    // of the scenario, saved in its file when below 100, and of the whole
+    // run: it changes only at t = 0, and below 100 there are no back steps
+    // (Reverse throws InvalidCall), since a collision that lost energy cannot
+    // be stepped back. Throws InvalidProperty outside 0..100 and InvalidCall
+    // while a step runs or at t > 0, changing nothing.
     int16_t Elasticity() const { return m_Elasticity; }
     void SetElasticity(int16_t percent);
     static constexpr int16_t kFullyElastic = 100;

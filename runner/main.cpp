@@ -174,6 +174,11 @@ int Run(const Options& opt) {
 
     // --elasticity wins over the scenario's own.
     if (opt.elasticity) engine.SetElasticity(*opt.elasticity);
+    if (opt.back > 0 && engine.Elasticity() != CEnvEng::kFullyElastic) {
+        std::cerr << "vintrop-run: --back needs 100 % elasticity: a collision that loses energy cannot be stepped back\n"
+                  << kUsage << '\n';
+        return kExitUsage;
+    }
     // --box wins over the scenario's own box, which wins over the default.
     const BoxSize box = opt.box ? *opt.box : engine.FixedBox().value_or(BoxSize{kInitialBoxWidth, kInitialBoxHeight});
     engine.MaxX = box.width;

@@ -99,7 +99,7 @@ TEST(CentreOfMass, VelocityUnchangedByEveryCollisionInTheLessons) {
         }
         ++lessons;
     }
-    EXPECT_EQ(lessons, 14);
+    EXPECT_EQ(lessons, 16);
     EXPECT_GT(collisions, 1000);
 }
 

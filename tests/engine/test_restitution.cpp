@@ -122,6 +122,15 @@ TEST(Restitution, PairsAtZeroMoveOnTogetherSlideApartOrTakeAThirdAlong) {
     for (int step = 0; step < 60; ++step) eng.Advance();
     EXPECT_GE(law.count, 3);
     for (int i = 1; i <= 3; ++i) EXPECT_NEAR(eng.GetBowl(i).Vx, 24.0, 0.01) << i;   // 12,000 / 500
+
+    // A run keeps its elasticity, and below 100 % it has no back steps:
+    // refused, nothing moved.
+    const float x = eng.GetBowl(1).x;
+    for (int16_t percent : {int16_t(100), int16_t(50)}) EXPECT_VINTROP_ERROR(eng.SetElasticity(percent), err::InvalidCall);
+    EXPECT_VINTROP_ERROR(eng.Reverse(), err::InvalidCall);
+    EXPECT_EQ(eng.t, 60);
+    EXPECT_EQ(eng.GetBowl(1).x, x);
+    eng.SetElasticity(0);   // the same value: nothing to refuse
 }
 
 struct Crowd {

@@ -189,6 +189,9 @@ check_usage elasticity_above_100 --elasticity 101 "$G"
 check_usage elasticity_negative --elasticity -1 "$G"
 check_usage elasticity_fraction --elasticity 50.5 "$G"
 check_usage elasticity_not_a_number --elasticity half "$G"
+# Below 100 % a collision loses energy, which a back step cannot give back.
+check_usage back_below_full_elasticity --elasticity 99 --back 1 "$G"
+check_usage back_in_a_half_elastic_lesson --back 1 "$EXAMPLES/half-elastic-head-on.vintrop"
 
 # A scenario whose name starts with a dash is reachable after "--".
 cp "$G" "$TMP/-dash.vintrop"

@@ -135,6 +135,19 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     pathsRow->addWidget(m_cbPathSteps);
     pathsRow->addStretch(1);
     grid->addLayout(pathsRow, 8, 0, 1, 3);
+    // The scenario's elasticity between bowls, last.
+    m_spElasticity = new QSpinBox(this);
+    m_spElasticity->setObjectName(QStringLiteral("sp_Elasticity"));
+    m_spElasticity->setRange(0, CEnvEng::kFullyElastic);
+    m_spElasticity->setSuffix(QStringLiteral(" %"));
+    m_spElasticity->setAccessibleName(QStringLiteral("Elasticity between bowls"));
+    auto* elasticityLabel = new QLabel(QStringLiteral("&Elasticity between bowls:"), this);
+    elasticityLabel->setBuddy(m_spElasticity);
+    auto* elasticityRow = new QHBoxLayout;
+    elasticityRow->addWidget(elasticityLabel);
+    elasticityRow->addWidget(m_spElasticity);
+    elasticityRow->addStretch(1);
+    grid->addLayout(elasticityRow, 9, 0, 1, 3);
 
     // The program's tab order: the central-collision box first (it has the
     // focus on opening), then OK, Cancel, history and the display options.
@@ -152,6 +165,7 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     setTabOrder(m_ckShowVelocity, m_ckShowCentre);
     setTabOrder(m_ckShowCentre, m_ckShowPaths);
     setTabOrder(m_ckShowPaths, m_cbPathSteps);
+    setTabOrder(m_cbPathSteps, m_spElasticity);
     m_ckCollCentral->setFocus();
 
     connect(m_OKButton, &QPushButton::clicked, this, GuardedSlot(this, &F_OPTIONS::OKButton_Click));
@@ -166,9 +180,10 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     const int velocityHeight = m_ckShowVelocity->sizeHint().height() + spacing;
     const int centreHeight = m_ckShowCentre->sizeHint().height() + spacing;
     const int pathsHeight = std::max(m_ckShowPaths->sizeHint().height(), m_cbPathSteps->sizeHint().height()) + spacing;
+    const int elasticityHeight = std::max(elasticityLabel->sizeHint().height(), m_spElasticity->sizeHint().height()) + spacing;
     const QSize design(twips::ToPixels(kClientWidthTwips),
                        twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight + colourHeight +
-                           velocityHeight + centreHeight + pathsHeight);
+                           velocityHeight + centreHeight + pathsHeight + elasticityHeight);
     setFixedSize(design.expandedTo(sizeHint()));
 
     LoadOptions();
@@ -201,6 +216,13 @@ void F_OPTIONS::LoadOptions() {
     m_gbFixedBox->setEnabled(atStart);
     m_gbFixedBox->setToolTip(atStart ? QString()
                                      : QStringLiteral("The box can change only at t=0, with the conductor stopped"));
+    // So can the elasticity: a run keeps the one it started with.
+    m_spElasticity->setValue(g_pEnvEng ? g_pEnvEng->Elasticity() : CEnvEng::kFullyElastic);
+    m_spElasticity->setEnabled(atStart);
+    m_spElasticity->setToolTip(
+        atStart ? QStringLiteral("100 %: perfectly elastic. Below it a collision loses kinetic energy (momentum is "
+                                 "kept), and BACK is off; saved with the scenario")
+                : QStringLiteral("The elasticity can change only at t=0, with the conductor stopped"));
 }
 
 bool F_OPTIONS::ApplyFixedBox() {
@@ -254,6 +276,10 @@ void F_OPTIONS::OKButton_Click() {
         // while the simulation runs; the scene shows them at once.
         if (IsOn(m_ckClassroomColours) != g_pEnvEng->ClassroomColours()) {
             g_pEnvEng->SetClassroomColours(IsOn(m_ckClassroomColours));
+            FlgModified = kTrue;
+        }
+        if (m_spElasticity->isEnabled() && m_spElasticity->value() != g_pEnvEng->Elasticity()) {
+            g_pEnvEng->SetElasticity(static_cast<int16_t>(m_spElasticity->value()));
             FlgModified = kTrue;
         }
     }

@@ -45,6 +45,7 @@ private:
     QCheckBox* m_ckShowCentre = nullptr;
     QCheckBox* m_ckShowPaths = nullptr;
     QComboBox* m_cbPathSteps = nullptr;     // 50, 200, 1,000 steps
+    QSpinBox* m_spElasticity = nullptr;     // percent, the scenario's
 };
 
 } // namespace vintrop

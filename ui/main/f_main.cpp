@@ -223,7 +223,9 @@ void F_MAIN::RefreshCommands() {
     MN_FILE_SAVE->setEnabled(stopped);
     MN_FILE_SAVE_AS->setEnabled(stopped);
     MN_VIEW_BOWL_EDITOR->setEnabled(stopped && atStart);
-    MN_COND_BACK->setEnabled(stopped && pastStart && hasBowls);
+    // A collision that loses energy cannot be stepped back.
+    const bool reversible = m_Engine->Elasticity() == CEnvEng::kFullyElastic;
+    MN_COND_BACK->setEnabled(stopped && pastStart && hasBowls && reversible);
     MN_COND_PAUSE->setEnabled(executing);
     MN_COND_PLAY->setEnabled(stopped && hasBowls);
     MN_COND_REW->setEnabled(stopped && pastStart && hasBowls);

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 #include <memory>
 #include <vector>
@@ -48,6 +49,7 @@ private slots:
     void cancelWritesNothing();
     void layoutAndTabOrder();
     void classroomColoursApplyAtAnyTimeAndMarkAChange();
+    void elasticityOnlyAtTheStartMarksAChange();
     void vectorScaleChoice_data();
     void vectorScaleChoice();
 
@@ -212,11 +214,12 @@ void TestOptions::layoutAndTabOrder() {
     QCOMPARE(Box(dialog, "ck_ClassroomColours")->text(), QStringLiteral("Classroom colours"));
     QVERIFY(colours.top() > dialog.findChild<QWidget*>(QStringLiteral("gb_FixedBox"))->geometry().bottom());
     QVERIFY(colours.bottom() < dialog.height());
+    QVERIFY(dialog.findChild<QWidget*>(QStringLiteral("sp_Elasticity"))->geometry().bottom() < dialog.height());
     QCOMPARE(QApplication::focusWidget(), Box(dialog, "ck_CollCentral"));
     const QStringList expected = {"OKButton", "CancelButton", "ck_History", "ck_ShowNumber",
                                   "ck_ShowVect", "cb_VectorScale", "gb_FixedBox", "ck_ClassroomColours",
                                   "ck_ShowVelocity", "ck_ShowCentre", "ck_ShowPaths", "cb_PathSteps",
-                                  "ck_CollCentral"};
+                                  "sp_Elasticity", "ck_CollCentral"};
     for (const QString& name : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), name);
@@ -247,6 +250,29 @@ void TestOptions::classroomColoursApplyAtAnyTimeAndMarkAChange() {
         QCOMPARE(m_Engine->GetBowl(2).Color, on ? ClassroomColourAt(2).color : drawn);
         QCOMPARE(FlgModified, changed ? kTrue : kFalse);
     }
+}
+
+void TestOptions::elasticityOnlyAtTheStartMarksAChange() {
+    m_Engine->MaxX = 8085;
+    m_Engine->MaxY = 4230;
+    m_Engine->AddBowl(1, 500, 500, 10, 0);
+    for (int percent : {50, 50, 100}) {   // a change, none, back again
+        FlgModified = kFalse;
+        F_OPTIONS dialog;
+        auto* field = dialog.findChild<QSpinBox*>(QStringLiteral("sp_Elasticity"));
+        QVERIFY(field->isEnabled());
+        const bool changed = field->value() != percent;
+        field->setValue(percent);
+        dialog.OKButton_Click();
+        QCOMPARE(int(m_Engine->Elasticity()), percent);
+        QCOMPARE(FlgModified, changed ? kTrue : kFalse);
+    }
+    m_Engine->SetElasticity(30);
+    m_Engine->Advance();   // a run keeps the elasticity it started with
+    F_OPTIONS later;
+    auto* field = later.findChild<QSpinBox*>(QStringLiteral("sp_Elasticity"));
+    QCOMPARE(field->value(), 30);
+    QVERIFY(!field->isEnabled());
 }
 
 void TestOptions::vectorScaleChoice_data() {

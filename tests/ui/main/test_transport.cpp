@@ -13,6 +13,7 @@ private slots:
     void cleanupTestCase() { m_F.Destroy(); }
 
     void playPauseStepBack();
+    void backIsOffBelowFullElasticity();
     void backToTheStart_data();
     void backToTheStart();
     void sliderRetimesARunningClock_data();
@@ -36,6 +37,16 @@ private:
     }
     vintrop::testing::MainWindowFixture m_F;
 };
+
+void TestTransport::backIsOffBelowFullElasticity() {
+    // A collision that loses energy cannot be stepped back; REW still goes to t = 0.
+    QString path = QStringLiteral(VINTROP_EXAMPLES_DIR "/half-elastic-head-on.vintrop");
+    QVERIFY(m_F.Window().Document().LoadScenario(path));
+    m_F.Trigger("MN_COND_STEP");
+    QCOMPARE(EnabledTransport(), QStringList({"REW", "PLAY", "STOP", "STEP"}));
+    m_F.Trigger("MN_COND_REW");
+    QCOMPARE(m_F.Engine().t, 0);
+}
 
 void TestTransport::playPauseStepBack() {
     const CBowl& b = m_F.AddBowl(100, 1500, 1500, 30, 0);
