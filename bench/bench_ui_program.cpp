@@ -29,16 +29,8 @@ void RunProgram(benchmark::State& state, Shown shown) {
     PathSteps = 200;
     Prompt::StartScripting();
     F_MAIN window;
-    window.show();
+    CEnvEng& engine = bench::ShowFullHdCrowd(window, n);
     auto* area = window.findChild<DrawingArea*>(QStringLiteral("pc_Picture"));
-    // Grow the window until its drawing area is 1920 x 1080 pixels.
-    window.resize(window.size() + (QSize(1920, 1080) - area->size()));
-    QApplication::processEvents();
-    CEnvEng& engine = *g_pEnvEng;
-    engine.Reset();
-    bench::Fill(engine, n);
-    window.ManualRefresh();
-    window.RefreshCommands();
     window.findChild<QSlider*>(QStringLiteral("sldr_Interval"))->setValue(1);
 
     double ticks = 0, frames = 0, seconds = 0;

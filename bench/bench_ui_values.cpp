@@ -28,16 +28,8 @@ void BM_TicksWithValues(benchmark::State& state) {
     const bool open = state.range(1) != 0;
     Prompt::StartScripting();
     F_MAIN window;
-    window.show();
     // A 1920 x 1080 drawing area, as the running program's own benchmark has.
-    auto* area = window.findChild<DrawingArea*>(QStringLiteral("pc_Picture"));
-    window.resize(window.size() + (QSize(1920, 1080) - area->size()));
-    QApplication::processEvents();
-    CEnvEng& engine = *g_pEnvEng;
-    engine.Reset();
-    bench::Fill(engine, n);
-    window.ManualRefresh();
-    window.RefreshCommands();
+    CEnvEng& engine = bench::ShowFullHdCrowd(window, n);
     if (open) window.findChild<QAction*>(QStringLiteral("MN_VIEW_VALUES"))->trigger();
     state.counters["ticks_per_s"] = bench::TicksPerSecondAtFullSpeed(state, window, engine);
     state.counters["bowls"] = n;

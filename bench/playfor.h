@@ -13,6 +13,8 @@
 #include "appstate.h"
 #include "common.h"
 #include "envengine.h"
+#include "main/drawingarea.h"
+#include "main/f_main.h"
 
 namespace vintrop::bench {
 
@@ -37,6 +39,21 @@ inline CEnvEng& ShowCrowd(QWidget& mainWindow, int n) {
     CEnvEng& engine = *g_pEnvEng;
     engine.Reset();
     FillBox(engine, n, engine.MaxX, engine.MaxY);
+    return engine;
+}
+
+// Shows the main window grown until its drawing area is 1920 x 1080 pixels,
+// that area's box filled with `n` bowls and drawn; returns the engine.
+inline CEnvEng& ShowFullHdCrowd(F_MAIN& window, int n) {
+    window.show();
+    auto* area = window.findChild<DrawingArea*>(QStringLiteral("pc_Picture"));
+    window.resize(window.size() + (QSize(1920, 1080) - area->size()));
+    QCoreApplication::processEvents();
+    CEnvEng& engine = *g_pEnvEng;
+    engine.Reset();
+    Fill(engine, n);
+    window.ManualRefresh();
+    window.RefreshCommands();
     return engine;
 }
 
