@@ -410,9 +410,12 @@ void F_HISTORY::FollowElasticity() {
     m_Model->ShowLoss(lossy);
     // Headers only for a bound window, as init builds them.
     if (m_pEnvEng) BuildColumns();
+    // As much wider or narrower; taken before the new minimum, which may
+    // already widen the window.
     const int change = twips::ToPixels(kLossColumn.widthTwips * m_Scale);
+    const int wanted = width() + (lossy ? change : -change);
     SetDesignedMinimum();
-    resize(QSize(width() + (lossy ? change : -change), height()).expandedTo(minimumSize()));
+    resize(QSize(wanted, height()).expandedTo(minimumSize()));
     LayOut();
 }
 

@@ -762,6 +762,7 @@ private slots:
         QCOMPARE(Rows(), 2);
         const bool lossy = elasticity < 100;
         QCOMPARE(m_Window->Model().columnCount(), lossy ? 12 : 11);
+        QCOMPARE(m_Window->width(), (9030 + (lossy ? 900 : 0)) / 15);   // the designed window, as much wider
         QCOMPARE(m_Window->RowsAsTabText({}).section('\n', 0, 0).count('\t'), lossy ? 11 : 10);
         if (lossy) {
             const double expected = 0.5 * m1 * m2 / (m1 + m2) * (1 - e * e) * vn * vn;
@@ -774,6 +775,7 @@ private slots:
         // Back to elastic (New, the options): the column goes.
         m_Engine->SetElasticity(CEnvEng::kFullyElastic);
         QCOMPARE(m_Window->Model().columnCount(), 11);
+        QCOMPARE(m_Window->width(), 9030 / 15);
     }
 
     void columnsKeepTheirDesignedWidths() {
