@@ -78,6 +78,7 @@ public:
     uint64_t Revision() const { return m_Revision; }
     std::size_t SpanLimit() const { return m_SpanLimit; }
     std::size_t CollisionLimit() const { return m_CollisionLimit; }
+    const CEnvEng& Engine() const { return m_Engine; }   // the engine logged
 
     // --- IEngineListener ---
     void BeforeCollision(const CBowl& b1, const CBowl& b2) override;

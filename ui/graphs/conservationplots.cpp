@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "conservationlog.h"
+#include "envengine.h"
 #include "guarded.h"
 #include "plotframe.h"
 
@@ -99,7 +100,7 @@ PlotFrame EnergyFrame(const ConservationLog& log, const QPainter& painter, const
     return PlotFrame(
         place, TimeRange(log), {0, top > 0 ? top * 1.1 : 1},
         {QStringLiteral("Total kinetic energy"),
-         QStringLiteral("      relative change since t = 0: %1").arg(ConservationPlots::RelativeChangeText(log))},
+         QStringLiteral("      ") + ConservationPlots::EnergyChangeText(log)},
         {QStringLiteral("t"), QStringLiteral("      (velocities are 32-bit floats: relative changes near 10\u207b\u2077 are rounding)")},
         painter, labelColumn);
 }
@@ -175,6 +176,16 @@ PlotFrame PaintCollisions(const ConservationLog& log, QPainter& painter, const Q
 QString ConservationPlots::RelativeChangeText(const ConservationLog& log) {
     const auto change = log.RelativeEnergyChange();
     return change ? ChangeText(*change) : QStringLiteral("-");
+}
+
+QString ConservationPlots::EnergyChangeText(const ConservationLog& log) {
+    if (log.Engine().Elasticity() >= CEnvEng::kFullyElastic)
+        return QStringLiteral("relative change since t = 0: %1").arg(RelativeChangeText(log));
+    // The energy can only fall: a positive fraction reads as what was lost,
+    // where a negative change after "lost" would read as a gain.
+    const auto change = log.RelativeEnergyChange();
+    const QString lost = change ? ChangeText(*change == 0 ? 0.0 : -*change) : QStringLiteral("-");
+    return QStringLiteral("kinetic energy lost since t = 0: %1").arg(lost);
 }
 
 QString ConservationPlots::ChangeText(double change) {

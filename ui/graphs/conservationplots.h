@@ -31,6 +31,10 @@ public:
     // The energy's relative change since t = 0 as shown: "-" when there is
     // none to speak of.
     static QString RelativeChangeText(const ConservationLog& log);
+    // What the energy plot's title and the totals line say of that change:
+    // "relative change since t = 0: …", or, while collisions lose energy,
+    // the fraction lost, "kinetic energy lost since t = 0: …".
+    static QString EnergyChangeText(const ConservationLog& log);
     // A relative change to three significant digits, with a power of ten
     // students can read ("1.23 ×10⁻⁷") where plain digits would need more
     // than three zeros.

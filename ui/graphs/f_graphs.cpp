@@ -102,11 +102,10 @@ void F_GRAPHS::ShowLatest() {
     if (ViewScale != m_Zoom) FollowTextScale();
     m_ShownRevision = m_Log.Revision();
     const Totals& now = m_Log.Latest();
-    m_Totals->setText(QStringLiteral("t = %1    kinetic energy = %2 (relative change since t = 0: %3)    "
-                                     "momentum x = %4, y = %5")
+    m_Totals->setText(QStringLiteral("t = %1    kinetic energy = %2 (%3)    momentum x = %4, y = %5")
                           .arg(m_Log.LatestT())
                           .arg(QString::number(now.energy, 'g', 9))
-                          .arg(ConservationPlots::RelativeChangeText(m_Log))
+                          .arg(ConservationPlots::EnergyChangeText(m_Log))
                           .arg(QString::number(now.px, 'g', 9))
                           .arg(QString::number(now.py, 'g', 9)));
     m_Plots->update();

@@ -8,7 +8,15 @@
 namespace vintrop {
 
 namespace {
-enum Column { ColT, ColB1, ColB2, ColM1, ColV1x, ColV1y, ColM2, ColV2x, ColV2y, ColSumX, ColSumY };
+enum Column { ColT, ColB1, ColB2, ColM1, ColV1x, ColV1y, ColM2, ColV2x, ColV2y, ColSumX, ColSumY, ColLost };
+static_assert(ColLost == CollisionTableModel::kLossColumn);
+
+// Summed as the engine sums its total, so that a two-bowl scene's loss is
+// the drop of that total.
+double PairEnergy(double m1, double m2, float v1x, float v1y, float v2x, float v2y) {
+    const double ax = v1x, ay = v1y, bx = v2x, by = v2y;
+    return (ax * ax + ay * ay) * (0.5 * m1) + (bx * bx + by * by) * (0.5 * m2);
+}
 
 // Two decimals without grouping; a value that rounds to zero is "0.00".
 QString PortableFixed(double v) {
@@ -19,9 +27,27 @@ QString PortableFixed(double v) {
 
 CollisionTableModel::CollisionTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
+double CollisionTableModel::KineticEnergyLost(const CollisionRow& before, const CollisionRow& after) {
+    return PairEnergy(before.m1, before.m2, before.v1x, before.v1y, before.v2x, before.v2y) -
+           PairEnergy(before.m1, before.m2, after.v1x, after.v1y, after.v2x, after.v2y);
+}
+
+void CollisionTableModel::ShowLoss(bool on) {
+    if (on == m_ShowLoss) return;
+    if (on) {
+        beginInsertColumns({}, kLossColumn, kLossColumn);
+        m_ShowLoss = true;
+        endInsertColumns();
+    } else {
+        beginRemoveColumns({}, kLossColumn, kLossColumn);
+        m_ShowLoss = false;
+        endRemoveColumns();
+    }
+}
+
 void CollisionTableModel::SetHeaders(const QStringList& headers) {
     m_Headers = headers;
-    emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 void CollisionTableModel::Queue(const CollisionRow& row) { m_Queued.push_back(row); }
@@ -63,6 +89,8 @@ void CollisionTableModel::Clear() {
 }
 
 QString CollisionTableModel::DisplayText(const CollisionRow& row, int column) const {
+    if (column == ColLost && row.filled == kColumnCount)
+        return row.after ? (row.lossKnown ? fmt::Fixed(row.lost) : QString()) : QStringLiteral("-");
     if (column < 0 || column >= row.filled) return {};
     if (row.after) {
         switch (column) {
@@ -91,6 +119,8 @@ QString CollisionTableModel::DisplayText(const CollisionRow& row, int column) co
 }
 
 QString CollisionTableModel::PortableText(const CollisionRow& row, int column) {
+    if (column == ColLost && row.filled == kColumnCount)
+        return row.after ? (row.lossKnown ? PortableFixed(row.lost) : QString()) : QStringLiteral("-");
     if (column < 0 || column >= row.filled) return {};
     if (row.after && (column <= ColM1 || column == ColM2)) return QStringLiteral("-");
     switch (column) {
@@ -114,7 +144,7 @@ int CollisionTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CollisionTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : kColumnCount + (m_ShowLoss ? 1 : 0);
 }
 
 QVariant CollisionTableModel::data(const QModelIndex& index, int role) const {

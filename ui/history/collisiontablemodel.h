@@ -14,6 +14,8 @@ namespace vintrop {
 // "-" for t, B1, B2 and " - " for the masses. `filled` counts the columns
 // that hold a value (11 for a complete row; fewer when a momentum sum did
 // not fit a 32-bit float and the row was left as far as it had got).
+// The kinetic energy the collision lost belongs to its after row, known
+// when both rows are complete; a before row shows "-" there.
 struct CollisionRow {
     bool after = false;
     int filled = 0;
@@ -22,17 +24,29 @@ struct CollisionRow {
     float m1 = 0, v1x = 0, v1y = 0;
     float m2 = 0, v2x = 0, v2y = 0;
     float sumX = 0, sumY = 0;   // m1v1x+m2v2x, m1v1y+m2v2y
+    bool lossKnown = false;
+    double lost = 0;            // KE before minus KE after
 };
 
 class CollisionTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kColumnCount = 11;
+    static constexpr int kColumnCount = 11;   // the columns always shown
+    static constexpr int kLossColumn = kColumnCount;   // shown only when collisions lose energy
 
     explicit CollisionTableModel(QObject* parent = nullptr);
 
-    // The eleven headers; an empty list hides the header texts until the
-    // window builds its columns.
+    // The kinetic energy 1/2 m|v|^2 of both bowls before the collision less
+    // that after it, in double from the rows' float velocities and the
+    // before row's masses.
+    static double KineticEnergyLost(const CollisionRow& before, const CollisionRow& after);
+
+    // Adds or removes the column of the energy each collision lost.
+    void ShowLoss(bool on);
+    bool ShowsLoss() const { return m_ShowLoss; }
+
+    // The headers of the columns shown; an empty list hides the header
+    // texts until the window builds its columns.
     void SetHeaders(const QStringList& headers);
     const QStringList& Headers() const { return m_Headers; }
 
@@ -69,6 +83,7 @@ private:
     std::deque<CollisionRow> m_Queued;   // to be appended at the next Publish
     std::size_t m_DropPending = 0;       // rows of m_Rows to drop at the next Publish
     QStringList m_Headers;
+    bool m_ShowLoss = false;
 };
 
 } // namespace vintrop

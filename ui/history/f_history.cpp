@@ -56,6 +56,9 @@ constexpr ColumnSpec kColumns[CollisionTableModel::kColumnCount] = {
     {"v1x", 800}, {"v1y", 800}, {"m2", 800},  {"v2x", 800},
     {"v2y", 800}, {"m1v1x+m2v2x", 1200},      {"m1v1y+m2v2y", 1200},
 };
+// The kinetic energy each collision lost, after the others while collisions
+// lose energy; the window is as much wider.
+constexpr ColumnSpec kLossColumn = {"KE lost", 900};
 
 const QString kBtExit = QStringLiteral("BT_EXIT");
 const QString kBtClear = QStringLiteral("BT_CLEAR");
@@ -88,6 +91,13 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     m_PublishTimer->setSingleShot(true);
     m_PublishTimer->setInterval(16);
     connect(m_PublishTimer, &QTimer::timeout, this, GuardedSlot(this, &F_HISTORY::ShowPending));
+    // The engine reports no change of its elasticity, and a new scenario
+    // sets it after the rewind that announced it: looked at again once the
+    // command under way has returned.
+    m_ElasticityCheck = new QTimer(this);
+    m_ElasticityCheck->setSingleShot(true);
+    m_ElasticityCheck->setInterval(0);
+    connect(m_ElasticityCheck, &QTimer::timeout, this, GuardedSlot(this, &F_HISTORY::FollowElasticity));
 
     m_lvwCollision = new QTreeView(this);
     m_lvwCollision->setObjectName(QStringLiteral("lvw_Collision"));
@@ -193,6 +203,7 @@ void F_HISTORY::init(CEnvEng& pEnvEng) {
     LayOut();
     m_TotCollisions = 0;
     m_OverflowReported = false;
+    m_ElasticityCheck->start();
 }
 
 void F_HISTORY::Terminate() {
@@ -200,10 +211,12 @@ void F_HISTORY::Terminate() {
     m_pEnvEng = nullptr;
     m_Pending.reset();
     m_PanelsDue.reset();
+    m_Before.reset();
     m_FlgActive = kFalse;
     if (isVisible()) done(QDialog::Rejected);
     // Closed for good: a later init starts from an empty window.
     m_Model->Clear();
+    FollowElasticity();
     m_Model->SetHeaders({});
     m_TotCollisions = 0;
     m_OverflowReported = false;
@@ -265,6 +278,7 @@ bool F_HISTORY::FillVelocities(CollisionRow& row, const CBowl& b1, const CBowl& 
 
 void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
+    FollowElasticity();
     if (m_Model->TotalRows() > kRowLimit) m_Model->DropFirst(2);
 
     CollisionRow row;
@@ -275,6 +289,8 @@ void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     row.m2 = b2.M();
     const bool complete = FillVelocities(row, b1, b2);
     QueueRow(row);
+    m_Before.reset();
+    if (complete) m_Before = row;
     // A sum beyond the float range: the row stays as far as it got and the
     // collision is not counted. The simulation itself goes on.
     if (!complete) return;
@@ -309,9 +325,15 @@ void F_HISTORY::ReportCounterOverflow() {
         Qt::QueuedConnection);
 }
 
-void F_HISTORY::AdvanceCompleted() { FlushStatistic(); }
+void F_HISTORY::AdvanceCompleted() {
+    FlushStatistic();
+    m_ElasticityCheck->start();
+}
 
-void F_HISTORY::StepAborted() { FlushStatistic(); }
+void F_HISTORY::StepAborted() {
+    FlushStatistic();
+    m_ElasticityCheck->start();
+}
 
 void F_HISTORY::FlushStatistic() {
     if (!m_Pending) return;
@@ -326,7 +348,11 @@ void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
     CollisionRow row;
     row.after = true;
-    FillVelocities(row, b1, b2);
+    if (FillVelocities(row, b1, b2) && m_Before) {
+        row.lost = CollisionTableModel::KineticEnergyLost(*m_Before, row);
+        row.lossKnown = true;
+    }
+    m_Before.reset();
     QueueRow(row);
 }
 
@@ -343,6 +369,7 @@ void F_HISTORY::SchedulePublish() {
 
 void F_HISTORY::ShowPending() {
     m_PublishTimer->stop();
+    FollowElasticity();
     // Scrolling a hidden window is wasted work; showEvent catches up.
     if (m_Model->Publish() && isVisible()) m_lvwCollision->scrollToBottom();
     if (m_PanelsDue) {
@@ -354,14 +381,48 @@ void F_HISTORY::ShowPending() {
 
 // ------------------------------------------------------------- window side
 
-void F_HISTORY::BuildColumns() {
+QStringList F_HISTORY::HeaderTexts() const {
     QStringList headers;
     for (const auto& c : kColumns) headers << QString::fromLatin1(c.header);
-    m_Model->SetHeaders(headers);
+    if (m_Model->ShowsLoss()) headers << QString::fromLatin1(kLossColumn.header);
+    return headers;
+}
+
+int F_HISTORY::ColumnWidthTwips(int column) const {
+    return column < CollisionTableModel::kColumnCount ? kColumns[column].widthTwips : kLossColumn.widthTwips;
+}
+
+double F_HISTORY::DesignWidth() const {
+    return kWindowWidth + (m_Model->ShowsLoss() ? kLossColumn.widthTwips : 0);
+}
+
+void F_HISTORY::BuildColumns() {
+    m_Model->SetHeaders(HeaderTexts());
     QHeaderView* header = m_lvwCollision->header();
     header->setMinimumSectionSize(twips::ToPixels(300));   // the style's own minimum is wider than B1 and B2
-    for (int i = 0; i < CollisionTableModel::kColumnCount; ++i)
-        header->resizeSection(i, twips::ToPixels(kColumns[i].widthTwips));
+    for (int i = 0; i < m_Model->columnCount(); ++i)
+        header->resizeSection(i, twips::ToPixels(ColumnWidthTwips(i)));
+}
+
+void F_HISTORY::FollowElasticity() {
+    const bool lossy = m_pEnvEng && m_pEnvEng->Elasticity() < CEnvEng::kFullyElastic;
+    if (lossy == m_Model->ShowsLoss()) return;
+    m_Model->ShowLoss(lossy);
+    // Headers only for a bound window, as init builds them.
+    if (m_pEnvEng) BuildColumns();
+    // As much wider or narrower; taken before the new minimum, which may
+    // already widen the window.
+    const int change = twips::ToPixels(kLossColumn.widthTwips * m_Scale);
+    const int wanted = width() + (lossy ? change : -change);
+    SetDesignedMinimum();
+    resize(QSize(wanted, height()).expandedTo(minimumSize()));
+    LayOut();
+}
+
+void F_HISTORY::SetDesignedMinimum() {
+    // Never larger than the screen: the table scrolls in what room there is.
+    const QSize screen = this->screen() ? this->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(QSize(twips::ToPixels(DesignWidth() * m_Scale), twips::ToPixels(kWindowHeight * m_Scale)).boundedTo(screen));
 }
 
 void F_HISTORY::RefreshStatistic() {
@@ -428,9 +489,8 @@ void F_HISTORY::ApplyScale() {
         label->setFixedWidth(twips::ToPixels(label->property(kDesignWidth).toInt() * scale));
     for (QToolButton* button : m_tlbBottom->findChildren<QToolButton*>())
         button->setFixedSize(twips::ToPixels(1110 * scale), twips::ToPixels(330 * scale));
-    // Never larger than the screen: the table scrolls in what room there is.
+    SetDesignedMinimum();
     const QSize screen = this->screen() ? this->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    setMinimumSize(QSize(twips::ToPixels(kWindowWidth * scale), twips::ToPixels(kWindowHeight * scale)).boundedTo(screen));
     resize(QSize(qRound(width() * grow), qRound(height() * grow)).expandedTo(minimumSize()).boundedTo(screen));
     LayOut();
 }
@@ -440,15 +500,16 @@ void F_HISTORY::LayOut() {
     // right and bottom edges.
     const auto px = [this](double twips) { return twips::ToPixels(twips * m_Scale); };
     const int w = width(), h = height();
+    const double designedTable = DesignWidth() - (kWindowWidth - 9015);
     const int tableWidth = w - px(kWindowWidth - 9015), tableHeight = h - px(kWindowHeight - 4905);
     m_lvwCollision->setGeometry(0, 0, tableWidth, tableHeight);
     m_sbrStatistic->setGeometry(0, h - px(kWindowHeight - 4935), w, px(405));
     m_tlbBottom->setGeometry(w - px(kWindowWidth - 5700), h - px(kWindowHeight - 4950), px(3330), px(390));
     // The columns share the width as designed.
     QHeaderView* header = m_lvwCollision->header();
-    const double widen = double(tableWidth) / twips::ToPixels(9015);
-    for (int i = 0; i < CollisionTableModel::kColumnCount; ++i)
-        header->resizeSection(i, qRound(twips::ToPixels(kColumns[i].widthTwips) * widen));
+    const double widen = double(tableWidth) / twips::ToPixels(designedTable);
+    for (int i = 0; i < m_Model->columnCount(); ++i)
+        header->resizeSection(i, qRound(twips::ToPixels(ColumnWidthTwips(i)) * widen));
 }
 
 void F_HISTORY::resizeEvent(QResizeEvent* event) {
@@ -493,13 +554,11 @@ QString F_HISTORY::RowsAsTabText(QList<int> rows) {
         for (int r = 0; r < m_Model->rowCount(); ++r) rows << r;
     std::sort(rows.begin(), rows.end());
     QStringList lines;
-    QStringList header;
-    for (const auto& c : kColumns) header << QString::fromLatin1(c.header);
-    lines << header.join(QLatin1Char('\t'));
+    lines << HeaderTexts().join(QLatin1Char('\t'));
     for (int r : rows) {
         if (r < 0 || r >= m_Model->rowCount()) continue;
         QStringList cells;
-        for (int c = 0; c < CollisionTableModel::kColumnCount; ++c)
+        for (int c = 0; c < m_Model->columnCount(); ++c)
             cells << m_Model->DisplayText(m_Model->Row(r), c).trimmed();
         lines << cells.join(QLatin1Char('\t'));
     }
@@ -508,12 +567,10 @@ QString F_HISTORY::RowsAsTabText(QList<int> rows) {
 
 bool F_HISTORY::WriteCsv(const QString& path, QString* error) {
     ShowPending();
-    QStringList header;
-    for (const auto& c : kColumns) header << QString::fromLatin1(c.header);
-    QByteArray out = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    QByteArray out = HeaderTexts().join(QLatin1Char(',')).toUtf8() + "\r\n";
     for (int r = 0; r < m_Model->rowCount(); ++r) {
         QStringList cells;
-        for (int c = 0; c < CollisionTableModel::kColumnCount; ++c)
+        for (int c = 0; c < m_Model->columnCount(); ++c)
             cells << CollisionTableModel::PortableText(m_Model->Row(r), c);
         out += cells.join(QLatin1Char(',')).toUtf8() + "\r\n";
     }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "collisiontablemodel.h"
 #include "enginelistener.h"
 #include "historylog.h"
 
@@ -24,7 +25,6 @@ namespace vintrop {
 
 class CEnvEng;
 class CollisionTableModel;
-struct CollisionRow;
 
 class F_HISTORY : public QDialog, public IHistoryLog, public IEngineListener {
     Q_OBJECT
@@ -88,6 +88,13 @@ public slots:
 
 private:
     void BuildColumns();
+    QStringList HeaderTexts() const;              // of the columns shown
+    int ColumnWidthTwips(int column) const;       // as designed
+    double DesignWidth() const;                   // of the window at 100 %, twips
+    void SetDesignedMinimum();                    // the designed size at the text's scale
+    // Shows the column of the energy each collision lost while the engine's
+    // collisions lose energy, and hides it otherwise.
+    void FollowElasticity();
     // Places the table, the status bar and the buttons in the window's
     // size, the columns sharing the table's width as designed.
     void LayOut();
@@ -123,6 +130,8 @@ private:
         float v1x = 0, v1y = 0, v2x = 0, v2y = 0;
     };
     std::optional<PendingStatistic> m_Pending;
+    // The complete before row of the collision being resolved, for its loss.
+    std::optional<CollisionRow> m_Before;
     // The panels' values as of the latest step, shown at the next refresh:
     // a label changed a thousand times a second costs a layout (and a
     // screen reader's event) each time, for text nobody can read that fast.
@@ -135,6 +144,7 @@ private:
 
     CollisionTableModel* m_Model = nullptr;
     QTimer* m_PublishTimer = nullptr;
+    QTimer* m_ElasticityCheck = nullptr;   // FollowElasticity once the command under way is done
     QTreeView* m_lvwCollision = nullptr;
     QStatusBar* m_sbrStatistic = nullptr;
     QLabel* m_PnlEnCinTot = nullptr;
