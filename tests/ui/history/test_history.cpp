@@ -772,7 +772,8 @@ private slots:
             QCOMPARE(Cells(1).last(), fmt::Fixed(expected));
             QCOMPARE(Cells(0).last(), QStringLiteral("-"));
         }
-        // Back to elastic (New, the options): the column goes.
+        // Back to elastic (New, or the options at t = 0): the column goes.
+        m_Engine->sRewind();
         m_Engine->SetElasticity(CEnvEng::kFullyElastic);
         QCOMPARE(m_Window->Model().columnCount(), 11);
         QCOMPARE(m_Window->width(), 9030 / 15);
