@@ -327,7 +327,9 @@ void F_HISTORY::ReportCounterOverflow() {
 
 void F_HISTORY::AdvanceCompleted() {
     FlushStatistic();
-    m_ElasticityCheck->start();
+    // The elasticity changes only at t = 0 (a run keeps the one it started
+    // with): no timer to restart on every other step.
+    if (m_pEnvEng && m_pEnvEng->t == 0) m_ElasticityCheck->start();
 }
 
 void F_HISTORY::StepAborted() {
