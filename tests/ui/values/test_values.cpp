@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "../../../bench/common.h"
 #include "../main/mainwindowfixture.h"
 #include "appstate.h"
 #include "numberformat.h"
@@ -33,6 +34,7 @@ private slots:
     void everyCellIsTheEnginesForwardBackAndAfterLoads();
     void diagramTotalIsTheTotalsAndEachPairKeepsItsSum();
     void copiesAndExportsTheRowsAndReportsAFailedWrite();
+    void everyBowlAtTheLimit();
 
 private:
     F_VALUES* Open() {
@@ -185,6 +187,19 @@ void TestValues::copiesAndExportsTheRowsAndReportsAFailedWrite() {
     Prompt::ScriptFileName(dir.filePath("taken.csv"));
     testing::Child<QPushButton>(values, "bt_ExportCsv")->click();
     QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Errore scrittura File")});
+}
+
+void TestValues::everyBowlAtTheLimit() {
+    // As many bowls as a scenario holds: every row, every cell and the
+    // totals, and a copy of them all.
+    CEnvEng& e = m_F.Engine();
+    bench::FillBox(e, 32767, e.MaxX, e.MaxY);
+    m_F.Window().ManualRefresh();
+    F_VALUES* values = Open();
+    values->ShowLatest();
+    ExpectTheEngine(values->Model());
+    QCOMPARE(values->RowsAsTabText({}).count(QLatin1Char('\n')), 32767 + 3);
+    values->close();
 }
 
 QTEST_MAIN(TestValues)
