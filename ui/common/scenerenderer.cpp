@@ -118,8 +118,11 @@ void PlotLine(const Pixels& picture, QPoint a, QPoint b, QRgb color, int width, 
     // fixed point from the pixel's middle: no branch to mispredict per pixel,
     // as Bresenham's has.
     const int dx = b.x() - a.x(), dy = b.y() - a.y(), n = std::max(std::abs(dx), std::abs(dy));
-    int64_t fx = (int64_t{a.x()} << 16) + 0x8000, fy = (int64_t{a.y()} << 16) + 0x8000;
-    const int64_t stepX = n ? (int64_t{dx} << 16) / n : 0, stepY = n ? (int64_t{dy} << 16) / n : 0;
+    // (Scaled by multiplying: a point left of or above the picture is
+    // negative, and shifting a negative number left is undefined.)
+    constexpr int64_t kOne = 1 << 16;
+    int64_t fx = int64_t{a.x()} * kOne + kOne / 2, fy = int64_t{a.y()} * kOne + kOne / 2;
+    const int64_t stepX = n ? int64_t{dx} * kOne / n : 0, stepY = n ? int64_t{dy} * kOne / n : 0;
     QRgb* const bits = picture.bits;
     const qsizetype stride = picture.stride;
     for (int i = 0; i <= n; ++i, fx += stepX, fy += stepY) {
