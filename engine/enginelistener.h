@@ -1,6 +1,6 @@
 #pragma once
 // What the engine tells its listeners, synchronously and in order, during a
-// step or a rewind. Override only what you need. The bowls are the engine's
+// step or a rewind, and when its elasticity changes. Override only what you need. The bowls are the engine's
 // own; handlers read them. A handler that tries to add, remove or step bowls
 // gets InvalidCall from the engine (CEnvEng lists the calls).
 
@@ -22,6 +22,9 @@ public:
     // The step failed part-way: its error goes to whoever asked for the
     // step, and no AdvanceCompleted follows.
     virtual void StepAborted() {}
+    // The elasticity between bowls changed: only at t = 0, by a load, a
+    // reset or the options.
+    virtual void ElasticityChanged() {}
 };
 
 } // namespace vintrop

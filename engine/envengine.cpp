@@ -216,7 +216,13 @@ void CEnvEng::SetElasticity(int16_t percent) {
     // A run keeps the elasticity it started with: a back step at 100 %
     // through collisions that lost energy would show a past that never was.
     if (t != 0 && percent != m_Elasticity) err::Raise(err::InvalidCall);
+    ApplyElasticity(percent);
+}
+
+void CEnvEng::ApplyElasticity(int16_t percent) {
+    if (percent == m_Elasticity) return;
     m_Elasticity = percent;
+    Deliver(m_Listeners, m_Dispatching, [](IEngineListener& l) { l.ElasticityChanged(); });
 }
 
 void CEnvEng::Recolour(int from) {
@@ -614,7 +620,7 @@ void CEnvEng::Reset() {
     ClearBowls();
     m_FixedBox.reset();
     m_ClassroomColours = false;
-    m_Elasticity = kFullyElastic;
+    ApplyElasticity(kFullyElastic);
     sInterval(static_cast<int16_t>(kDefaultInterval));
 }
 
@@ -739,7 +745,7 @@ bool CEnvEng::SerializeIn(std::istream& fd) {
     m_LastReadError.reset();
     m_FixedBox.reset();
     SetClassroomColours(false);
-    m_Elasticity = kFullyElastic;
+    ApplyElasticity(kFullyElastic);
     ScenarioReader in(fd);
     try {
         // A file that could not be opened arrives as a failed stream.
@@ -761,7 +767,7 @@ bool CEnvEng::SerializeIn(std::istream& fd) {
         const int16_t elasticity = ElasticityOf(options);
         if (box) SetFixedBox(*box);
         SetClassroomColours(classroom);
-        m_Elasticity = elasticity;
+        ApplyElasticity(elasticity);
         return true;
     } catch (const VintropError& e) {
         m_LastReadError = e;

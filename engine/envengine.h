@@ -162,6 +162,7 @@ private:
     void RaiseStep(const CBowl& b);
     void RaiseAdvanceCompleted();
     void RaiseStepAborted();
+    void ApplyElasticity(int16_t percent);   // tells the listeners when it changes
     int32_t NextColor();
 
     IClock* m_Timer = nullptr;                  // bound by init, not owned

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
 #include "../../bench/common.h"
 #include "engine_support.h"
@@ -131,6 +132,30 @@ TEST(Restitution, PairsAtZeroMoveOnTogetherSlideApartOrTakeAThirdAlong) {
     EXPECT_EQ(eng.t, 60);
     EXPECT_EQ(eng.GetBowl(1).x, x);
     eng.SetElasticity(0);   // the same value: nothing to refuse
+}
+
+// The listeners hear of each change, and only of a change: what the windows
+// showing a loss follow.
+TEST(Restitution, ListenersHearOfEveryChangeOfTheElasticity) {
+    struct Heard : IEngineListener {
+        int changes = 0;
+        void ElasticityChanged() override { ++changes; }
+    } heard;
+    ManualClock clock;
+    CEnvEng eng;
+    eng.init(clock);
+    eng.Attach(&heard);
+    eng.SetElasticity(50);
+    eng.SetElasticity(50);
+    EXPECT_EQ(heard.changes, 1);
+    eng.Reset();
+    EXPECT_EQ(heard.changes, 2);
+    std::istringstream lossy("50\r\n0\r\n0\r\n0\r\n[options]\r\nElasticity=0\r\n"), plain("50\r\n0\r\n0\r\n0\r\n");
+    ASSERT_TRUE(eng.SerializeIn(lossy));
+    EXPECT_EQ(heard.changes, 3);
+    ASSERT_TRUE(eng.SerializeIn(plain));
+    EXPECT_EQ(heard.changes, 4);
+    eng.Detach(&heard);
 }
 
 struct Crowd {

@@ -91,13 +91,6 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     m_PublishTimer->setSingleShot(true);
     m_PublishTimer->setInterval(16);
     connect(m_PublishTimer, &QTimer::timeout, this, GuardedSlot(this, &F_HISTORY::ShowPending));
-    // The engine reports no change of its elasticity, and a new scenario
-    // sets it after the rewind that announced it: looked at again once the
-    // command under way has returned.
-    m_ElasticityCheck = new QTimer(this);
-    m_ElasticityCheck->setSingleShot(true);
-    m_ElasticityCheck->setInterval(0);
-    connect(m_ElasticityCheck, &QTimer::timeout, this, GuardedSlot(this, &F_HISTORY::FollowElasticity));
 
     m_lvwCollision = new QTreeView(this);
     m_lvwCollision->setObjectName(QStringLiteral("lvw_Collision"));
@@ -203,7 +196,7 @@ void F_HISTORY::init(CEnvEng& pEnvEng) {
     LayOut();
     m_TotCollisions = 0;
     m_OverflowReported = false;
-    m_ElasticityCheck->start();
+    FollowElasticity();
 }
 
 void F_HISTORY::Terminate() {
@@ -278,7 +271,6 @@ bool F_HISTORY::FillVelocities(CollisionRow& row, const CBowl& b1, const CBowl& 
 
 void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
-    FollowElasticity();
     if (m_Model->TotalRows() > kRowLimit) m_Model->DropFirst(2);
 
     CollisionRow row;
@@ -325,17 +317,11 @@ void F_HISTORY::ReportCounterOverflow() {
         Qt::QueuedConnection);
 }
 
-void F_HISTORY::AdvanceCompleted() {
-    FlushStatistic();
-    // The elasticity changes only at t = 0 (a run keeps the one it started
-    // with): no timer to restart on every other step.
-    if (m_pEnvEng && m_pEnvEng->t == 0) m_ElasticityCheck->start();
-}
+void F_HISTORY::AdvanceCompleted() { FlushStatistic(); }
 
-void F_HISTORY::StepAborted() {
-    FlushStatistic();
-    m_ElasticityCheck->start();
-}
+void F_HISTORY::StepAborted() { FlushStatistic(); }
+
+void F_HISTORY::ElasticityChanged() { FollowElasticity(); }
 
 void F_HISTORY::FlushStatistic() {
     if (!m_Pending) return;
@@ -371,7 +357,6 @@ void F_HISTORY::SchedulePublish() {
 
 void F_HISTORY::ShowPending() {
     m_PublishTimer->stop();
-    FollowElasticity();
     // Scrolling a hidden window is wasted work; showEvent catches up.
     if (m_Model->Publish() && isVisible()) m_lvwCollision->scrollToBottom();
     if (m_PanelsDue) {

@@ -44,6 +44,7 @@ public:
     void AfterCollision(const CBowl& b1, const CBowl& b2) override;
     void AdvanceCompleted() override;
     void StepAborted() override;
+    void ElasticityChanged() override;
 
     bool Active() const { return m_FlgActive != 0; }
     int32_t TotCollisions() const { return m_TotCollisions; }
@@ -144,7 +145,6 @@ private:
 
     CollisionTableModel* m_Model = nullptr;
     QTimer* m_PublishTimer = nullptr;
-    QTimer* m_ElasticityCheck = nullptr;   // FollowElasticity once the command under way is done
     QTreeView* m_lvwCollision = nullptr;
     QStatusBar* m_sbrStatistic = nullptr;
     QLabel* m_PnlEnCinTot = nullptr;
