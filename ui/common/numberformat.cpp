@@ -1,6 +1,7 @@
 #include "numberformat.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 
 namespace vintrop::fmt {
@@ -39,5 +40,11 @@ QString General(float v) {
 }
 
 QString Integer(long long v) { return QString::number(v); }
+
+QByteArray Exact(double v) {
+    char text[32];
+    const auto res = std::to_chars(text, text + sizeof text, v);
+    return QByteArray(text, static_cast<int>(res.ptr - text));
+}
 
 } // namespace vintrop::fmt

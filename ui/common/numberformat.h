@@ -1,5 +1,6 @@
 #pragma once
 // The program's number formats, in the user's locale.
+#include <QByteArray>
 #include <QString>
 
 namespace vintrop::fmt {
@@ -11,5 +12,8 @@ QString Fixed(double v);
 QString General(float v);
 // Plain decimal, leading minus when negative.
 QString Integer(long long v);
+// For files other programs read: the shortest text that reads back to the
+// same double, "." decimal point, no grouping, in any locale.
+QByteArray Exact(double v);
 
 } // namespace vintrop::fmt

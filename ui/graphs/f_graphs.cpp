@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "appstate.h"
@@ -16,17 +15,11 @@
 #include "exportfile.h"
 #include "filewriter.h"
 #include "guarded.h"
+#include "numberformat.h"
 
 namespace vintrop {
 
 namespace {
-
-// The shortest text that reads back to the same double.
-QByteArray Exact(double v) {
-    char text[32];
-    const auto res = std::to_chars(text, text + sizeof text, v);
-    return QByteArray(text, static_cast<int>(res.ptr - text));
-}
 
 // The image is drawn at twice the pixels for a sharp picture on a projector.
 constexpr qreal kImagePixelRatio = 2;
@@ -143,7 +136,7 @@ void F_GRAPHS::FollowTextScale() {
 QByteArray F_GRAPHS::CsvOf(const ConservationLog& log) {
     QByteArray out = "t,kinetic energy,momentum x,momentum y\r\n";
     log.ForEachPoint([&out](int32_t t, const Totals& v) {
-        out += QByteArray::number(t) + ',' + Exact(v.energy) + ',' + Exact(v.px) + ',' + Exact(v.py) + "\r\n";
+        out += QByteArray::number(t) + ',' + fmt::Exact(v.energy) + ',' + fmt::Exact(v.px) + ',' + fmt::Exact(v.py) + "\r\n";
     });
     return out;
 }

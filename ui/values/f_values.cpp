@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -30,13 +29,6 @@
 namespace vintrop {
 
 namespace {
-
-// The shortest text that reads back to the same double.
-QByteArray Exact(double v) {
-    char text[32];
-    const auto res = std::to_chars(text, text + sizeof text, v);
-    return QByteArray(text, static_cast<int>(res.ptr - text));
-}
 
 void Mix(uint64_t& h, uint64_t v) {
     h ^= v;
@@ -237,10 +229,10 @@ bool F_VALUES::WriteCsv(const QString& path, QString* why) const {
     for (int r = 0; r < m_Model->rowCount(); ++r) {
         out += r == m_Model->TotalsRow()   ? QByteArray("total")
                : r == m_Model->CentreRow() ? QByteArray("centre of mass")
-                                           : Exact(m_Model->Value(r, BowlValuesModel::Number));
+                                           : fmt::Exact(m_Model->Value(r, BowlValuesModel::Number));
         for (int c = BowlValuesModel::Mass; c < BowlValuesModel::kColumnCount; ++c) {
             const double v = m_Model->Value(r, c);
-            out += ',' + (std::isnan(v) ? QByteArray() : Exact(v));
+            out += ',' + (std::isnan(v) ? QByteArray() : fmt::Exact(v));
         }
         out += "\r\n";
     }
