@@ -7,8 +7,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -74,7 +79,15 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
 
     // Group box at the top left, OK above Cancel at the top right, the two
     // display options side by side below the group box.
-    auto* grid = new QGridLayout(this);
+    // The controls sit in a page that scrolls when the screen is too short
+    // for the dialog (1080 lines at 300 %); elsewhere the page is the dialog.
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("pg_Options"));
+    auto* grid = new QGridLayout(page);
+    // The margins of a dialog's own layout, not of a widget inside one.
+    const auto margin = [this](QStyle::PixelMetric side) { return style()->pixelMetric(side, nullptr, this); };
+    grid->setContentsMargins(margin(QStyle::PM_LayoutLeftMargin), margin(QStyle::PM_LayoutTopMargin),
+                             margin(QStyle::PM_LayoutRightMargin), margin(QStyle::PM_LayoutBottomMargin));
     grid->addWidget(m_Frame1, 0, 0, 2, 2);
     grid->addWidget(m_OKButton, 0, 2, Qt::AlignTop);
     grid->addWidget(m_CancelButton, 1, 2, Qt::AlignTop);
@@ -184,7 +197,25 @@ F_OPTIONS::F_OPTIONS(QWidget* owner) : QDialog(owner) {
     const QSize design(twips::ToPixels(kClientWidthTwips),
                        twips::ToPixels(kClientHeightTwips) + scaleRowHeight + boxHeight + colourHeight +
                            velocityHeight + centreHeight + pathsHeight + elasticityHeight);
-    setFixedSize(design.expandedTo(sizeHint()));
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("sa_Options"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    QSize size = design.expandedTo(page->sizeHint());
+    if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
+        // Within the screen, room left for the title bar; a page cut short
+        // scrolls vertically, so its width takes the scroll bar too.
+        const QSize room = screen->availableGeometry().size() - QSize(0, 40);
+        if (size.height() > room.height())
+            size = QSize(size.width() + scroll->verticalScrollBar()->sizeHint().width(), room.height());
+        size = size.boundedTo(room);
+    }
+    setFixedSize(size);
 
     LoadOptions();
 }
