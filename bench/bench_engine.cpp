@@ -78,10 +78,11 @@ BENCHMARK(BM_StepPlain)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicro
 
 // Each iteration rewinds the pile and runs its first two steps: in the first
 // every pair collides, in the second every pair is checked for release.
-void Pile(benchmark::State& state, bool plain) {
+void Pile(benchmark::State& state, bool plain, int16_t elasticity = CEnvEng::kFullyElastic) {
     const int n = static_cast<int>(state.range(0));
     Bench b(plain);
     bench::Pile(b.engine, n);
+    b.engine.SetElasticity(elasticity);
     for (auto _ : state) {
         b.engine.sRewind();
         b.engine.Advance();
@@ -94,6 +95,10 @@ void BM_PileIndexed(benchmark::State& state) { Pile(state, false); }
 void BM_PilePlain(benchmark::State& state) { Pile(state, true); }
 
 BENCHMARK(BM_PileIndexed)->Arg(200)->Arg(800)->Arg(2000)->Unit(benchmark::kMillisecond)->Apply(Repeated);
+// The same pile, and the crowd of mixed sizes below, with collisions that
+// lose half their closing speed: the closing test on every touching pair.
+void BM_PileHalfElastic(benchmark::State& state) { Pile(state, false, 50); }
+BENCHMARK(BM_PileHalfElastic)->Arg(200)->Arg(800)->Arg(2000)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 BENCHMARK(BM_PilePlain)->Arg(200)->Arg(800)->Arg(2000)->Unit(benchmark::kMillisecond)->Apply(Repeated);
 
 // ------------------------------------------ a few bowls in the large box
@@ -117,6 +122,13 @@ void BM_MixedCrowdIndexed(benchmark::State& state) { StepScene(state, false, Mix
 void BM_MixedCrowdPlain(benchmark::State& state) { StepScene(state, true, MixedCrowd); }
 
 BENCHMARK(BM_MixedCrowdIndexed)->Arg(10000)->Unit(benchmark::kMicrosecond)->Apply(Repeated);
+void BM_MixedCrowdHalfElastic(benchmark::State& state) {
+    StepScene(state, false, [](CEnvEng& engine, int n) {
+        MixedCrowd(engine, n);
+        engine.SetElasticity(50);
+    });
+}
+BENCHMARK(BM_MixedCrowdHalfElastic)->Arg(10000)->Unit(benchmark::kMicrosecond)->Apply(Repeated);
 // About a second a step: a few steps are enough.
 BENCHMARK(BM_MixedCrowdPlain)->Arg(10000)->Unit(benchmark::kMicrosecond)->Iterations(3);
 
