@@ -30,6 +30,9 @@ SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
 # checks the package against Debian's policy: an error fails the target.
 PACKAGE_BUILD ?= $(BUILD)-package
 package: PACKAGES += dpkg-dev file lintian
+# `make bench` keeps its figures as CSV under bench/results/; jq turns the
+# benchmarks' JSON into those rows.
+bench: PACKAGES += jq
 
 .PHONY: run test sanitize bench fuzz fuzz-deps deps configure build install package clean
 
@@ -62,7 +65,7 @@ sanitize: deps
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DVINTROP_BENCHMARKS=ON -DVINTROP_TESTS=OFF >/dev/null
 	cmake --build $(BUILD)-bench -j $(JOBS)
-	@for b in $(BUILD)-bench/bench/bench_*; do [ -x "$$b" ] || continue; "$$b" || exit 1; done
+	bash bench/record.sh $(BUILD)-bench
 
 fuzz-deps:
 	@missing=$$(command -v clang++ >/dev/null 2>&1 || echo clang; \
