@@ -38,6 +38,7 @@ SceneView::SceneView(QWidget* screen) : m_Screen(screen), m_Presented(screen) {
 }
 
 void SceneView::Resize(QSize pixels, int16_t zoomPercent) {
+    m_Presented.Wait();   // the worker reads the renderer's geometry
     const double twipsPerPixel = zoom::TwipsPerPixel(twips::PerPixel(m_Screen), zoomPercent);
     m_Renderer.Resize(pixels, m_Screen->devicePixelRatioF(), twipsPerPixel,
                       LineWidthAt(twips::PerPixel(m_Screen), twipsPerPixel));
@@ -46,6 +47,7 @@ void SceneView::Resize(QSize pixels, int16_t zoomPercent) {
 }
 
 void SceneView::FitBox(QSize area, double boxWidth, double boxHeight) {
+    m_Presented.Wait();   // the worker reads the renderer's geometry
     // Where the box meets the area's edge, that edge is the wall, as when
     // the box is the area; elsewhere the wall is drawn outside the box.
     const QSize room = area.expandedTo(QSize(1, 1));
@@ -113,7 +115,7 @@ void SceneView::PaintPairMarks(QPainter& painter) {
     } else {
         m_Fading.stop();
     }
-    const QImage& picture = Picture();
+    const QImage& picture = Shown();
     if (picture.isNull()) return;
     m_Marks.Paint(painter, Origin(), TwipsPerPixel(), LineWidth(), QRectF(Origin(), picture.deviceIndependentSize()),
                   t, running);

@@ -83,6 +83,9 @@ public:
 
     // The frame on screen now (device pixels, ratio set).
     QImage& Picture() const { return m_Presented.Picture(); }
+    // What the screen paints: the frame on screen now, or while a newer one
+    // is being rasterised, the one before it.
+    const QImage& Shown() const { return m_Presented.Shown(); }
     int FramesRasterised() const { return m_Presented.FramesRasterised(); }
     // A white disk over the frame on screen (centre and radius in twips),
     // until the next frame.

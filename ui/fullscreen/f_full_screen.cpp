@@ -96,7 +96,7 @@ void F_FULL_SCREEN::paintEvent(QPaintEvent*) {
     Guarded(
         this,
         [&] {
-            const QImage& picture = m_View.Picture();
+            const QImage& picture = m_View.Shown();
             if (!picture.isNull()) painter.drawImage(m_View.Origin(), picture);
             m_View.PaintOutsideBox(painter, rect());
             m_View.PaintPairMarks(painter);

@@ -29,7 +29,7 @@ void DrawingArea::paintEvent(QPaintEvent* event) {
 
 void DrawingArea::Paint(const QRect& dirty) {
     QPainter painter(this);
-    const QImage& picture = Picture();
+    const QImage& picture = m_View.Shown();
     const QPointF origin = m_View.Origin();
     if (!picture.isNull()) painter.drawImage(origin, picture);
     // Whatever the picture does not cover (a window grown since the last
