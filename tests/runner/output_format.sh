@@ -17,7 +17,7 @@ INT='-?[0-9]+'
 # "end" comes last and only once.
 check_shapes() {
     local file=$1 bad
-    bad=$(grep -Ev "^(collision,$INT,$INT,$INT(,$NUM){10}|resolved,$INT,$INT,$INT(,$NUM){4}|bowl,$INT(,$NUM){4}|end,$INT,[0-9]+,$NUM)\$" "$file" | head -n 3)
+    bad=$(grep -Ev "^(collision,$INT,$INT,$INT(,$NUM){10}|resolved,$INT,$INT,$INT(,$NUM){4}|bowl,$INT(,$NUM){4}|speeds,$NUM,$NUM,[0-9]+|end,$INT,[0-9]+,$NUM)\$" "$file" | head -n 3)
     [ -z "$bad" ] || fail "$file: malformed lines: $bad"
     [ "$(grep -c '^end,' "$file")" = 1 ] || fail "$file: expected exactly one end line"
     tail -n 1 "$file" | grep -q '^end,' || fail "$file: end is not the last line"
@@ -57,6 +57,29 @@ printf '%s\r\n' 50 0 0 0 >"$TMP/none.vintrop"
 printf '%s\n' 50 0 0 1 2 4000 2000 12.5 -7.25 >"$TMP/free.vintrop" # LF only
 [ "$("$RUN" --steps 7 --back 7 "$TMP/free.vintrop" | head -n 1)" = "bowl,1,4000,2000,12.5,-7.25" ] ||
     fail "free: 7 steps forward and 7 back should return a free bowl to its start"
+
+# --- the speed histogram --------------------------------------------------------
+# Mass 2: fifteen at rest, two at 5 and one at 20, so kT = (25 + 25 + 400) / 18
+# = 25 and the bins reach 3 v_rms = 3 sqrt(2 kT / m) = 15; the bowl at 20 is
+# beyond them, in the last bin. The one bowl of mass 1 (at 8) is not counted.
+{
+    printf '%s\r\n' 50 0 0 19
+    for k in $(seq 1 15); do printf '%s\r\n' 2 $((300 * k)) 300 0 0; done
+    printf '%s\r\n' 2 1000 1500 3 4 2 2000 1500 -4 -3 2 4000 2500 12 -16 1 3000 3500 8 0
+} >"$TMP/speeds.vintrop"
+while read -r bins want; do
+    got=$("$RUN" --steps 1 --speeds "$bins" "$TMP/speeds.vintrop" | grep '^speeds,' | cut -d, -f4 | tr '\n' ' ')
+    [ "$got" = "$want " ] || fail "speeds: $bins bins counted $got, expected $want"
+done <<'ROWS'
+4 15 2 0 1
+3 15 2 1
+1 18
+ROWS
+"$RUN" --speeds 4 "$TMP/speeds.vintrop" >"$TMP/speeds.out"
+check_shapes "$TMP/speeds.out"
+[ "$(grep '^speeds,' "$TMP/speeds.out" | cut -d, -f2,3 | tr '\n' ' ')" = "0,3.75 3.75,7.5 7.5,11.25 11.25,15 " ] ||
+    fail "speeds: bin edges $(grep '^speeds,' "$TMP/speeds.out" | cut -d, -f2,3 | tr '\n' ' ')"
+[ "$("$RUN" --speeds 1000 "$TMP/speeds.vintrop" | grep -c '^speeds,')" = 1000 ] || fail "--speeds 1000: not 1000 lines"
 
 # --- both pair loops, same bytes -------------------------------------------------
 for f in "$EXAMPLES"/gas-of-bowls.vintrop "$EXAMPLES"/row-struck-at-one-end.vintrop; do
