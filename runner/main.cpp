@@ -1,7 +1,8 @@
 // vintrop-run: runs a scenario file without any window and prints what
 // happens as CSV lines, for scripts and for checking the engine from outside.
 //
-//   vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals] SCENARIO
+//   vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals]
+//               [--speeds BINS] SCENARIO
 //
 // The box is WIDTH x HEIGHT twips when given, else the scenario's own box,
 // else the main window's initial 8085 x 4230. The elasticity is PERCENT when
@@ -12,7 +13,12 @@
 //   resolved,T,ID1,ID2,V1X,V1Y,V2X,V2Y                       at each AfterCollision
 //   totals,T,ENERGY,PX,PY                 after each step, with --totals only
 //   bowl,ID,X,Y,VX,VY                                        per bowl after the last step
+//   speeds,LOW,HIGH,COUNT              per bin after the bowl lines, with --speeds only
 //   end,T,COLLISIONS,ENERGY                                  last line
+// The speeds lines count the bowls of the most common mass (equal counts: the
+// lighter) after the last step, in BINS (1 to 1000) equal bins from 0 to
+// three times their root-mean-square speed sqrt(2 kT / m), kT their mean
+// kinetic energy; the last bin also counts the faster ones.
 // Exit status: 0 done, 2 scenario unreadable, 3 a step failed, 64 bad
 // arguments, 74 standard output could not be written.
 #include <charconv>
@@ -31,6 +37,7 @@
 #include "initialbox.h"
 #include "outputbuffer.h"
 #include "scenarioinput.h"
+#include "speeds.h"
 #include "totals.h"
 #include "vintroperror.h"
 
@@ -46,7 +53,9 @@ enum ExitStatus : int {
     kExitOutputFailed = 74,
 };
 
-const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals] SCENARIO";
+const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals] [--speeds BINS] SCENARIO";
+
+constexpr uint64_t kMaxSpeedBins = 1000;
 
 struct Options {
     std::optional<BoxSize> box;   // --box, twips; else the scenario's own, else the initial box
@@ -55,6 +64,7 @@ struct Options {
     uint64_t back = 0;    // back steps, after the forward ones
     bool plain = false;   // check every ordered pair instead of the indexed loop
     bool totals = false;  // a totals line after every step
+    int speeds = 0;       // bins of the speed histogram after the last step; 0: none
     std::string scenario;
 };
 
@@ -114,6 +124,12 @@ std::optional<std::string> ParseArgs(int argc, char** argv, Options& opt, bool& 
             if (!n) return arg + " needs a whole number of steps, 0 or more";
             (arg == "--steps" ? opt.steps : opt.back) = *n;
             ++k;
+        } else if (!optionsEnded && arg == "--speeds") {
+            if (!needValues(1)) return "--speeds needs BINS";
+            const auto n = ParseCount(argv[k + 1]);
+            if (!n || *n < 1 || *n > kMaxSpeedBins) return "--speeds needs a whole number of bins from 1 to 1000";
+            opt.speeds = static_cast<int>(*n);
+            ++k;
         } else if (!optionsEnded && arg == "--plain") {
             opt.plain = true;
         } else if (!optionsEnded && arg == "--totals") {
@@ -145,6 +161,15 @@ void PrintTotals(OutputBuffer& out, const CEnvEng& engine) {
     out.Text("totals,").Int(engine.t);
     for (double v : {sum.energy, sum.px, sum.py}) out.Char(',').Float(v);
     out.EndLine();
+}
+
+// speeds,LOW,HIGH,COUNT: one line per bin of the speed histogram.
+void PrintSpeeds(OutputBuffer& out, const CEnvEng& engine, int bins) {
+    const SpeedHistogram h = SpeedHistogramOf(engine, bins);
+    for (std::size_t i = 0; i < h.counts.size(); ++i) {
+        out.Text("speeds,").Float(static_cast<double>(i) * h.width).Char(',');
+        out.Float(static_cast<double>(i + 1) * h.width).Char(',').Int(h.counts[i]).EndLine();
+    }
 }
 
 int Run(const Options& opt) {
@@ -207,6 +232,7 @@ int Run(const Options& opt) {
             for (float v : {b.x, b.y, b.Vx, b.Vy}) out.Char(',').Float(v);
             out.EndLine();
         }
+        if (opt.speeds > 0) PrintSpeeds(out, engine, opt.speeds);
         out.Text("end,").Int(engine.t).Char(',').Int(static_cast<int64_t>(csv.Collisions()));
         out.Char(',').Float(engine.EnCinTot()).EndLine();
     } catch (const std::exception& e) {

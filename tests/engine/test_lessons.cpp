@@ -646,7 +646,8 @@ TEST(LessonFiles, OpenWithTheirHistoryAndTheSameNamedColours) {
         CEnvEng eng;
         eng.init(clock);
         ASSERT_TRUE(ReadExample(eng, name));
-        EXPECT_NE(eng.KeepHistory(), 0) << name;
+        // The gases of thousands of bowls are read in the Graphs window, not row by row.
+        EXPECT_EQ(eng.KeepHistory() != 0, eng.BowlCount() <= 100) << name;
         EXPECT_TRUE(eng.ClassroomColours()) << name;
         const auto colours = [&eng] {
             std::vector<int32_t> c;
@@ -664,7 +665,7 @@ TEST(LessonFiles, OpenWithTheirHistoryAndTheSameNamedColours) {
         ASSERT_TRUE(ReadExample(eng, name));
         EXPECT_EQ(colours(), first) << name << " opened again";
     }
-    EXPECT_EQ(seen.size(), 16u);
+    EXPECT_EQ(seen.size(), 18u);
 }
 
 } // namespace

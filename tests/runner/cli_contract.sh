@@ -192,6 +192,11 @@ check_usage elasticity_not_a_number --elasticity half "$G"
 # Below 100 % a collision loses energy, which a back step cannot give back.
 check_usage back_below_full_elasticity --elasticity 99 --back 1 "$G"
 check_usage back_in_a_half_elastic_lesson --back 1 "$EXAMPLES/half-elastic-head-on.vintrop"
+check_usage speeds_without_value "$G" --speeds
+check_usage speeds_zero --speeds 0 "$G"
+check_usage speeds_above_1000 --speeds 1001 "$G"
+check_usage speeds_negative --speeds -4 "$G"
+check_usage speeds_fraction --speeds 2.5 "$G"
 
 # A scenario whose name starts with a dash is reachable after "--".
 cp "$G" "$TMP/-dash.vintrop"
