@@ -13,6 +13,7 @@ private slots:
     void cleanupTestCase() { m_F.Destroy(); }
 
     void playPauseStepBack();
+    void screenEndsOnTheLastFrameOfARun();
     void backIsOffBelowFullElasticity();
     void backToTheStart_data();
     void backToTheStart();
@@ -37,6 +38,25 @@ private:
     }
     vintrop::testing::MainWindowFixture m_F;
 };
+
+// While a run's frames are rasterised beside the stepping, the screen may
+// lag a frame behind; once the run is paused it shows the last frame, the
+// one a fresh rasterising gives.
+void TestTransport::screenEndsOnTheLastFrameOfARun() {
+    for (int i = 0; i < 40; ++i) m_F.AddBowl(10, 400.0f + 180 * (i % 20), 800.0f + 1500 * (i / 20), 7, 5);
+    m_F.Engine().sInterval(1);
+    auto* area = m_F.Find<DrawingArea>("pc_Picture");
+    const int before = area->FramesRasterised();
+    m_F.Trigger("MN_COND_PLAY");
+    QTest::qWait(250);
+    m_F.Trigger("MN_COND_PAUSE");
+    QVERIFY(area->FramesRasterised() > before + 3);
+    QTest::qWait(80);   // a refresh and a rasterising
+    const QImage shown = area->grab().toImage();
+    m_F.Window().ManualRefresh();   // drawn again, here and now
+    area->Picture();
+    QCOMPARE(shown, area->grab().toImage());
+}
 
 void TestTransport::backIsOffBelowFullElasticity() {
     // A collision that loses energy cannot be stepped back; REW still goes to t = 0.
