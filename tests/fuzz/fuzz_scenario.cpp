@@ -11,9 +11,6 @@
 // lines there, if present, give the box width and height in twips (the main
 // window's initial 8085 x 4230 otherwise): the fuzzer can vary the box, also
 // beyond the limits of a box of the scenario's own.
-// The steps run at the scenario's own elasticity when it gives one below
-// 100 %; otherwise the sum of the input's bytes draws one (about half the
-// inputs stay at 100 %), so that the fuzzer varies it without the option.
 // A failed check prints what differs and aborts, so that libFuzzer keeps the
 // input and the corpus replay in the normal test run fails on it.
 #include <algorithm>
@@ -145,13 +142,6 @@ void ReadBox(const std::string& bytes, const CEnvEng& engine, float& width, floa
     }
 }
 
-int16_t ElasticityFor(const std::string& bytes, const CEnvEng& engine) {
-    if (engine.Elasticity() != CEnvEng::kFullyElastic) return engine.Elasticity();
-    unsigned sum = 0;
-    for (unsigned char c : bytes) sum += c;
-    return static_cast<int16_t>(std::min(sum % 202, 100u));
-}
-
 std::string Describe(const CBowl& b) {
     std::ostringstream s;
     s << "bowl " << b.Id << " x=" << Bits(b.x) << " y=" << Bits(b.y) << " Vx=" << Bits(b.Vx)
@@ -243,7 +233,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!first.Read(in)) return 0;
     float width = 0, height = 0;
     ReadBox(bytes, first.engine, width, height);
-    first.engine.SetElasticity(ElasticityFor(bytes, first.engine));
+    // Below 100 % the scenario's own elasticity; else one the sum of the bytes
+    // draws (about half the inputs stay at 100 %), so the fuzzer varies it.
+    unsigned sum = 0;
+    for (unsigned char c : bytes) sum += c;
+    if (first.engine.Elasticity() == CEnvEng::kFullyElastic) first.engine.SetElasticity(int16_t(std::min(sum % 202, 100u)));
 
     CheckRoundTrip(first);
     CheckLoopsAgree(bytes, first, width, height);
