@@ -3,7 +3,8 @@
 // history open too), on the lattice, a crowd of mixed sizes and a pile. The
 // log behind the graphs runs in every case; open, the plots are drawn as
 // well, at most once per screen refresh, the collision plot full in crowds.
-// And one redraw of the plots on their own, with every budget full.
+// And one redraw of the plots on their own, with every budget full; and one
+// frame of the speed plot of the largest crowd.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -16,6 +17,7 @@
 #include "common.h"
 #include "conservationlog.h"
 #include "graphs/conservationplots.h"
+#include "graphs/speedsplot.h"
 #include "playfor.h"
 #include "main/f_main.h"
 #include "numeric.h"
@@ -76,9 +78,41 @@ void BM_PaintPlots(benchmark::State& state) {
     state.counters["collisions"] = static_cast<double>(log.Collisions().size());
 }
 
+// What the speed plot costs a frame while the engine runs: the speeds taken
+// from the engine, described for screen readers and drawn into their row of
+// the window's default plot size. Scene 0: one mass on a lattice; 1: the
+// mixed crowd, some hundreds of masses (in a box twice the standard one's
+// sides, where it has room).
+void BM_SpeedsFrame(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    ManualClock clock;
+    CEnvEng engine;
+    engine.init(clock);
+    if (state.range(1) == 0)
+        bench::FillAtConstantDensity(engine, n);
+    else
+        bench::MixedCrowd(engine, n, 2024, 2 * bench::kWidth, 2 * bench::kHeight);
+    ConservationLog log(engine);
+    ConservationPlots plots(log);
+    QImage image(plots.sizeHint().width(), plots.sizeHint().height() * 34 / 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    std::size_t masses = 0, text = 0;
+    for (auto _ : state) {
+        const SpeedsView speeds = SpeedsOf(engine);
+        text += static_cast<std::size_t>(DescribeSpeeds(speeds).size());
+        QPainter painter(&image);   // white already: the window fills its plots once for all four
+        PaintSpeeds(speeds, painter, QRectF(image.rect()));
+        masses = speeds.species.size();
+    }
+    benchmark::DoNotOptimize(text);
+    state.counters["bowls"] = n;
+    state.counters["masses"] = static_cast<double>(masses);
+}
+
 } // namespace
 
 BENCHMARK(BM_PaintPlots)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpeedsFrame)->Args({32766, 0})->Args({32766, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TicksWithGraphs)
     ->Args({2, 0, 0})
     ->Args({2, 1, 0})

@@ -14,8 +14,12 @@ double EnergyOf(const CBowl& b) {
     return 0.5 * b.M() * (vx * vx + vy * vy);
 }
 
+// The squares of two floats and their sum cannot overflow a double, so the
+// plain square root needs none of std::hypot's care, nor its cost (a third of
+// the histogram's time in a crowd).
 double SpeedOf(const CBowl& b) {
-    return std::hypot(static_cast<double>(b.Vx), static_cast<double>(b.Vy));
+    const double vx = b.Vx, vy = b.Vy;
+    return std::sqrt(vx * vx + vy * vy);
 }
 
 struct Tally {
@@ -97,9 +101,10 @@ SpeedHistogram SpeedHistogramOf(const CEnvEng& engine, const Species& species, i
     for (int i = 1; i <= n; ++i) {
         const CBowl& b = engine.GetBowl(i);
         if (b.M() != species.mass) continue;
-        // NaN and infinite speeds, like those above the range, go to the last bin.
-        const double bin = std::floor(SpeedOf(b) / h.width);
-        h.counts[static_cast<std::size_t>(bin >= 0 && bin < lastBin ? bin : lastBin)] += 1;
+        // NaN and infinite speeds, like those above the range, go to the last
+        // bin. A speed is never negative: truncation is the floor.
+        const double bin = SpeedOf(b) / h.width;
+        h.counts[bin < lastBin ? static_cast<std::size_t>(bin) : h.counts.size() - 1] += 1;
     }
     return h;
 }

@@ -32,38 +32,6 @@ AxisRange Symmetric(double largest) {
     return {-largest * 1.1, largest * 1.1};
 }
 
-// Key entries in the plot's top left corner, on white so that no data
-// line runs through the text; none in a plot too small to hold them.
-void Legend(QPainter& painter, const PlotFrame& frame, const std::vector<std::pair<QColor, QString>>& entries,
-            std::vector<PlacedText>* placed) {
-    const QFontMetricsF metrics(painter.font(), painter.device());
-    const double line = metrics.height();
-    double textWidth = 0;
-    for (const auto& e : entries) textWidth = std::max(textWidth, metrics.horizontalAdvance(e.second));
-    const QPointF corner = frame.Area().topLeft() + QPointF(line * 0.4, line * 0.3);
-    const QRectF box(corner, QSizeF(line * 1.6 + textWidth + line * 0.4, line * (entries.size() + 0.3)));
-    if (!frame.Area().contains(box)) return;
-    painter.fillRect(box, QColor(255, 255, 255, 230));
-    painter.setPen(QPen(QColor(190, 190, 190), 0));
-    painter.drawRect(box);
-    for (std::size_t row = 0; row < entries.size(); ++row) {
-        const double y = box.top() + line * (0.15 + static_cast<double>(row));
-        painter.fillRect(QRectF(box.left() + line * 0.3, y + line * 0.35, line * 0.9, line * 0.3), entries[row].first);
-        painter.setPen(Qt::black);
-        const QRectF place = QRectF(box.left() + line * 1.4, y, textWidth + line * 0.4, line) & frame.Area();
-        painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, entries[row].second);
-        if (placed) placed->push_back({place, Qt::AlignLeft | Qt::AlignVCenter, entries[row].second});
-    }
-}
-
-// Lines and points grow with the text, so that they read at the same
-// distance: one unit at the designed text size, a whole number more as the
-// text grows (two at twice the size).
-double Unit(const QPainter& painter) {
-    const double designed = QApplication::font().pointSizeF(), size = painter.font().pointSizeF();
-    return designed > 0 && size > 0 ? std::max(1.0, std::round(size / designed)) : 1.0;
-}
-
 // One quantity of the time series: a line through the exact points and,
 // where a span merges several steps, a bar from its minimum to its maximum.
 template <typename Pick>
@@ -86,7 +54,7 @@ void DrawSeries(QPainter& painter, const PlotFrame& frame, const ConservationLog
     painter.setPen(QPen(color, 0));
     const QPaintDevice* device = painter.device();
     const double below = 1 / (device ? device->devicePixelRatioF() : 1.0);
-    for (int k = static_cast<int>(2 * Unit(painter)); k > 0; --k) {
+    for (int k = static_cast<int>(2 * LineUnit(painter)); k > 0; --k) {
         painter.drawPolyline(line);
         line.translate(0, below);
     }
@@ -127,7 +95,7 @@ void PaintMomentum(const ConservationLog& log, QPainter& painter, const PlotFram
     DrawSeries(painter, frame, log, kXColor, [](const Totals& v) { return v.px; });
     DrawSeries(painter, frame, log, kYColor, [](const Totals& v) { return v.py; });
     painter.setClipping(false);
-    Legend(painter, frame, {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}}, placed);
+    DrawLegend(painter, frame, {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}}, placed);
 }
 
 // The collision plot's range, the same on both axes: every sum with a
@@ -156,7 +124,7 @@ PlotFrame PaintCollisions(const ConservationLog& log, QPainter& painter, const Q
     painter.setClipRect(frame.Area());
     // after = before, mapped as the points are.
     const AxisRange& r = frame.XRange();
-    const double unit = Unit(painter);
+    const double unit = LineUnit(painter);
     painter.setPen(QPen(Qt::darkGray, unit, Qt::DashLine));
     painter.drawLine(frame.At(r.lo, r.lo), frame.At(r.hi, r.hi));
     const double dot = 3 * unit;
@@ -165,9 +133,9 @@ PlotFrame PaintCollisions(const ConservationLog& log, QPainter& painter, const Q
         painter.fillRect(QRectF(frame.X(c.beforeY) - dot / 2, frame.Y(c.afterY) - dot / 2, dot, dot), kYColor);
     }
     painter.setClipping(false);
-    Legend(painter, frame,
-           {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}, {Qt::darkGray, QStringLiteral("after = before")}},
-           placed);
+    DrawLegend(painter, frame,
+               {{kXColor, QStringLiteral("x")}, {kYColor, QStringLiteral("y")}, {Qt::darkGray, QStringLiteral("after = before")}},
+               placed);
     return frame;
 }
 
@@ -200,13 +168,20 @@ QString ConservationPlots::ChangeText(double change) {
     return mantissa + QLatin1Char(' ') + PowerOfTen(exponent);
 }
 
-ConservationPlots::ConservationPlots(const ConservationLog& log, QWidget* parent) : QWidget(parent), m_Log(log) {
+ConservationPlots::ConservationPlots(const ConservationLog& log, QWidget* parent)
+    : QWidget(parent), m_Log(log), m_Speeds(SpeedsOf(log.Engine())), m_SpeedsKey(KeyNow()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ConservationPlots::Paint(const ConservationLog& log, QPainter& painter, const QRectF& area, PlotsLayout* layout) {
-    painter.fillRect(area, Qt::white);
+void ConservationPlots::Paint(const ConservationLog& log, QPainter& painter, const QRectF& whole, PlotsLayout* layout,
+                              const SpeedsView* speeds) {
+    painter.fillRect(whole, Qt::white);
     const double gap = QFontMetricsF(painter.font(), painter.device()).height() * 0.8;
+    // The speeds in a row of their own across the bottom, the whole width
+    // for their bins; the other three above, laid out in what is left.
+    const double speedsHeight = std::round(whole.height() * 0.34);
+    const QRectF area(whole.left(), whole.top(), whole.width(), std::max(1.0, whole.height() - speedsHeight - gap));
+    const QRectF speedsPlace(whole.left(), whole.bottom() - speedsHeight, whole.width(), speedsHeight);
     // The collision plot's data area is square, so that the line after =
     // before runs at 45 degrees: beside the two time plots in a wide place,
     // where it may take their height for its title and caption, below them
@@ -232,7 +207,25 @@ void ConservationPlots::Paint(const ConservationLog& log, QPainter& painter, con
     PaintEnergy(log, painter, EnergyFrame(log, painter, energy, column), placed);
     PaintMomentum(log, painter, MomentumFrame(log, painter, momentum, column), placed);
     const PlotFrame pairs = PaintCollisions(log, painter, collisions, placed);
-    if (layout) layout->pairs = pairs;
+    const PlotFrame speedsFrame = speeds ? PaintSpeeds(*speeds, painter, speedsPlace, placed)
+                                         : PaintSpeeds(SpeedsOf(log.Engine()), painter, speedsPlace, placed);
+    if (layout) {
+        layout->pairs = pairs;
+        layout->speeds = speedsFrame;
+    }
+}
+
+ConservationPlots::SpeedsKey ConservationPlots::KeyNow() const {
+    return {m_Log.Revision(), m_Log.Engine().t, m_Log.Engine().BowlCount()};
+}
+
+bool ConservationPlots::SpeedsStale() const { return !(KeyNow() == m_SpeedsKey); }
+
+bool ConservationPlots::FollowSpeeds() {
+    if (!SpeedsStale()) return false;
+    m_Speeds = SpeedsOf(m_Log.Engine());
+    m_SpeedsKey = KeyNow();
+    return true;
 }
 
 QImage ConservationPlots::Render(QSize size, qreal pixelRatio) const {
@@ -252,7 +245,7 @@ void ConservationPlots::paintEvent(QPaintEvent*) {
         this,
         [this] {
             QPainter painter(this);
-            Paint(m_Log, painter, rect());
+            Paint(m_Log, painter, rect(), nullptr, &m_Speeds);
         },
         Report::Later);
 }

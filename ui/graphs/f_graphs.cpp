@@ -16,10 +16,15 @@
 #include "filewriter.h"
 #include "guarded.h"
 #include "numberformat.h"
+#include "speedsplot.h"
 
 namespace vintrop {
 
 namespace {
+
+// What the plots show, for screen readers; the speeds' counts follow.
+const char* const kPlotsDescription =
+    "Total kinetic energy and total momentum against t, and each collision's pair momentum after against before. ";
 
 // The image is drawn at twice the pixels for a sharp picture on a projector.
 constexpr qreal kImagePixelRatio = 2;
@@ -52,9 +57,6 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
     m_Plots = new ConservationPlots(log, this);
     m_Plots->setObjectName(QStringLiteral("pc_Plots"));
     m_Plots->setAccessibleName(QStringLiteral("Conservation graphs"));
-    m_Plots->setAccessibleDescription(
-        QStringLiteral("Total kinetic energy and total momentum against t, and each collision's pair momentum "
-                       "after against before"));
 
     auto* saveImage = new QPushButton(QStringLiteral("Save Image..."), this);
     saveImage->setObjectName(QStringLiteral("bt_SaveImage"));
@@ -86,7 +88,7 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
     m_Refresh = new QTimer(this);
     m_Refresh->setInterval(16);
     connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
-                if (m_Log.Revision() != m_ShownRevision || ViewScale != m_Zoom) ShowLatest();
+                if (m_Log.Revision() != m_ShownRevision || ViewScale != m_Zoom || m_Plots->SpeedsStale()) ShowLatest();
             }));
     ShowLatest();
 }
@@ -94,6 +96,10 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
 void F_GRAPHS::ShowLatest() {
     if (ViewScale != m_Zoom) FollowTextScale();
     m_ShownRevision = m_Log.Revision();
+    // The speeds are taken from the engine only when it moved on: a window
+    // left open on a paused crowd costs nothing.
+    if (m_Plots->FollowSpeeds() || m_Plots->accessibleDescription().isEmpty())
+        m_Plots->setAccessibleDescription(QLatin1String(kPlotsDescription) + DescribeSpeeds(m_Plots->Speeds()));
     const Totals& now = m_Log.Latest();
     m_Totals->setText(QStringLiteral("t = %1    kinetic energy = %2 (%3)    momentum x = %4, y = %5")
                           .arg(m_Log.LatestT())

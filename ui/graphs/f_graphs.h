@@ -1,6 +1,6 @@
 #pragma once
-// The Graphs window: the conservation plots of the running scene, a line of
-// the latest totals, and the image and CSV exports. Modeless, owned by the
+// The Graphs window: the conservation plots of the running scene and the
+// speeds of its bowls, a line of the latest totals, and the image and CSV exports. Modeless, owned by the
 // main window; it shows the log the main window keeps, so it may be opened
 // at any time and still starts at t = 0.
 #include <QDialog>
@@ -20,7 +20,7 @@ class F_GRAPHS : public QDialog {
 public:
     F_GRAPHS(const ConservationLog& log, QWidget* owner);
 
-    // Writes the three plots as a PNG image, or the kept points as CSV
+    // Writes the four plots as a PNG image, or the kept points as CSV
     // (t,kinetic energy,momentum x,momentum y); false with the reason.
     bool WriteImage(const QString& path, QString* why = nullptr) const;
     bool WriteCsv(const QString& path, QString* why = nullptr) const;

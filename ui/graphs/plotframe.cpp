@@ -1,5 +1,6 @@
 #include "plotframe.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
@@ -197,6 +198,39 @@ void PlotFrame::DrawAxes(QPainter& painter, std::vector<PlacedText>* placed) con
     }
     text(m_TitlePlace, kTitleFlags, m_Title);
     text(m_CaptionPlace, kCaptionFlags, m_Caption);
+}
+
+double LineUnit(const QPainter& painter) {
+    const double designed = QApplication::font().pointSizeF(), size = painter.font().pointSizeF();
+    return designed > 0 && size > 0 ? std::max(1.0, std::round(size / designed)) : 1.0;
+}
+
+bool DrawLegend(QPainter& painter, const PlotFrame& frame, const LegendEntries& entries,
+                std::vector<PlacedText>* placed, Qt::Corner corner) {
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const double line = metrics.height();
+    double textWidth = 0;
+    for (const auto& e : entries) textWidth = std::max(textWidth, metrics.horizontalAdvance(e.second));
+    const QSizeF size(line * 1.6 + textWidth + line * 0.4, line * (static_cast<double>(entries.size()) + 0.3));
+    const QRectF& area = frame.Area();
+    const QPointF corner0 = corner == Qt::TopRightCorner
+                                ? QPointF(area.right() - line * 0.4 - size.width(), area.top() + line * 0.3)
+                                : area.topLeft() + QPointF(line * 0.4, line * 0.3);
+    const QRectF box(corner0, size);
+    if (!area.contains(box)) return false;
+    painter.fillRect(box, QColor(255, 255, 255, 230));
+    painter.setPen(QPen(QColor(190, 190, 190), 0));
+    painter.drawRect(box);
+    for (std::size_t row = 0; row < entries.size(); ++row) {
+        const double y = box.top() + line * (0.15 + static_cast<double>(row));
+        if (entries[row].first.isValid())
+            painter.fillRect(QRectF(box.left() + line * 0.3, y + line * 0.35, line * 0.9, line * 0.3), entries[row].first);
+        painter.setPen(Qt::black);
+        const QRectF place = QRectF(box.left() + line * 1.4, y, textWidth + line * 0.4, line) & area;
+        painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, entries[row].second);
+        if (placed) placed->push_back({place, Qt::AlignLeft | Qt::AlignVCenter, entries[row].second});
+    }
+    return true;
 }
 
 } // namespace vintrop

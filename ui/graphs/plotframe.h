@@ -2,9 +2,11 @@
 // One plot's frame: the rectangle data is drawn in, the value ranges of its
 // two axes, and the grid, tick labels, title and caption around it. Maps
 // values to the painter's coordinates.
+#include <QColor>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -91,5 +93,18 @@ private:
     QRectF m_TitlePlace, m_CaptionPlace;
     double m_LabelWidth = 0;   // the y tick labels' column
 };
+
+// Lines and points grow with the text, so that they read at the same
+// distance: one unit at the designed text size, a whole number more as the
+// text grows (two at twice the size).
+double LineUnit(const QPainter& painter);
+
+// Key entries in a corner of the plot's data area (the top left or the top
+// right), on white so that no data line runs through the text: a swatch of
+// each entry's colour, none for an invalid colour, then its text. Draws
+// nothing and answers false in a plot too small to hold them.
+using LegendEntries = std::vector<std::pair<QColor, QString>>;
+bool DrawLegend(QPainter& painter, const PlotFrame& frame, const LegendEntries& entries,
+                std::vector<PlacedText>* placed, Qt::Corner corner = Qt::TopLeftCorner);
 
 } // namespace vintrop

@@ -12,12 +12,14 @@
 #include <QtTest>
 #include <cmath>
 #include <map>
+#include <random>
 
 #include "../common/forkedchild.h"
 #include "../main/mainwindowfixture.h"
 #include "conservationlog.h"
 #include "graphs/conservationplots.h"
 #include "graphs/f_graphs.h"
+#include "graphs/speedsplot.h"
 #include "history/collisiontablemodel.h"
 #include "history/f_history.h"
 #include "main/drawingarea.h"
@@ -64,6 +66,9 @@ private slots:
     void tickLabelsHaveNoExponent();
     void textFollowsZoomAndSizeAndAlwaysFits();
     void energyChangeIsNamedTheLossBelowFullElasticity();
+    void speedPlotDrawsTheCountsAndTheLaw_data();
+    void speedPlotDrawsTheCountsAndTheLaw();
+    void speedPlotFollowsTheTransportAndEdits();
 
 private:
     const ConservationLog& Log() { return m_F.Window().Conservation(); }
@@ -410,7 +415,8 @@ void TestGraphs::imageShowsThePlots() {
     QVERIFY(Prompt::ShownMessages().empty());
     QImage image;
     QVERIFY(image.load(path, "PNG"));
-    const QSize plots = graphs->findChild<QWidget*>("pc_Plots")->size().expandedTo(QSize(1000, 560));
+    auto* plotsWidget = graphs->findChild<QWidget*>("pc_Plots");
+    const QSize plots = plotsWidget->size().expandedTo(plotsWidget->sizeHint());
     QCOMPARE(image.size(), plots * 2);
     // The energy line, the two momentum lines and the collision points are
     // in it, in their colours.
@@ -631,6 +637,130 @@ void TestGraphs::energyChangeIsNamedTheLossBelowFullElasticity() {
                 if ((run.image.pixel(i, j) & 0xffffff) == 0xaa1e1e) top = std::min(top, j), bottom = std::max(bottom, j);
         QVERIFY2((bottom - top > 40) == lossy, qPrintable(lesson));
     }
+}
+
+void TestGraphs::speedPlotDrawsTheCountsAndTheLaw_data() {
+    QTest::addColumn<QList<int>>("masses");   // one bowl each, in turn
+    QTest::addColumn<double>("speed");        // the spread of each velocity component; 0: at rest
+    QTest::newRow("one mass") << QList<int>{1} << 20.0;
+    QTest::newRow("three masses") << QList<int>{1, 1, 1, 4, 4, 9} << 20.0;
+    QTest::newRow("five masses") << QList<int>{1, 1, 1, 1, 2, 3, 4, 5} << 20.0;
+    QTest::newRow("all at rest") << QList<int>{1, 2} << 0.0;
+    QTest::newRow("no bowls") << QList<int>{} << 20.0;
+}
+
+// Drawn from a scene of 600 bowls with normally spread velocities, measured
+// in the image: each bar's top at its count, the curve's peak at the most
+// likely speed sqrt(kT / m) and its height at twice that speed the expected
+// count N · width · f(v); each mass's mean energy listed only when there
+// are several. Without motion or bowls: no curve, finite ranges.
+void TestGraphs::speedPlotDrawsTheCountsAndTheLaw() {
+    QFETCH(QList<int>, masses);
+    QFETCH(double, speed);
+    ManualClock clock;
+    CEnvEng eng;
+    eng.init(clock);
+    eng.MaxX = 28800, eng.MaxY = 16200;
+    std::mt19937 rng(3);
+    std::normal_distribution<double> v(0, speed > 0 ? speed : 1);
+    for (int k = 0; !masses.isEmpty() && k < 600; ++k)
+        eng.AddBowl(int16_t(masses[k % masses.size()]), float(500 + k % 30 * 900), float(500 + k / 30 * 750),
+                    float(speed * v(rng) / (speed > 0 ? speed : 1)), float(speed * v(rng) / (speed > 0 ? speed : 1)));
+    ConservationLog log(eng);
+    QImage image(1000, 820, QImage::Format_RGB32);
+    PlotsLayout layout;
+    QPainter painter(&image);
+    painter.setFont(QApplication::font());
+    ConservationPlots::Paint(log, painter, QRectF(image.rect()), &layout);
+    const SpeedsView speeds = SpeedsOf(eng);
+    const SpeedHistogram& h = speeds.histogram;
+    const PlotFrame& frame = *layout.speeds;
+    const QRect area = frame.Area().toRect();
+    QVERIFY(std::isfinite(frame.YRange().hi) && std::isfinite(frame.XRange().hi) && frame.YRange().hi > 0);
+    const auto pixel = [&](int x, int y) { return image.pixel(x, y) & 0xffffff; };
+    QRect legend;   // outlined in light grey
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (pixel(x, y) == 0xbebebe) legend |= QRect(x, y, 1, 1);
+    size_t measured = 0;
+    for (size_t i = 0; i < h.counts.size(); ++i, ++measured) {
+        const int x = int(frame.X((double(i) + 0.5) * h.width));
+        int top = area.bottom() + 1;
+        for (int y = area.top(); y <= area.bottom() && top > area.bottom(); ++y)
+            if (!legend.contains(x, y) && (pixel(x, y) == 0xa0c0e8 || pixel(x, y) == 0x466eaa)) top = y;
+        if (legend.contains(x, int(frame.Y(h.counts[i]))) || h.counts[i] == 0) { --measured; continue; }
+        const bool underCurve = pixel(x, top - 1) == 0xe16e00;   // its two pixels may hide the bar's top
+        QVERIFY2(std::abs(top - frame.Y(h.counts[i])) <= (underCurve ? 3.5 : 1.5), qPrintable(QStringLiteral("bin %1: %2 for %3 at %4").arg(i).arg(top).arg(h.counts[i]).arg(frame.Y(h.counts[i]))));
+    }
+    QVERIFY(measured >= (masses.isEmpty() ? 0 : speed > 0 ? h.counts.size() / 2 : 1));
+    const double m = h.species.mass, kT = h.species.meanEnergy, likeliest = std::sqrt(kT / m);
+    std::map<int, int> curveTop;   // x -> the curve's highest pixel there
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.bottom(); y >= area.top(); --y)
+            if (pixel(x, y) == 0xe16e00 && !legend.contains(x, y)) curveTop[x] = y;
+    QCOMPARE(curveTop.empty(), speed == 0 || masses.isEmpty());
+    if (!curveTop.empty()) {
+        int best = area.bottom();
+        double sum = 0, n = 0;
+        for (const auto& [x, y] : curveTop) best = std::min(best, y);
+        for (const auto& [x, y] : curveTop) if (y == best) sum += x, n += 1;
+        QVERIFY2(std::abs(sum / n - frame.X(likeliest)) <= 3, qPrintable(QString::number(sum / n - frame.X(likeliest))));
+        const double expected = h.species.bowls * h.width * MaxwellBoltzmannDensity(2 * likeliest, m, kT);
+        QVERIFY(std::abs(curveTop[int(frame.X(2 * likeliest))] - frame.Y(expected)) <= 2);
+    }
+    QStringList legendTexts;
+    for (const PlacedText& t : layout.texts)
+        if (legend.adjusted(-1, -1, 1, 1).contains(t.place.toRect())) legendTexts << t.text;
+    const QStringList perMass = legendTexts.filter(QRegularExpression("^m = "));
+    QCOMPARE(perMass.size(), int(speeds.species.size() > 1 ? std::min<size_t>(speeds.species.size(), 4) : 0));
+    for (int k = 0; k < perMass.size(); ++k)
+        QVERIFY(perMass[k].endsWith(": " + ConservationPlots::ChangeText(speeds.species[size_t(k)].meanEnergy)));
+    QCOMPARE(legendTexts.filter(QStringLiteral("1 more mass")).size(), int(speeds.species.size() == 5));
+    if (!curveTop.empty()) QCOMPARE(legendTexts.value(0), "Maxwell\u2013Boltzmann, kT = " + ConservationPlots::ChangeText(kT));
+}
+
+// What the window shows of the speeds, which screen readers are told, is
+// the engine's at every refresh: through steps, BACK, REW, STOP, a bowl at
+// rest added (no total changes) and New.
+void TestGraphs::speedPlotFollowsTheTransportAndEdits() {
+    for (int i = 0; i < 12; ++i)
+        for (int j = 0; j < 6; ++j) m_F.AddBowl(1 + (i + j) % 2, 400 + i * 600, 400 + j * 600, 37 - i * 5, 23 - j * 7);
+    F_GRAPHS* graphs = Open();
+    auto* plots = graphs->findChild<QWidget*>("pc_Plots");
+    const auto shown = [&] { return plots->accessibleDescription(); };
+    const auto now = [&] { return DescribeSpeeds(SpeedsOf(m_F.Engine())); };
+    const QString atStart = now();
+    QVERIFY(shown().endsWith(atStart));
+    for (int k = 0; k < 150; ++k) m_F.Trigger("MN_COND_STEP");
+    QTRY_VERIFY(shown().endsWith(now()));
+    const QString later = now();
+    QVERIFY(later != atStart);
+    for (int k = 0; k < 75; ++k) m_F.Trigger("MN_COND_BACK");
+    QCOMPARE(m_F.Engine().t, 75);
+    QVERIFY(now() != later && now() != atStart);
+    QTRY_VERIFY(shown().endsWith(now()));
+    m_F.Trigger("MN_COND_REW");
+    QTRY_VERIFY(shown().endsWith(atStart));
+    m_F.Trigger("MN_COND_PLAY");
+    QTRY_VERIFY(m_F.Engine().t > 20);
+    m_F.Trigger("MN_COND_STOP");
+    QTRY_VERIFY(shown().endsWith(atStart));
+    QTest::qWait(50);   // the refresh has seen t = 0 again
+    auto* area = m_F.Find<DrawingArea>("pc_Picture");   // bowl 1 a step faster, from the keys
+    area->setFocus();
+    QTest::keyClick(area, Qt::Key_Tab);
+    QTest::keyClick(area, Qt::Key_Right, Qt::ControlModifier);
+    QTRY_VERIFY(shown().endsWith(now()));
+    QVERIFY(now() != atStart);
+    const QString edited = now();
+    m_F.AddBowl(1, 7500, 3800);   // at rest: no total changes
+    m_F.Window().ManualRefresh();
+    QTRY_VERIFY(shown().endsWith(now()));
+    QVERIFY(now() != edited);
+    FlgModified = kFalse;
+    m_F.Trigger("MN_FILE_NEW");
+    QTRY_VERIFY(shown().endsWith(QStringLiteral("No bowls, no speeds.")));
+    graphs->close();
 }
 
 #include "test_graphs.moc"
