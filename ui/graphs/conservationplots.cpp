@@ -48,16 +48,7 @@ void DrawSeries(QPainter& painter, const PlotFrame& frame, const ConservationLog
     QPolygonF line;
     line.reserve(static_cast<int>(spans.size()) + 1);
     log.ForEachPoint([&](int32_t t, const Totals& v) { line << frame.At(t, pick(v)); });
-    // Two device pixels thick for the back of a classroom, more as the text
-    // grows: the same hairline again, a device pixel lower each time, costs a
-    // fraction of a wide pen's outline.
-    painter.setPen(QPen(color, 0));
-    const QPaintDevice* device = painter.device();
-    const double below = 1 / (device ? device->devicePixelRatioF() : 1.0);
-    for (int k = static_cast<int>(2 * LineUnit(painter)); k > 0; --k) {
-        painter.drawPolyline(line);
-        line.translate(0, below);
-    }
+    DrawThickLine(painter, std::move(line), color);   // for the back of a classroom
 }
 
 PlotFrame EnergyFrame(const ConservationLog& log, const QPainter& painter, const QRectF& place, double labelColumn) {

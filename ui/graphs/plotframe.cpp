@@ -205,6 +205,16 @@ double LineUnit(const QPainter& painter) {
     return designed > 0 && size > 0 ? std::max(1.0, std::round(size / designed)) : 1.0;
 }
 
+void DrawThickLine(QPainter& painter, QPolygonF line, const QColor& color) {
+    painter.setPen(QPen(color, 0));
+    const QPaintDevice* device = painter.device();
+    const double below = 1 / (device ? device->devicePixelRatioF() : 1.0);
+    for (int k = static_cast<int>(2 * LineUnit(painter)); k > 0; --k) {
+        painter.drawPolyline(line);
+        line.translate(0, below);
+    }
+}
+
 bool DrawLegend(QPainter& painter, const PlotFrame& frame, const LegendEntries& entries,
                 std::vector<PlacedText>* placed, Qt::Corner corner) {
     const QFontMetricsF metrics(painter.font(), painter.device());

@@ -4,6 +4,7 @@
 // values to the painter's coordinates.
 #include <QColor>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 #include <utility>
@@ -98,6 +99,10 @@ private:
 // distance: one unit at the designed text size, a whole number more as the
 // text grows (two at twice the size).
 double LineUnit(const QPainter& painter);
+// A data line two device pixels thick, more as the text grows (LineUnit):
+// the same hairline again, a device pixel lower each time, which costs a
+// fraction of a wide pen's outline and joins.
+void DrawThickLine(QPainter& painter, QPolygonF line, const QColor& color);
 
 // Key entries in a corner of the plot's data area (the top left or the top
 // right), on white so that no data line runs through the text: a swatch of

@@ -5,6 +5,7 @@
 #include <QPolygonF>
 #include <QStringList>
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 #include "conservationplots.h"
@@ -122,16 +123,7 @@ PlotFrame PaintSpeeds(const SpeedsView& speeds, QPainter& painter, const QRectF&
             const double v = law.top * k / samples;
             curve << frame.At(v, law.Expected(v));
         }
-        // As thick as the time series' lines, and drawn as they are: the
-        // same hairline again a device pixel lower, at a fraction of the cost
-        // of a wide pen's joins.
-        painter.setPen(QPen(kCurveColor, 0));
-        const QPaintDevice* device = painter.device();
-        const double below = 1 / (device ? device->devicePixelRatioF() : 1.0);
-        for (int k = static_cast<int>(2 * LineUnit(painter)); k > 0; --k) {
-            painter.drawPolyline(curve);
-            curve.translate(0, below);
-        }
+        DrawThickLine(painter, std::move(curve), kCurveColor);   // as thick as the time series
     }
     painter.setClipping(false);
 
