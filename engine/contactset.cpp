@@ -14,7 +14,7 @@ uint64_t BitOf(int16_t p) { return uint64_t{1} << (static_cast<std::size_t>(p) %
 bool ListLarger(std::size_t count, std::size_t words) { return count > ContactSet::kListMost && count > 4 * words; }
 } // namespace
 
-bool ContactSet::Contains(int16_t p) const {
+bool ContactSet::Holds(int16_t p) const {
     if (!m_UsesBits) return std::binary_search(m_List.begin(), m_List.end(), p);
     const std::size_t w = WordOf(p);
     return p >= 0 && w < m_Bits.size() && (m_Bits[w] & BitOf(p)) != 0;
@@ -85,7 +85,7 @@ std::vector<int16_t> ContactSet::Ascending() const {
     return out;
 }
 
-bool ContactSet::UnionAbove(int16_t after, const int16_t* first, const int16_t* last, std::vector<int16_t>& out) const {
+bool ContactSet::UnionAboveHeld(int16_t after, const int16_t* first, const int16_t* last, std::vector<int16_t>& out) const {
     if (!m_UsesBits) {
         const auto later = std::upper_bound(m_List.begin(), m_List.end(), after);
         if (later == m_List.end()) return false;

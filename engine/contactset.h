@@ -20,7 +20,8 @@ public:
     // highest position: a set this small is cheap as a list.
     static constexpr std::size_t kListMost = 32;
 
-    bool Contains(int16_t p) const;
+    // Most bowls touch nothing: that answer is inline.
+    bool Contains(int16_t p) const { return m_Count != 0 && Holds(p); }
     void Add(int16_t p);      // no change when already held
     void Remove(int16_t p);   // no change when not held
     void Clear();
@@ -32,12 +33,16 @@ public:
     // Writes to `out` (emptied first), ascending and each once, the union of
     // the ascending positions [first, last) and those held above `after`;
     // returns false, writing nothing, when none is held above `after`.
-    bool UnionAbove(int16_t after, const int16_t* first, const int16_t* last, std::vector<int16_t>& out) const;
+    bool UnionAbove(int16_t after, const int16_t* first, const int16_t* last, std::vector<int16_t>& out) const {
+        return m_Count != 0 && UnionAboveHeld(after, first, last, out);
+    }
     // After the bowl at position `removed` left the collection: forget it
     // and move the positions above it down by one.
     void ShiftAfterRemoval(int16_t removed);
 
 private:
+    bool Holds(int16_t p) const;   // Contains for a set that is not empty
+    bool UnionAboveHeld(int16_t after, const int16_t* first, const int16_t* last, std::vector<int16_t>& out) const;
     void ToBits();
     void ToList();
 
