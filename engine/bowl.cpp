@@ -52,26 +52,6 @@ void CBowl::ManualAdvance(double vModule) {
     moved(y, Vy, y);
 }
 
-void CBowl::AddCollision(int16_t idx) {
-    auto it = std::lower_bound(m_Contacts.begin(), m_Contacts.end(), idx);
-    if (it == m_Contacts.end() || *it != idx) m_Contacts.insert(it, idx);
-}
-
-void CBowl::RemoveCollision(int16_t idx) {
-    auto it = std::lower_bound(m_Contacts.begin(), m_Contacts.end(), idx);
-    if (it != m_Contacts.end() && *it == idx) m_Contacts.erase(it);
-}
-
-bool CBowl::ExistCollision(int16_t idx) const {
-    return std::binary_search(m_Contacts.begin(), m_Contacts.end(), idx);
-}
-
-void CBowl::ShiftContactsAfterRemoval(int16_t removed) {
-    RemoveCollision(removed);
-    for (auto& c : m_Contacts)
-        if (c > removed) --c;
-}
-
 bool CBowl::SerializeOut(std::ostream& fd) const {
     for (float v : {m_M, m_Xo, m_Yo, m_Vxo, m_Vyo}) fd << FormatG9(v) << "\r\n";
     return static_cast<bool>(fd);

@@ -6,6 +6,8 @@
 #include <iosfwd>
 #include <vector>
 
+#include "contactset.h"
+
 namespace vintrop {
 
 class ScenarioReader;
@@ -45,14 +47,16 @@ public:
     void ManualAdvance(double vModule);
 
     // Contact set: 1-based positions of the bowls this one is touching.
-    void AddCollision(int16_t idx);
-    void RemoveCollision(int16_t idx);
-    void ClearCollision() { m_Contacts.clear(); }
-    bool ExistCollision(int16_t idx) const;
-    const std::vector<int16_t>& Contacts() const { return m_Contacts; } // ascending
+    void AddCollision(int16_t idx) { m_Contacts.Add(idx); }
+    void RemoveCollision(int16_t idx) { m_Contacts.Remove(idx); }
+    void ClearCollision() { m_Contacts.Clear(); }
+    bool ExistCollision(int16_t idx) const { return m_Contacts.Contains(idx); }
+    const ContactSet& Touching() const { return m_Contacts; }
+    // The same positions as a new list, ascending; for tests and checks, not for a step.
+    std::vector<int16_t> Contacts() const { return m_Contacts.Ascending(); }
     // After the bowl at position `removed` left the collection: forget it and
     // move the positions above it down by one.
-    void ShiftContactsAfterRemoval(int16_t removed);
+    void ShiftContactsAfterRemoval(int16_t removed) { m_Contacts.ShiftAfterRemoval(removed); }
 
     // The bowl's five lines of a scenario file (mass, Xo, Yo, Vxo, Vyo).
     bool SerializeOut(std::ostream& fd) const;
@@ -63,7 +67,7 @@ public:
 private:
     float m_Xo = 0, m_Yo = 0, m_Vxo = 0, m_Vyo = 0;
     float m_M = 0, m_r = 0;
-    std::vector<int16_t> m_Contacts; // kept sorted, each position once
+    ContactSet m_Contacts;
 };
 
 // Radius of a bowl of mass m: (0.75 * m * 100000 * 3.14)^(1/3), worked out

@@ -99,6 +99,9 @@ private:
     struct Probe {
         double r, x, y;
         int32_t first, self;   // wanted: k >= first, k != self
+        // The centre as floats, and a reach in float at least as wide as
+        // any radius sum plus margin of the grid in hand (see Query).
+        float fx, fy, freach;
         // Writes the position of a bowl at `found`; returns where the next
         // one goes, one further if the bowl is within reach and wanted.
         int16_t* Test(float ex, float ey, float er, int32_t k, int16_t* found) const;

@@ -11,12 +11,7 @@
 
 namespace vintrop {
 
-float ToSingle(double v) {
-    if (std::isnan(v)) err::Raise(err::Overflow);
-    const float f = static_cast<float>(v);
-    if (std::isinf(f)) err::Raise(err::Overflow);
-    return f;
-}
+void RaiseOverflow() { err::Raise(err::Overflow); }
 
 namespace {
 template <typename Int>

@@ -3,6 +3,7 @@
 // floats computed in double; whole numbers are 16- or 32-bit with halves
 // rounded to even. Every conversion reports an out-of-range value as the
 // overflow error instead of storing an infinity, a NaN or a wrapped integer.
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -13,8 +14,18 @@ inline constexpr int16_t kTrue = -1;
 inline constexpr int16_t kFalse = 0;
 inline int16_t ToBool16(bool v) { return v ? kTrue : kFalse; }
 
+// Throws the overflow error; out of line, so that the inline conversions
+// below stay small.
+[[noreturn]] void RaiseOverflow();
+
 // Rounds a double to a 32-bit float; throws Overflow for NaN or out of range.
-float ToSingle(double v);
+// Inline: a step calls it several times per bowl. The rounded float is
+// finite exactly when the double is neither a NaN nor beyond the float range.
+inline float ToSingle(double v) {
+    const float f = static_cast<float>(v);
+    if (!std::isfinite(f)) RaiseOverflow();
+    return f;
+}
 
 // Rounds to the nearest whole number, halves to even; throws Overflow when
 // the result does not fit.
