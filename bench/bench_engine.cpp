@@ -150,7 +150,7 @@ void BM_ConstantDensityPlain(benchmark::State& state) {
     StepScene(state, true, bench::FillAtConstantDensity);
 }
 
-BENCHMARK(BM_ConstantDensityIndexed)->Arg(1000)->Arg(10000)->Arg(30000)->Unit(benchmark::kMicrosecond)->Apply(Repeated);
+BENCHMARK(BM_ConstantDensityIndexed)->Arg(1000)->Arg(10000)->Arg(30000)->Arg(32766)->Unit(benchmark::kMicrosecond)->Apply(Repeated);
 BENCHMARK(BM_ConstantDensityPlain)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ConstantDensityPlain)->Arg(10000)->Unit(benchmark::kMicrosecond)->Iterations(3);
 
