@@ -92,22 +92,23 @@ double NearestDouble(const char* digits, int count, long exp10) {
     BigNum num, den(1);
     for (int i = 0; i < count;) {   // nine digits at a time
         uint32_t chunk = 0, scale = 1;
-        for (int end = std::min(count, i + 9); i < end; ++i, scale *= 10) chunk = chunk * 10 + static_cast<uint32_t>(digits[i] - '0');
+        for (int end = std::min(count, i + 9); i < end; ++i, scale *= 10)
+            chunk = chunk * 10 + static_cast<uint32_t>(digits[i] - '0');
         num.MulAdd(scale, chunk);
     }
     if (exp10 >= 0)
         num.MulPow10(exp10);
     else
         den.MulPow10(-exp10);
-    // floor(log2 value) is d or d - 1.
+    // floor(log2 value) is the difference of the bit lengths or one less.
     long lg = num.BitLength() - den.BitLength();
     {
         BigNum a = num, b = den;
         lg >= 0 ? b.ShiftLeft(lg) : a.ShiftLeft(-lg);
         if (Compare(a, b) < 0) --lg;
     }
-    // value = q * 2^k, q below 2^53: 53 bits for a normal double, fewer below
-    // the smallest normal, whose bits all sit at 2^-1074 and up.
+    // value = (q + fraction) * 2^k, q below 2^53: 53 bits for a normal
+    // double, fewer below the smallest normal, whose last bit is 2^-1074.
     const long k = std::max(lg - 52, -1074L);
     k >= 0 ? den.ShiftLeft(k) : num.ShiftLeft(-k);
     uint64_t q = 0;
