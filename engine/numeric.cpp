@@ -5,8 +5,11 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
+#include "numbertext.h"
 #include "vintroperror.h"
 
 namespace vintrop {
@@ -148,7 +151,8 @@ char* WriteNineDigits(char* out, bool negative, uint32_t digits, int e) {
 
 char* FormatG9(char* first, double v) {
     // The runner prints thousands of floats a step, so they take a fast
-    // exact path; other doubles go through to_chars. Both give the same text. "-1.23456789e-308" is the longest:
+    // exact path; other doubles go through to_chars where the library has
+    // it. All give the same text. "-1.23456789e-308" is the longest:
     // 16 characters.
     if (v == 0) return WriteNineDigits(first, std::signbit(v), 0, 0);
     uint32_t digits = 0;
@@ -156,7 +160,33 @@ char* FormatG9(char* first, double v) {
     const double a = std::fabs(v);
     if (std::isfinite(v) && static_cast<double>(static_cast<float>(a)) == a && NineDigitsOfFloat(a, digits, exponent))
         return WriteNineDigits(first, std::signbit(v), digits, exponent);
+#if VINTROP_LIBRARY_NUMBERS
     return std::to_chars(first, first + 32, v, std::chars_format::general, 9).ptr;
+#else
+    return FormatG9Portable(first, v);
+#endif
+}
+
+char* FormatG9Portable(char* first, double v) {
+    const auto copy = [first](const char* text) {
+        char* out = first;
+        while (*text) *out++ = *text++;
+        return out;
+    };
+    if (std::isnan(v)) return copy(std::signbit(v) ? "-nan" : "nan");
+    if (std::isinf(v)) return copy(v < 0 ? "-inf" : "inf");
+    if (v == 0) return WriteNineDigits(first, std::signbit(v), 0, 0);
+    // printf's "%.8e" gives the nine correctly rounded digits (halves to
+    // even) in glibc and musl alike; only its decimal point follows the
+    // locale, so just the digits and the exponent are taken from it.
+    char text[40];
+    std::snprintf(text, sizeof text, "%.8e", std::fabs(v));
+    uint32_t digits = 0;
+    const char* p = text;
+    for (; *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') digits = digits * 10 + static_cast<uint32_t>(*p - '0');
+    const auto exponent = static_cast<int>(std::strtol(p + 1, nullptr, 10));
+    return WriteNineDigits(first, std::signbit(v), digits, exponent);
 }
 
 std::string FormatG9(double v) {
@@ -230,14 +260,14 @@ double ParseNumber(const std::string& text) {
     if (p != e) err::Raise(err::TypeMismatch);
 
     double value = 0;
-    const auto res = std::from_chars(text.data() + mantissa, text.data() + e, value);
-    if (res.ec == std::errc::result_out_of_range) {
+    const std::errc res = ReadDecimal(text.data() + mantissa, text.data() + e, value);
+    if (res == std::errc::result_out_of_range) {
         // Too small for a double is zero, keeping its sign; too large, no
         // stored value can take it.
         if (DecimalMagnitude(text.data() + mantissa, text.data() + e) < 0) return negative ? -0.0 : 0.0;
         err::Raise(err::Overflow);
     }
-    if (res.ec != std::errc() || res.ptr != text.data() + e) err::Raise(err::TypeMismatch);
+    if (res != std::errc()) err::Raise(err::TypeMismatch);
     return negative ? -value : value;
 }
 

@@ -37,6 +37,9 @@ int32_t ToInt32(double v);
 std::string FormatG9(double v);
 // The same text written at first (room for 32 characters); returns its end.
 char* FormatG9(char* first, double v);
+// The same text for any double (also "inf", "-nan") without std::to_chars,
+// which FormatG9 uses where the C++ library has no floating-point to_chars.
+char* FormatG9Portable(char* first, double v);
 
 // Parses one scenario-file number: optional blanks, optional sign, digits
 // with an optional fraction (".5" allowed), optional exponent, optional

@@ -35,6 +35,7 @@
 #include "csvlistener.h"
 #include "envengine.h"
 #include "initialbox.h"
+#include "numbertext.h"
 #include "outputbuffer.h"
 #include "scenarioinput.h"
 #include "speeds.h"
@@ -84,13 +85,14 @@ std::optional<int16_t> ParsePercent(const char* text) {
     return static_cast<int16_t>(*n);
 }
 
-// A box size in twips: a finite, non-negative number that fits a float.
+// A box size in twips: a decimal number ("-0" included, no "+" or blanks)
+// that is non-negative and fits a float.
 std::optional<float> ParseSize(const char* text) {
     double v = 0;
-    const char* end = text + std::strlen(text);
-    const auto res = std::from_chars(text, end, v);
-    if (res.ec != std::errc() || res.ptr != end || end == text) return std::nullopt;
-    if (!std::isfinite(v) || v < 0 || v > 3.4028234663852886e38) return std::nullopt;
+    const bool negative = *text == '-';
+    if (ReadDecimal(text + negative, text + std::strlen(text), v) != std::errc()) return std::nullopt;
+    if (negative) v = -v;
+    if (v < 0 || v > 3.4028234663852886e38) return std::nullopt;
     return static_cast<float>(v);
 }
 
