@@ -33,8 +33,20 @@ package: PACKAGES += dpkg-dev file lintian
 # `make bench` keeps its figures as CSV under bench/results/; jq turns the
 # benchmarks' JSON into those rows.
 bench: PACKAGES += jq
+# `make web`: the engine and the runner built to WebAssembly with Debian's
+# emscripten in $(WEB_BUILD) (runner/vintrop-run.js and .wasm, run by node);
+# `bash web/check-runner.sh` compares it with a native build. Only cmake and
+# emscripten are needed there, not Qt. Debian ships emscripten's libraries
+# prebuilt in a frozen cache (/usr/share/emscripten/cache), so nothing is
+# built on the first run and EM_CACHE must stay unset: a cache folder of one's
+# own would be empty and could not be filled. Debian's node finds the modules
+# emscripten runs (acorn) in /usr/share/nodejs; a node installed from
+# elsewhere does not look there, so the build points it there.
+WEB_BUILD ?= build-web
+web: PACKAGES = cmake make emscripten nodejs
+WEB_ENV := NODE_PATH=/usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
 
-.PHONY: run test sanitize bench fuzz fuzz-deps deps configure build install package clean
+.PHONY: run test sanitize bench fuzz fuzz-deps deps configure build install package web clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -99,5 +111,10 @@ package: deps
 	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 	cd $(PACKAGE_BUILD) && rm -f vintrop_*.deb && cpack -G DEB && lintian --fail-on error vintrop_*.deb
 
+web: deps
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DVINTROP_GUI=OFF -DVINTROP_TESTS=OFF \
+	  -DVINTROP_BENCHMARKS=OFF >/dev/null
+	$(WEB_ENV) cmake --build $(WEB_BUILD) --target vintrop-run -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)
+	rm -rf $(BUILD) $(BUILD)-bench $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(WEB_BUILD)

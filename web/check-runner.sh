@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Runs the WebAssembly runner (from `make web`) under node and the native
+# runner on the same scenarios with the same options, and compares standard
+# output, standard error and exit status byte for byte: the physics must give
+# the same bits on every build, and the portable number text must read and
+# write what the C++ library does.
+#
+#   bash web/check-runner.sh NATIVE_BUILD [WEB_BUILD]
+#
+# NATIVE_BUILD is a native build folder with runner/vintrop-run built in it,
+# WEB_BUILD the WebAssembly one (default build-web). Prints one line per
+# difference and a summary; exits 0 when every run agrees, 1 when one does
+# not, 64 on bad arguments.
+#
+# Runs: --help and a refused option; every example, forward and back again with the totals after each step
+# (a lesson below 100 % elasticity cannot step back, so it only goes forward,
+# and once more with the refused --back, to compare the refusal), then once
+# more forward with the plain pair loop (the gases for fewer steps); every file of the fuzz corpus,
+# readable or not, forward and back (unreadable ones compare the reader's
+# message); the 2,000-bowl gas for 100 steps with its speed histogram.
+set -u
+
+usage="usage: bash web/check-runner.sh NATIVE_BUILD [WEB_BUILD]"
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+    echo "$usage" >&2
+    exit 64
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+# Folders given relative to where the script is called from.
+absolute() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
+native="$(absolute "$1")/runner/vintrop-run"
+web="$(absolute "${2:-$root/build-web}")/runner/vintrop-run.js"
+for f in "$native" "$web"; do
+    if [ ! -f "$f" ]; then
+        echo "check-runner: $f is missing (native: cmake --build NATIVE_BUILD --target vintrop-run; web: make web)" >&2
+        exit 64
+    fi
+done
+if ! command -v node >/dev/null; then
+    echo "check-runner: node is missing (make web installs it)" >&2
+    exit 64
+fi
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+# The scenarios are named relative to the tree, so that the messages that
+# carry the file name are the same on both sides whatever the folders.
+cd "$root" || exit 64
+
+runs=0
+differ=0
+start=$SECONDS
+
+# compare LABEL ARGS...: one run on each side, then the three comparisons.
+compare() {
+    local label=$1
+    shift
+    runs=$((runs + 1))
+    "$native" "$@" >"$out/native.out" 2>"$out/native.err"
+    local nativeStatus=$?
+    node "$web" "$@" >"$out/web.out" 2>"$out/web.err"
+    local webStatus=$?
+    local problems=()
+    [ "$nativeStatus" = "$webStatus" ] || problems+=("exit status native $nativeStatus, web $webStatus")
+    cmp -s "$out/native.out" "$out/web.out" || problems+=("standard output differs")
+    cmp -s "$out/native.err" "$out/web.err" || problems+=("standard error differs")
+    if [ ${#problems[@]} -gt 0 ]; then
+        differ=$((differ + 1))
+        echo "DIFFERS  $label: $*"
+        for p in "${problems[@]}"; do echo "    $p"; done
+        for stream in out err; do
+            if ! cmp -s "$out/native.$stream" "$out/web.$stream"; then
+                diff "$out/native.$stream" "$out/web.$stream" | head -6 | sed 's/^/    /'
+            fi
+        done
+    fi
+}
+
+# Whether a scenario asks for less than 100 % elasticity in its options.
+inelastic() {
+    grep -qE '^Elasticity=([0-9]|[1-9][0-9])[[:space:]]*$' "$1"
+}
+
+# The usage text on standard output, and a refused option on standard error.
+compare arguments --help
+compare arguments --steps many examples/equal-masses-head-on.vintrop
+
+for f in examples/*.vintrop; do
+    if inelastic "$f"; then
+        compare example "$f" --totals --steps 400
+        compare example "$f" --totals --steps 400 --back 150
+    else
+        compare example "$f" --totals --steps 400 --back 150
+    fi
+    # The plain loop checks every pair: on the gases of 2,000 bowls that is
+    # four million a step, so they take 20 steps there.
+    if [ "$(wc -l <"$f")" -lt 1000 ]; then
+        compare example "$f" --plain --steps 400
+    else
+        compare example "$f" --plain --steps 20
+    fi
+done
+
+for f in tests/fuzz/corpus/*; do
+    compare corpus "$f" --totals --steps 200 --back 100
+done
+
+gas=examples/gas-relaxing-to-maxwell-boltzmann.vintrop
+if [ -f "$gas" ]; then
+    compare gas "$gas" --totals --steps 100 --speeds 20
+fi
+
+echo "check-runner: $runs runs, $((runs - differ)) identical, $differ different ($((SECONDS - start)) s)"
+[ "$differ" = 0 ]
