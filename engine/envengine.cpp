@@ -526,6 +526,24 @@ void Store(float& target, double value) {
     const float f = static_cast<float>(value);
     if (std::isfinite(f)) target = f;
 }
+
+// A pair's velocities in the frame whose first axis runs from b1's centre
+// to b2's (d apart, d > 0): along it, and across it. A response exchanges
+// the along components, keeps the across ones, and turns back.
+struct LineOfCentres {
+    LineOfCentres(const CBowl& b1, const CBowl& b2, double dx, double dy, double d)
+        : cosA(dx / d), sinA(dy / d), along1(b1.Vx * cosA + b1.Vy * sinA), across1(-b1.Vx * sinA + b1.Vy * cosA),
+          along2(b2.Vx * cosA + b2.Vy * sinA), across2(-b2.Vx * sinA + b2.Vy * cosA) {}
+    // Stores the velocities with the along components after the response.
+    void TurnBack(CBowl& b1, CBowl& b2, double after1, double after2) const {
+        Store(b1.Vx, after1 * cosA - across1 * sinA);
+        Store(b1.Vy, after1 * sinA + across1 * cosA);
+        Store(b2.Vx, after2 * cosA - across2 * sinA);
+        Store(b2.Vy, after2 * sinA + across2 * cosA);
+    }
+    const double cosA, sinA;
+    const double along1, across1, along2, across2;
+};
 } // namespace
 
 void CEnvEng::ResolveCollision(CBowl& b1, CBowl& b2) const {
@@ -546,20 +564,10 @@ void CEnvEng::ResolveCollision(CBowl& b1, CBowl& b2) const {
         return;
     }
 
-    // Turn into the frame whose first axis runs from b1's centre to b2's,
-    // exchange along it, keep across it, and turn back.
-    const double cosA = dx / d;
-    const double sinA = dy / d;
-    const double along1 = b1.Vx * cosA + b1.Vy * sinA;
-    const double across1 = -b1.Vx * sinA + b1.Vy * cosA;
-    const double along2 = b2.Vx * cosA + b2.Vy * sinA;
-    const double across2 = -b2.Vx * sinA + b2.Vy * cosA;
-    const double after2 = (2 * m1 * along1 + (m2 - m1) * along2) / (m1 + m2);
-    const double after1 = after2 + along2 - along1;
-    Store(b1.Vx, after1 * cosA - across1 * sinA);
-    Store(b1.Vy, after1 * sinA + across1 * cosA);
-    Store(b2.Vx, after2 * cosA - across2 * sinA);
-    Store(b2.Vy, after2 * sinA + across2 * cosA);
+    const LineOfCentres f(b1, b2, dx, dy, d);
+    const double after2 = (2 * m1 * f.along1 + (m2 - m1) * f.along2) / (m1 + m2);
+    const double after1 = after2 + f.along2 - f.along1;
+    f.TurnBack(b1, b2, after1, after2);
 }
 
 void CEnvEng::ResolveInelastic(CBowl& b1, CBowl& b2) const {
@@ -581,18 +589,10 @@ void CEnvEng::ResolveInelastic(CBowl& b1, CBowl& b2) const {
         return;
     }
 
-    const double cosA = dx / d;
-    const double sinA = dy / d;
-    const double along1 = b1.Vx * cosA + b1.Vy * sinA;
-    const double across1 = -b1.Vx * sinA + b1.Vy * cosA;
-    const double along2 = b2.Vx * cosA + b2.Vy * sinA;
-    const double across2 = -b2.Vx * sinA + b2.Vy * cosA;
-    const double after2 = ((1 + e) * m1 * along1 + (m2 - e * m1) * along2) / (m1 + m2);
-    const double after1 = after2 + e * (along2 - along1);
-    Store(b1.Vx, after1 * cosA - across1 * sinA);
-    Store(b1.Vy, after1 * sinA + across1 * cosA);
-    Store(b2.Vx, after2 * cosA - across2 * sinA);
-    Store(b2.Vy, after2 * sinA + across2 * cosA);
+    const LineOfCentres f(b1, b2, dx, dy, d);
+    const double after2 = ((1 + e) * m1 * f.along1 + (m2 - e * m1) * f.along2) / (m1 + m2);
+    const double after1 = after2 + e * (f.along2 - f.along1);
+    f.TurnBack(b1, b2, after1, after2);
 }
 
 void CEnvEng::sRewind() {
