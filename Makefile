@@ -114,7 +114,7 @@ package: deps
 web: deps
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DVINTROP_GUI=OFF -DVINTROP_TESTS=OFF \
 	  -DVINTROP_BENCHMARKS=OFF >/dev/null
-	$(WEB_ENV) cmake --build $(WEB_BUILD) --target vintrop-run -j $(JOBS)
+	$(WEB_ENV) cmake --build $(WEB_BUILD) --target vintrop-run vintrop-page -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(WEB_BUILD)

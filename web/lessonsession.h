@@ -1,0 +1,82 @@
+#pragma once
+// One lesson as the web page runs it: the engine with a scenario read from
+// text, stepped by hand, and what the page draws and lists after each step,
+// the collisions of that step and the bowls' state, laid out as flat arrays
+// of doubles that the page reads straight out of the module's memory. Plain
+// C++, so that it can be built and checked anywhere the engine builds.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "clock.h"
+#include "envengine.h"
+
+namespace vintrop {
+
+class LessonSession : public IEngineListener {
+public:
+    // A file larger than this is refused before it is read: 32,767 bowls of
+    // five numbers written in full fit many times over, and a page must not
+    // take a whole file of any size into memory.
+    static constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
+    // The collisions kept of the last step for the page, newest last: as
+    // many as the history lists.
+    static constexpr std::size_t kMaxEvents = 1002;
+    // Doubles per bowl in Bowls(): id, x, y, Vx, Vy, M, r, Color.
+    static constexpr int kBowlFields = 8;
+    // Doubles per collision in Events(): after (0 before the impact, 1
+    // after), t, id1, id2, m1, m2, x1, y1, x2, y2, v1x, v1y, v2x, v2y,
+    // colour1, colour2, the pair's momentum along x and along y (as the
+    // history shows them: inf or NaN where the float sum fails), and the
+    // total kinetic energy at that moment (0 when the history is off).
+    static constexpr int kEventFields = 19;
+
+    LessonSession();
+    ~LessonSession() override;
+
+    // Reads a scenario from text. On success it replaces the lesson at t = 0;
+    // on failure the lesson shown before stays as it was, and Message() says
+    // why in the program's words.
+    bool Open(const char* text, std::size_t size);
+    // One step forward or back; false when the step failed (Message() says
+    // why) or is not allowed (back at t = 0 or below 100 % elasticity).
+    bool Forward();
+    bool Backward();
+    void Rewind();   // t = 0, the start values; the collision count starts again
+
+    const std::string& Message() const { return m_Message; }
+    const std::string& MessageDetail() const { return m_Detail; }
+    const CEnvEng& Engine() const { return *m_Engine; }
+    bool CanStepBack() const;
+    // Whether the energy of each collision is taken for the history, which
+    // costs a pass over all bowls per collision. The lesson's own flag at
+    // Open.
+    void SetKeepHistory(bool on) { m_KeepHistory = on; }
+    bool KeepHistory() const { return m_KeepHistory; }
+    uint64_t Collisions() const { return m_Collisions; }
+
+    const std::vector<double>& Bowls();
+    const std::vector<double>& Events();
+    // The bowls and the totals as the runner prints them after its steps:
+    // "bowl,ID,X,Y,VX,VY" lines, then "end,T,COLLISIONS,ENERGY".
+    std::string StateText() const;
+
+    void BeforeCollision(const CBowl& b1, const CBowl& b2) override;
+    void AfterCollision(const CBowl& b1, const CBowl& b2) override;
+
+private:
+    void AddEvent(const CBowl& b1, const CBowl& b2, bool after);
+    bool RunStep(bool forward);
+
+    ManualClock m_Clock;
+    std::unique_ptr<CEnvEng> m_Engine;
+    std::vector<double> m_StepEvents;   // this step's collisions, kEventFields each
+    std::vector<double> m_Bowls, m_Events;
+    std::string m_Message, m_Detail;
+    uint64_t m_Collisions = 0;
+    bool m_KeepHistory = false;
+};
+
+} // namespace vintrop

@@ -1,0 +1,456 @@
+// The page: a lesson from the bundled list, a file picker or a dropped file,
+// run by the engine compiled to WebAssembly and drawn on a canvas, with the
+// program's transport, keys, collision history and totals. Viewing and
+// running only; lessons are edited in the desktop program.
+'use strict';
+
+(function () {
+  const BOWL_FIELDS = 8;     // id, x, y, Vx, Vy, M, r, Color
+  const EVENT_FIELDS = 19;   // see LessonSession::kEventFields
+  const MAX_ROWS = 1002;     // the history keeps the newest 501 collisions
+  const MAX_FILE_BYTES = 16 * 1024 * 1024;
+  const FADE_MS = 1000;      // a pair's momentum lines fade out over a second while running
+  const MAX_MARKS = 256;
+  const FRAME_BUDGET_MS = 40;   // steps taken per frame stop here, so the page stays responsive
+  const READ_FAILED = 'Errore lettura Dati';
+
+  const $ = (id) => document.getElementById(id);
+  const canvas = $('scene');
+  const rows = $('rows');
+  let engine = null;
+  let running = false;
+  let lastFrame = 0;
+  let due = 0;
+  let marks = [];          // pair momentum lines still shown
+  let historyRows = 0;     // rows in the table
+  let historyCount = 0;    // collisions since the history started or was cleared
+  let frameRequested = false;
+
+  // --- number formats of the history ---------------------------------------
+  const fixedFormat = new Intl.NumberFormat(undefined, { minimumFractionDigits: 2, maximumFractionDigits: 2 });
+  const generalFormat = new Intl.NumberFormat(undefined, { maximumSignificantDigits: 7, useGrouping: false });
+  const decimalMark = new Intl.NumberFormat(undefined).formatToParts(0.5).find((p) => p.type === 'decimal').value;
+
+  // Two decimals with groups of three; a value that rounds to zero is 0.00, never -0.00.
+  function fixed(v) { return fixedFormat.format(Math.abs(v) < 0.005 ? 0 : v); }
+
+  // Up to seven significant digits; exponent form (1.234568E+07) from ten million up and below 0.0001.
+  function general(v) {
+    const a = Math.abs(v);
+    if (a === 0 || (a < 1e7 && a >= 1e-4) || !isFinite(v)) return generalFormat.format(v);
+    const [mantissa, exponent] = v.toExponential(6).split('e');
+    const digits = mantissa.replace(/\.?0+$/, '').replace('.', decimalMark);
+    const e = Number(exponent);
+    return digits + 'E' + (e < 0 ? '-' : '+') + String(Math.abs(e)).padStart(2, '0');
+  }
+
+  // --- the engine -----------------------------------------------------------
+  function heapDoubles(pointer, count) { return new Float64Array(engine.HEAPF64.buffer, pointer, count); }
+  function bowls() { return heapDoubles(engine._vp_bowls(), engine._vp_count() * BOWL_FIELDS); }
+  function events() {
+    const count = engine._vp_event_count();
+    return heapDoubles(engine._vp_events(), count * EVENT_FIELDS);
+  }
+  function text(pointer) { return engine.UTF8ToString(pointer); }
+
+  function showMessage(message, detail) {
+    const box = $('message');
+    box.textContent = detail ? message + ' — ' + detail : message;
+    box.hidden = !message;
+  }
+
+  // Opens scenario text (bytes); the lesson shown stays when it cannot be read.
+  function openBytes(bytes, name) {
+    stopRunning();
+    if (bytes.length > MAX_FILE_BYTES) {
+      showMessage(READ_FAILED, 'The file is larger than 16 MB.');
+      return false;
+    }
+    const pointer = engine._malloc(Math.max(1, bytes.length));
+    let ok;
+    try {
+      engine.HEAPU8.set(bytes, pointer);
+      ok = engine._vp_open(pointer, bytes.length) === 1;
+    } finally {
+      engine._free(pointer);
+    }
+    if (!ok) {
+      showMessage(text(engine._vp_message()), (name ? name + ': ' : '') + text(engine._vp_message_detail()));
+      refreshCommands();
+      return false;
+    }
+    showMessage('');
+    document.title = (name ? name + ' - ' : '') + 'Vintrop';
+    $('interval').value = engine._vp_interval();
+    $('trace').checked = engine._vp_keep_history() === 1;
+    marks = [];
+    clearHistory();
+    showHistory();
+    $('bowl-count').textContent = engine._vp_count() + ' bowls, box ' + engine._vp_box_width() + ' × ' +
+      engine._vp_box_height();
+    redraw();
+    return true;
+  }
+
+  function openFile(file) {
+    if (!file) return;
+    if (file.size > MAX_FILE_BYTES) {
+      showMessage(READ_FAILED, file.name + ': the file is larger than 16 MB.');
+      return;
+    }
+    file.arrayBuffer().then((buffer) => openBytes(new Uint8Array(buffer), file.name),
+      () => showMessage(READ_FAILED, file.name + ': the file could not be read.'));
+  }
+
+  function openLesson(name) {
+    const bytes = engine.FS.readFile('/lessons/' + name);
+    if (openBytes(bytes, name)) $('lessons').value = name;
+  }
+
+  function lessonTitle(name) {
+    const words = name.replace(/\.vintrop$/, '').replace(/-/g, ' ');
+    return words.charAt(0).toUpperCase() + words.slice(1);
+  }
+
+  // --- transport ---------------------------------------------------------------
+  // One step forward or back; a failing step stops the run and says why.
+  function takeStep(forward) {
+    const ok = forward ? engine._vp_step() === 1 : engine._vp_back() === 1;
+    if (!ok) {
+      stopRunning();
+      showMessage(text(engine._vp_message()));
+    }
+    collect(running);
+    return ok;
+  }
+
+  function stopRunning() { running = false; }
+
+  const commands = {
+    rew() { engine._vp_rewind(); marks = []; redraw(); },
+    back() { takeStep(false); redraw(); },
+    play() { running = true; due = 0; lastFrame = performance.now(); redraw(); requestFrame(); },
+    pause() { stopRunning(); redraw(); },
+    stop() { stopRunning(); engine._vp_rewind(); marks = []; redraw(); },
+    step() { takeStep(true); redraw(); },
+  };
+
+  // Every command's enabled state, set in one place after anything changes.
+  function refreshCommands() {
+    const t = engine ? engine._vp_t() : 0;
+    const hasBowls = engine !== null && engine._vp_count() > 0;
+    const enable = {
+      rew: !running && t !== 0,
+      back: !running && engine !== null && engine._vp_can_back() === 1,
+      play: !running && hasBowls,
+      pause: running,
+      stop: running || t !== 0,
+      step: !running && hasBowls,
+    };
+    for (const [id, on] of Object.entries(enable)) $(id).disabled = !on;
+    $('lessons').disabled = $('open').disabled = engine === null;
+  }
+
+  function run(name) {
+    if ($(name).disabled) return;
+    if (name !== 'back' && name !== 'step') showMessage('');
+    commands[name]();
+    refreshCommands();
+  }
+
+  function requestFrame() {
+    if (frameRequested) return;
+    frameRequested = true;
+    requestAnimationFrame(frame);
+  }
+
+  // While running: the steps due since the last frame at the chosen
+  // interval, as many as fit in the frame's budget, then one picture.
+  function frame(now) {
+    frameRequested = false;
+    if (running) {
+      due += (now - lastFrame) / Number($('interval').value);
+      lastFrame = now;
+      const start = performance.now();
+      while (due >= 1 && running) {
+        due -= 1;
+        if (!takeStep(true)) break;
+        if (performance.now() - start > FRAME_BUDGET_MS) { due = 0; break; }
+      }
+      refreshCommands();
+    }
+    draw(now);
+    if (running || marks.length > 0) requestFrame();
+  }
+
+  // --- what a step leaves: pair lines and history rows ------------------------------
+  function collect(whileRunning) {
+    const t = engine._vp_t();
+    const now = performance.now();
+    if (!whileRunning) marks = [];
+    const e = events();
+    const trace = $('trace').checked;
+    const added = [];
+    for (let k = 0; k < e.length; k += EVENT_FIELDS) {
+      const after = e[k] === 1;
+      const [m1, m2, x1, y1, x2, y2, v1x, v1y, v2x, v2y, c1, c2] = e.subarray(k + 4, k + 16);
+      const from = [Math.fround((x1 + x2) / 2), Math.fround((y1 + y2) / 2)];
+      const offset = [Math.fround((m2 / 10) * v2x + (m1 / 10) * v1x), Math.fround((m2 / 10) * v2y + (m1 / 10) * v1y)];
+      if (!after) {
+        marks.push({ from, before: offset, after: null, color1: c1, color2: c2, t, born: now });
+      } else if (marks.length > 0) {
+        marks[marks.length - 1].after = offset;
+      }
+      if (trace) added.push(historyRow(e.subarray(k, k + EVENT_FIELDS)));
+    }
+    if (marks.length > MAX_MARKS) marks.splice(0, marks.length - MAX_MARKS);
+    if (added.length > 0) appendRows(added);
+  }
+
+  function historyRow(ev) {
+    const [after, t, id1, id2, m1, m2] = ev;
+    const [v1x, v1y, v2x, v2y] = ev.subarray(10, 14);
+    const [sumx, sumy, energy] = ev.subarray(16, 19);
+    const cells = after === 1
+      ? ['-', '-', '-', ' - ', fixed(v1x), fixed(v1y), ' - ', fixed(v2x), fixed(v2y)]
+      : [String(t), String(id1), String(id2), general(m1), fixed(v1x), fixed(v1y), general(m2), fixed(v2x), fixed(v2y)];
+    // A sum past the float range ends the row there, as the program's table does.
+    for (const sum of [sumx, sumy]) {
+      if (!isFinite(sum)) break;
+      cells.push(fixed(sum));
+    }
+    return { cells, before: after !== 1, energy, complete: cells.length === 11 };
+  }
+
+  function appendRows(added) {
+    const fragment = document.createDocumentFragment();
+    for (const row of added.slice(-MAX_ROWS)) {
+      const tr = document.createElement('tr');
+      for (const cell of row.cells) tr.insertCell().textContent = cell;
+      fragment.appendChild(tr);
+      if (row.before && row.complete) {
+        historyCount += 1;
+        $('history-energy').textContent = fixed(row.energy);
+        $('history-count').textContent = String(historyCount);
+      }
+    }
+    rows.appendChild(fragment);
+    // Rows come in pairs; the oldest pairs go once the table is past its cap.
+    historyRows = rows.rows.length;
+    while (historyRows > MAX_ROWS) {
+      rows.deleteRow(0);
+      rows.deleteRow(0);
+      historyRows -= 2;
+    }
+    const scroller = rows.closest('.scroller');
+    scroller.scrollTop = scroller.scrollHeight;
+  }
+
+  function clearHistory() {
+    rows.textContent = '';
+    historyRows = 0;
+    historyCount = 0;
+    $('history-energy').textContent = '';
+    $('history-count').textContent = '';
+  }
+
+  function showHistory() {
+    $('history').hidden = !$('trace').checked;
+    engine._vp_set_keep_history($('trace').checked ? 1 : 0);
+  }
+
+  // --- drawing ---------------------------------------------------------------
+  function colour(value, alpha = 1) {
+    return `rgba(${value & 255}, ${(value >> 8) & 255}, ${(value >> 16) & 255}, ${alpha})`;
+  }
+
+  function redraw() {
+    collectTotals();
+    draw(performance.now());
+    if (marks.length > 0) requestFrame();
+  }
+
+  function collectTotals() {
+    const totals = heapDoubles(engine._vp_totals(), 3);
+    $('total-energy').textContent = fixed(totals[0]);
+    $('total-px').textContent = fixed(totals[1]);
+    $('total-py').textContent = fixed(totals[2]);
+    $('tip').textContent = 't=' + engine._vp_t();
+  }
+
+  // The picture fits the stage whatever the window; line widths and text grow with it.
+  function draw(now) {
+    if (!engine) return;
+    if (running) collectTotals();
+    const ratio = window.devicePixelRatio || 1;
+    const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+    const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+    }
+    const g = canvas.getContext('2d');
+    g.setTransform(1, 0, 0, 1, 0, 0);
+    g.fillStyle = '#202020';
+    g.fillRect(0, 0, width, height);
+    const boxWidth = engine._vp_box_width();
+    const boxHeight = engine._vp_box_height();
+    const scale = Math.min(width / boxWidth, height / boxHeight);
+    const left = (width - boxWidth * scale) / 2;
+    const top = (height - boxHeight * scale) / 2;
+    g.fillStyle = '#000';
+    g.fillRect(left, top, boxWidth * scale, boxHeight * scale);
+    g.save();
+    g.beginPath();
+    g.rect(left, top, boxWidth * scale, boxHeight * scale);
+    g.clip();
+    const line = Math.max(1, Math.round(Math.min(width, height) / 360));
+    const toX = (x) => left + x * scale;
+    const toY = (y) => top + y * scale;
+    const b = bowls();
+    const vectors = $('vectors').checked;
+    const numbers = $('numbers').checked;
+
+    g.lineWidth = Math.max(1, line / 2);
+    g.strokeStyle = '#000';
+    for (let k = 0; k < b.length; k += BOWL_FIELDS) {
+      g.beginPath();
+      g.arc(toX(b[k + 1]), toY(b[k + 2]), Math.max(b[k + 6] * scale, 0.5), 0, 2 * Math.PI);
+      g.fillStyle = colour(b[k + 7]);
+      g.fill();
+      g.stroke();
+    }
+    if (vectors) {
+      for (let k = 0; k < b.length; k += BOWL_FIELDS) {
+        const m = b[k + 5];
+        const dx = Math.fround((m / 10) * b[k + 3]);
+        const dy = Math.fround((m / 10) * b[k + 4]);
+        if (dx !== 0 || dy !== 0) arrow(g, toX(b[k + 1]), toY(b[k + 2]), toX(b[k + 1] + dx), toY(b[k + 2] + dy), '#fff', line, false);
+      }
+      drawMarks(g, toX, toY, line, now);
+    }
+    if (numbers) {
+      const size = Math.max(12 * ratio, Math.round(Math.min(width, height) / 32));
+      g.font = `bold ${size}px system-ui, sans-serif`;
+      g.textBaseline = 'top';
+      g.lineJoin = 'round';
+      g.lineWidth = Math.max(2, size / 6);
+      for (let k = 0; k < b.length; k += BOWL_FIELDS) {
+        const label = String(b[k]);
+        g.strokeStyle = '#000';
+        g.strokeText(label, toX(b[k + 1]), toY(b[k + 2]));
+        g.fillStyle = '#fff';
+        g.fillText(label, toX(b[k + 1]), toY(b[k + 2]));
+      }
+    }
+    g.restore();
+  }
+
+  // A line with an arrowhead, on a black rim so that it shows over a disk of its own colour.
+  function arrow(g, x1, y1, x2, y2, stroke, width, dashed) {
+    const length = Math.hypot(x2 - x1, y2 - y1);
+    const head = Math.min(length, 4 * width + 4);
+    const ux = (x2 - x1) / (length || 1);
+    const uy = (y2 - y1) / (length || 1);
+    for (const rim of [true, false]) {
+      g.strokeStyle = rim ? '#000' : stroke;
+      g.fillStyle = g.strokeStyle;
+      g.lineWidth = width + (rim ? 2 : 0);
+      g.setLineDash(dashed && !rim ? [3 * width, 2 * width] : []);
+      g.beginPath();
+      g.moveTo(x1, y1);
+      g.lineTo(x2 - ux * head * 0.6, y2 - uy * head * 0.6);
+      g.stroke();
+      g.setLineDash([]);
+      g.beginPath();
+      g.moveTo(x2, y2);
+      g.lineTo(x2 - ux * head - uy * head * 0.45, y2 - uy * head + ux * head * 0.45);
+      g.lineTo(x2 - ux * head + uy * head * 0.45, y2 - uy * head - ux * head * 0.45);
+      g.closePath();
+      g.fill();
+      if (rim) g.stroke();
+    }
+  }
+
+  // The pairs' momentum before the impact (dashed, first bowl's colour) and
+  // after it (solid, second bowl's colour), from the midpoint of the centres.
+  // While running they fade out; while stopped they stay until the next step.
+  function drawMarks(g, toX, toY, line, now) {
+    if (running) marks = marks.filter((mark) => now - mark.born < FADE_MS);
+    for (const mark of marks) {
+      g.globalAlpha = running ? Math.max(0, 1 - (now - mark.born) / FADE_MS) : 1;
+      const [x, y] = mark.from;
+      if (mark.before) arrow(g, toX(x), toY(y), toX(x + mark.before[0]), toY(y + mark.before[1]), colour(mark.color1), line, true);
+      if (mark.after) arrow(g, toX(x), toY(y), toX(x + mark.after[0]), toY(y + mark.after[1]), colour(mark.color2), line, false);
+    }
+    g.globalAlpha = 1;
+  }
+
+  // --- keys, files, start-up ------------------------------------------------------
+  // The desktop program's keys, taken from the browser where it lets the page have them.
+  const keys = {
+    F5: 'play', F9: 'pause', F8: 'step', 'Ctrl+z': 'back', 'Ctrl+r': 'rew', 'Ctrl+q': 'stop',
+  };
+  function keyName(event) {
+    const k = event.key.length === 1 ? event.key.toLowerCase() : event.key;
+    return (event.ctrlKey || event.metaKey ? 'Ctrl+' : '') + (event.altKey ? 'Alt+' : '') + k;
+  }
+
+  function toggleFullScreen() {
+    if (document.fullscreenElement) document.exitFullscreen();
+    else $('stage').requestFullscreen().catch(() => {});
+  }
+
+  function wire() {
+    for (const name of Object.keys(commands)) $(name).addEventListener('click', () => run(name));
+    $('interval').addEventListener('input', () => { $('interval-text').textContent = $('interval').value + ' ms'; });
+    $('vectors').addEventListener('change', redraw);
+    $('numbers').addEventListener('change', redraw);
+    $('trace').addEventListener('change', () => { if ($('trace').checked) historyCount = 0; showHistory(); });
+    $('clear').addEventListener('click', () => {
+      clearHistory();
+      $('history-energy').textContent = fixed(engine._vp_energy());
+      $('history-count').textContent = '0';
+    });
+    $('full').addEventListener('click', toggleFullScreen);
+    $('open').addEventListener('click', () => $('file').click());
+    $('file').addEventListener('change', () => { openFile($('file').files[0]); $('file').value = ''; });
+    $('lessons').addEventListener('change', () => openLesson($('lessons').value));
+    document.addEventListener('keydown', (event) => {
+      const name = keyName(event);
+      if (keys[name]) { event.preventDefault(); run(keys[name]); }
+      else if (name === 'Ctrl+o') { event.preventDefault(); $('file').click(); }
+      else if (name === 'F11') { event.preventDefault(); toggleFullScreen(); }
+    });
+    const stage = $('stage');
+    document.addEventListener('dragover', (event) => { event.preventDefault(); stage.classList.add('dragging'); });
+    document.addEventListener('dragleave', () => stage.classList.remove('dragging'));
+    document.addEventListener('drop', (event) => {
+      event.preventDefault();
+      stage.classList.remove('dragging');
+      if (engine && event.dataTransfer && event.dataTransfer.files.length > 0) openFile(event.dataTransfer.files[0]);
+    });
+    window.addEventListener('resize', () => { if (engine) draw(performance.now()); });
+    document.addEventListener('fullscreenchange', () => { if (engine) draw(performance.now()); });
+  }
+
+  function start(module) {
+    engine = module;
+    const names = engine.FS.readdir('/lessons').filter((n) => n.endsWith('.vintrop')).sort();
+    for (const name of names) $('lessons').add(new Option(lessonTitle(name), name));
+    const wanted = new URLSearchParams(location.search).get('lesson');
+    const first = names.includes(wanted) ? wanted : names.includes('equal-masses-head-on.vintrop')
+      ? 'equal-masses-head-on.vintrop' : names[0];
+    if (first) openLesson(first);
+    refreshCommands();
+  }
+
+  wire();
+  refreshCommands();
+  // For scripts that drive the page (its tests): when it is ready, and the
+  // bowls' state in the runner's words.
+  window.vintrop = {
+    ready: VintropEngine().then(start),
+    state: () => text(engine._vp_state_text()),
+  };
+})();
