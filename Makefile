@@ -12,6 +12,12 @@ CMAKE_FLAGS ?=
 # `make run` after `make test` does not compile everything again.
 WERROR ?=
 test: WERROR = ON
+# `make test` also builds the web page and the WebAssembly runner (`make
+# web`) and tests them against this build: node runs the runner, a headless
+# Chromium the page.
+WEB_TESTS ?=
+test: WEB_TESTS = $(CURDIR)/$(WEB_BUILD)
+test: PACKAGES += emscripten nodejs chromium
 # `make fuzz`: how long libFuzzer runs, and where it builds and keeps the
 # inputs it finds (tests/fuzz/corpus is only read).
 FUZZ_SECONDS ?= 300
@@ -57,7 +63,8 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) $(if $(WERROR),-DVINTROP_WERROR=$(WERROR)) $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B $(BUILD) $(if $(WERROR),-DVINTROP_WERROR=$(WERROR)) $(if $(WEB_TESTS),-DVINTROP_WEB_BUILD=$(WEB_TESTS)) \
+	  $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -65,11 +72,11 @@ build: configure
 run: build
 	./$(BUILD)/app/vintrop $(ARGS)
 
-test: build
+test: build web
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) -DVINTROP_SANITIZE=ON -DVINTROP_BENCHMARKS=ON -DVINTROP_WERROR=ON \
+	cmake -S . -B $(SANITIZE_BUILD) -DVINTROP_SANITIZE=ON -DVINTROP_BENCHMARKS=ON -DVINTROP_WERROR=ON -DVINTROP_WEB_BUILD= \
 	  $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -113,6 +120,7 @@ package: deps
 
 web: deps
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DVINTROP_GUI=OFF -DVINTROP_TESTS=OFF \
+	  $(if $(WERROR),-DVINTROP_WERROR=$(WERROR)) \
 	  -DVINTROP_BENCHMARKS=OFF >/dev/null
 	$(WEB_ENV) cmake --build $(WEB_BUILD) --target vintrop-run vintrop-page -j $(JOBS)
 

@@ -13,6 +13,7 @@
   const MAX_MARKS = 256;
   const FRAME_BUDGET_MS = 40;   // steps taken per frame stop here, so the page stays responsive
   const READ_FAILED = 'Errore lettura Dati';
+  const FEW_BOWLS = 100;     // lessons up to this many bowls open with numbers and vectors shown
 
   const $ = (id) => document.getElementById(id);
   const canvas = $('scene');
@@ -22,8 +23,9 @@
   let lastFrame = 0;
   let due = 0;
   let marks = [];          // pair momentum lines still shown
-  let historyRows = 0;     // rows in the table
+  let pendingRows = [];    // history rows not yet in the table
   let historyCount = 0;    // collisions since the history started or was cleared
+  let historyEnergy = 0;   // the total kinetic energy at the last collision listed
   let frameRequested = false;
 
   // --- number formats of the history ---------------------------------------
@@ -83,12 +85,17 @@
     document.title = (name ? name + ' - ' : '') + 'Vintrop';
     $('interval').value = engine._vp_interval();
     $('trace').checked = engine._vp_keep_history() === 1;
+    // Numbers and vectors on a crowd hide the bowls: a gas opens without them.
+    const few = engine._vp_count() <= FEW_BOWLS;
+    $('vectors').checked = few;
+    $('numbers').checked = few;
     marks = [];
     clearHistory();
     showHistory();
     $('bowl-count').textContent = engine._vp_count() + ' bowls, box ' + engine._vp_box_width() + ' × ' +
       engine._vp_box_height();
     redraw();
+    refreshCommands();
     return true;
   }
 
@@ -190,7 +197,6 @@
     if (!whileRunning) marks = [];
     const e = events();
     const trace = $('trace').checked;
-    const added = [];
     for (let k = 0; k < e.length; k += EVENT_FIELDS) {
       const after = e[k] === 1;
       const [m1, m2, x1, y1, x2, y2, v1x, v1y, v2x, v2y, c1, c2] = e.subarray(k + 4, k + 16);
@@ -201,10 +207,9 @@
       } else if (marks.length > 0) {
         marks[marks.length - 1].after = offset;
       }
-      if (trace) added.push(historyRow(e.subarray(k, k + EVENT_FIELDS)));
+      if (trace) addRow(historyRow(e.subarray(k, k + EVENT_FIELDS)));
     }
     if (marks.length > MAX_MARKS) marks.splice(0, marks.length - MAX_MARKS);
-    if (added.length > 0) appendRows(added);
   }
 
   function historyRow(ev) {
@@ -222,33 +227,43 @@
     return { cells, before: after !== 1, energy, complete: cells.length === 11 };
   }
 
-  function appendRows(added) {
+  // Rows wait here until the next picture, so that a run of many steps a
+  // frame touches the table once; only the newest MAX_ROWS can be shown.
+  function addRow(row) {
+    pendingRows.push(row);
+    if (pendingRows.length >= 2 * MAX_ROWS) pendingRows.splice(0, pendingRows.length - MAX_ROWS);
+    if (row.before && row.complete) {
+      historyCount += 1;
+      historyEnergy = row.energy;
+    }
+  }
+
+  function showRows() {
+    if (pendingRows.length === 0) return;
     const fragment = document.createDocumentFragment();
-    for (const row of added.slice(-MAX_ROWS)) {
+    for (const row of pendingRows.slice(-MAX_ROWS)) {
       const tr = document.createElement('tr');
       for (const cell of row.cells) tr.insertCell().textContent = cell;
       fragment.appendChild(tr);
-      if (row.before && row.complete) {
-        historyCount += 1;
-        $('history-energy').textContent = fixed(row.energy);
-        $('history-count').textContent = String(historyCount);
-      }
     }
+    pendingRows = [];
     rows.appendChild(fragment);
     // Rows come in pairs; the oldest pairs go once the table is past its cap.
-    historyRows = rows.rows.length;
-    while (historyRows > MAX_ROWS) {
+    let count = rows.rows.length;
+    while (count > MAX_ROWS) {
       rows.deleteRow(0);
       rows.deleteRow(0);
-      historyRows -= 2;
+      count -= 2;
     }
+    $('history-energy').textContent = historyCount > 0 ? fixed(historyEnergy) : '';
+    $('history-count').textContent = historyCount > 0 ? String(historyCount) : '';
     const scroller = rows.closest('.scroller');
     scroller.scrollTop = scroller.scrollHeight;
   }
 
   function clearHistory() {
     rows.textContent = '';
-    historyRows = 0;
+    pendingRows = [];
     historyCount = 0;
     $('history-energy').textContent = '';
     $('history-count').textContent = '';
@@ -282,6 +297,7 @@
   function draw(now) {
     if (!engine) return;
     if (running) collectTotals();
+    showRows();
     const ratio = window.devicePixelRatio || 1;
     const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
     const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
@@ -304,7 +320,8 @@
     g.beginPath();
     g.rect(left, top, boxWidth * scale, boxHeight * scale);
     g.clip();
-    const line = Math.max(1, Math.round(Math.min(width, height) / 360));
+    // Lines at least two screen pixels wide, wider on a large picture.
+    const line = Math.round(ratio * Math.max(2, Math.min(canvas.clientWidth, canvas.clientHeight) / 250));
     const toX = (x) => left + x * scale;
     const toY = (y) => top + y * scale;
     const b = bowls();
@@ -330,16 +347,20 @@
       drawMarks(g, toX, toY, line, now);
     }
     if (numbers) {
-      const size = Math.max(12 * ratio, Math.round(Math.min(width, height) / 32));
+      const size = Math.round(ratio * Math.max(14, Math.min(canvas.clientWidth, canvas.clientHeight) / 30));
       g.font = `bold ${size}px system-ui, sans-serif`;
       g.textBaseline = 'top';
       g.lineJoin = 'round';
       g.lineWidth = Math.max(2, size / 6);
       for (let k = 0; k < b.length; k += BOWL_FIELDS) {
+        // Black on a light bowl, white on a dark one, with a rim of the
+        // other so that the part past a small disk reads on the black box.
+        const c = b[k + 7];
+        const light = 0.299 * (c & 255) + 0.587 * ((c >> 8) & 255) + 0.114 * ((c >> 16) & 255) >= 128;
         const label = String(b[k]);
-        g.strokeStyle = '#000';
+        g.strokeStyle = light ? '#fff' : '#000';
         g.strokeText(label, toX(b[k + 1]), toY(b[k + 2]));
-        g.fillStyle = '#fff';
+        g.fillStyle = light ? '#000' : '#fff';
         g.fillText(label, toX(b[k + 1]), toY(b[k + 2]));
       }
     }

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -138,10 +139,16 @@ TEST(FormatG9, WritesShortWholeNumbersAndNineDigitFractions) {
     EXPECT_EQ(FormatG9(-2.5), "-2.5");
 }
 
-// The text "%.9g" gives, computed the slow and certain way.
+// The text "%.9g" gives, computed the slow and certain way: the C++
+// library's where it has floating-point to_chars, else the C library's (the
+// tests run in the C locale).
 std::string ReferenceG9(double v) {
     char buf[64];
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 9).ptr);
+#else
+    return std::string(buf, static_cast<std::size_t>(std::snprintf(buf, sizeof buf, "%.9g", v)));
+#endif
 }
 
 TEST(FormatG9, WritesExactlyWhatPrintfG9Writes) {
