@@ -13,6 +13,7 @@
   const MAX_MARKS = 256;
   const FRAME_BUDGET_MS = 40;   // steps taken per frame stop here, so the page stays responsive
   const READ_FAILED = 'Errore lettura Dati';
+  const OUT_OF_MEMORY = 'Errore 7: Out of memory Vintrop';
   const FEW_BOWLS = 100;     // lessons up to this many bowls open with numbers and vectors shown
 
   const $ = (id) => document.getElementById(id);
@@ -69,6 +70,11 @@
       return false;
     }
     const pointer = engine._malloc(Math.max(1, bytes.length));
+    if (pointer === 0) {
+      showMessage(OUT_OF_MEMORY);
+      refreshCommands();
+      return false;
+    }
     let ok;
     try {
       engine.HEAPU8.set(bytes, pointer);
@@ -105,7 +111,9 @@
       showMessage(READ_FAILED, file.name + ': the file is larger than 16 MB.');
       return;
     }
-    file.arrayBuffer().then((buffer) => openBytes(new Uint8Array(buffer), file.name),
+    // The list shows no bundled lesson while one of the user's files is open.
+    const opened = (bytes) => { if (openBytes(bytes, file.name)) $('lessons').selectedIndex = -1; };
+    file.arrayBuffer().then((buffer) => opened(new Uint8Array(buffer)),
       () => showMessage(READ_FAILED, file.name + ': the file could not be read.'));
   }
 
