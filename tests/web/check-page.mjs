@@ -44,7 +44,7 @@ function expect(label, got, want) {
   const w = String(want).split('\n');
   const k = g.findIndex((line, i) => line !== w[i]);
   const at = k < 0 ? g.length : k;
-  fail(label, g.length + w.length > 2 ? [`line ${at + 1}: page  ${g[at]}`, `line ${at + 1}: runner ${w[at]}`]
+  fail(label, g.length + w.length > 2 ? [`line ${at + 1}: page  ${g[at]}`, `line ${at + 1}: wanted ${w[at]}`]
     : [`page   ${JSON.stringify(got)}`, `wanted ${JSON.stringify(want)}`]);
 }
 
