@@ -10,6 +10,7 @@
 // - malformed files dropped on the page: the program's message with the
 //   reader's line and error, and the lesson shown before still stepping;
 // - the history rows of one collision, two decimals and grouped thousands.
+// - the benchmark's vintrop.steps(n) against the runner.
 // Prints each difference and a summary; exits 1 on any difference.
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -132,6 +133,15 @@ try {
     if (!(t > 0)) fail(`${name}: PLAY for 400 ms`, [`the page shows ${await page.tip()}`]);
     expect(`${name}: PLAY, PAUSE at t=${t}`, await page.state(), runnerState(join(examples, name), '--steps', t));
     await page.press('rew');
+  }
+
+  // --- the benchmark's steps(n): the same steps as STEP, and the page shows where it is
+  {
+    const name = 'two-and-two-cradle.vintrop';
+    await page.choose(name);
+    await browser.evaluate('vintrop.steps(150)');
+    expect(`${name}: vintrop.steps(150)`, await page.state(), runnerState(join(examples, name), '--steps', 150));
+    expect(`${name}: t after vintrop.steps(150)`, await page.tip(), 't=150');
   }
 
   // --- malformed files dropped on the page ----------------------------------
