@@ -476,10 +476,21 @@
 
   wire();
   refreshCommands();
-  // For scripts that drive the page (its tests): when it is ready, and the
-  // bowls' state in the runner's words.
+  // For scripts that drive the page (its tests and its benchmark): when it
+  // is ready, the bowls' state in the runner's words, and n steps forward
+  // straight through the engine (no drawing, no history rows on the way),
+  // returning the milliseconds they took.
   window.vintrop = {
     ready: VintropEngine().then(start),
     state: () => text(engine._vp_state_text()),
+    steps(n) {
+      stopRunning();
+      const begin = performance.now();
+      for (let k = 0; k < n && engine._vp_step() === 1; ++k);
+      const ms = performance.now() - begin;
+      redraw();
+      refreshCommands();
+      return ms;
+    },
   };
 })();

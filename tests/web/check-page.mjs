@@ -1,0 +1,218 @@
+// Drives the web page in headless Chromium through its own controls and
+// compares what it shows with the native runner on the same scenarios:
+//
+//   node --experimental-websocket tests/web/check-page.mjs NATIVE_RUNNER PAGE_FOLDER
+//
+// - every bundled lesson, opened from the list: its state at t = 0, after
+//   STEP pressed N times, after BACK K times (or BACK disabled where the
+//   lesson is below 100 % elasticity and the runner refuses --back), after REW;
+// - PLAY at the shortest interval, PAUSE, and the state at the step shown;
+// - malformed files dropped on the page: the program's message with the
+//   reader's line and error, and the lesson shown before still stepping;
+// - the history rows of one collision, two decimals and grouped thousands.
+// - the benchmark's vintrop.steps(n) against the runner.
+// Prints each difference and a summary; exits 1 on any difference.
+import { spawnSync } from 'node:child_process';
+import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { launchChromium } from './cdp.mjs';
+
+const [nativeRunner, pageFolder] = process.argv.slice(2);
+if (!nativeRunner || !pageFolder) {
+  console.error('usage: node --experimental-websocket tests/web/check-page.mjs NATIVE_RUNNER PAGE_FOLDER');
+  process.exit(64);
+}
+const examples = resolve(import.meta.dirname, '../../examples');
+const scratch = mkdtempSync(join(tmpdir(), 'vintrop-check-page-'));
+const started = Date.now();
+let checks = 0;
+let failures = 0;
+
+function fail(label, lines) {
+  failures += 1;
+  console.log(`DIFFERS  ${label}`);
+  for (const line of lines) console.log(`    ${line}`);
+}
+
+// One comparison; a multi-line text shows its first differing line.
+function expect(label, got, want) {
+  checks += 1;
+  if (typeof want === 'object') [got, want] = [JSON.stringify(got), JSON.stringify(want)];
+  if (got === want) return;
+  const g = String(got).split('\n');
+  const w = String(want).split('\n');
+  const k = g.findIndex((line, i) => line !== w[i]);
+  const at = k < 0 ? g.length : k;
+  fail(label, g.length + w.length > 2 ? [`line ${at + 1}: page  ${g[at]}`, `line ${at + 1}: wanted ${w[at]}`]
+    : [`page   ${JSON.stringify(got)}`, `wanted ${JSON.stringify(want)}`]);
+}
+
+function runner(file, ...args) {
+  const r = spawnSync(nativeRunner, [file, ...args.map(String)], { encoding: 'utf8', maxBuffer: 1 << 28 });
+  if (r.error) throw r.error;
+  return r;
+}
+
+// The runner's bowl and end lines after `args`, as vintrop.state() gives them.
+function runnerState(file, ...args) {
+  const r = runner(file, ...args);
+  if (r.status !== 0) throw new Error(`${nativeRunner} ${file} ${args.join(' ')}: exit ${r.status}: ${r.stderr}`);
+  return r.stdout.split('\n').filter((l) => l.startsWith('bowl,') || l.startsWith('end,')).join('\n') + '\n';
+}
+
+// --- in the page -------------------------------------------------------------
+const browser = await launchChromium();
+const page = {
+  state: () => browser.evaluate('vintrop.state()'),
+  tip: () => browser.evaluate("document.getElementById('tip').textContent"),
+  disabled: (id) => browser.call((i) => document.getElementById(i).disabled, id),
+  // Clicks a control `times` times, as a user would; a disabled button ignores it.
+  press: (id, times = 1) => browser.call((i, n) => { for (let k = 0; k < n; ++k) document.getElementById(i).click(); }, id, times),
+  choose: (name) => browser.call((n) => {
+    const list = document.getElementById('lessons');
+    list.value = n;
+    list.dispatchEvent(new Event('change'));
+    return document.title;
+  }, name),
+  message: () => browser.evaluate("(({ hidden, textContent }) => ({ hidden, text: textContent }))(document.getElementById('message'))"),
+  rows: () => browser.evaluate("[...document.getElementById('rows').rows].map((r) => [...r.cells].map((c) => c.textContent).join(','))"),
+  text: (id) => browser.call((i) => document.getElementById(i).textContent, id),
+  // Drops a file on the box, as from a file manager, and waits until the page
+  // has read it: its name in the title (opened) or in the message (refused).
+  drop: (text, name) => browser.call(async (t, n) => {
+    const files = new DataTransfer();
+    files.items.add(new File([t], n, { type: 'text/plain' }));
+    document.getElementById('scene').dispatchEvent(new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }));
+    const box = document.getElementById('message');
+    for (let k = 0; k < 100 && !document.title.startsWith(n) && !box.textContent.includes(n); ++k)
+      await new Promise((r) => setTimeout(r, 20));
+  }, text, name),
+};
+
+try {
+  await browser.open(pathToFileURL(join(resolve(pageFolder), 'index.html')).href);
+
+  // --- every lesson: STEP, BACK, REW ---------------------------------------
+  const lessons = await browser.evaluate("[...document.getElementById('lessons').options].map((o) => o.value)");
+  expect('the bundled lessons are the examples', lessons.join(' '),
+    readdirSync(examples).filter((n) => n.endsWith('.vintrop')).sort().join(' '));
+  const lessonStart = Date.now();
+  for (const name of lessons) {
+    const file = join(examples, name);
+    // The gases of 2,000 bowls take a few steps; the rest go well past their first collision.
+    const crowd = readFileSync(file, 'utf8').split('\n').length > 1000;
+    const [n, k] = crowd ? [10, 5] : [150, 100];
+    await page.choose(name);
+    expect(`${name}: opened`, await page.state(), runnerState(file, '--steps', 0));
+    await page.press('step', n);
+    expect(`${name}: t after STEP x${n}`, await page.tip(), `t=${n}`);
+    expect(`${name}: STEP x${n}`, await page.state(), runnerState(file, '--steps', n));
+    const refusesBack = runner(file, '--steps', 1, '--back', 1).status === 64;
+    expect(`${name}: BACK disabled`, await page.disabled('back'), refusesBack);
+    await page.press('back', k);
+    expect(`${name}: BACK x${k}`, await page.state(), refusesBack ? runnerState(file, '--steps', n)
+      : runnerState(file, '--steps', n, '--back', k));
+    await page.press('rew');
+    expect(`${name}: REW`, await page.state(), runnerState(file, '--steps', 0));
+    expect(`${name}: t after REW`, await page.tip(), 't=0');
+  }
+  const lessonSeconds = (Date.now() - lessonStart) / 1000;
+
+  // --- PLAY then PAUSE -------------------------------------------------------
+  {
+    const name = 'row-struck-at-one-end.vintrop';
+    await page.choose(name);
+    await browser.evaluate("(() => { const i = document.getElementById('interval'); i.value = '1'; i.dispatchEvent(new Event('input')); })()");
+    await page.press('play');
+    await new Promise((r) => setTimeout(r, 400));
+    await page.press('pause');
+    const t = Number((await page.tip()).slice(2));
+    checks += 1;
+    if (!(t > 0)) fail(`${name}: PLAY for 400 ms`, [`the page shows ${await page.tip()}`]);
+    expect(`${name}: PLAY, PAUSE at t=${t}`, await page.state(), runnerState(join(examples, name), '--steps', t));
+    await page.press('rew');
+  }
+
+  // --- the benchmark's steps(n): the same steps as STEP, and the page shows where it is
+  {
+    const name = 'two-and-two-cradle.vintrop';
+    await page.choose(name);
+    await browser.evaluate('vintrop.steps(150)');
+    expect(`${name}: vintrop.steps(150)`, await page.state(), runnerState(join(examples, name), '--steps', 150));
+    expect(`${name}: t after vintrop.steps(150)`, await page.tip(), 't=150');
+  }
+
+  // --- malformed files dropped on the page ----------------------------------
+  {
+    const name = 'equal-masses-head-on.vintrop';
+    const file = join(examples, name);
+    await page.choose(name);
+    await page.press('step', 60);
+    const broken = [
+      ['mismatch.vintrop', '50\n0\nabc\n2\n'],
+      ['short.vintrop', '50\n0\n-1\n2\n10\n'],
+      ['bad-option.vintrop', '50\n0\n-1\n1\n10\n100\n100\n0\n0\n[options]\nBoxWidth=wide\n'],
+    ];
+    for (const [brokenName, text] of broken) {
+      // The runner says "NAME: line L: DESCRIPTION (error N)"; the page says it in the program's words.
+      writeFileSync(join(scratch, brokenName), text);
+      const said = runner(join(scratch, brokenName)).stderr.trim();
+      const [, line, description, number] = said.match(/: line (\d+): (.*) \(error (\d+)\)$/) || [];
+      checks += 1;
+      if (!line) { fail(`${brokenName}: the runner reads it`, [said]); continue; }
+      await page.drop(text, brokenName);
+      expect(`${brokenName}: message`, await page.message(), { hidden: false,
+        text: `Errore lettura Dati — ${brokenName}: Line ${line}: Errore ${number}: ${description} Vintrop` });
+      expect(`${brokenName}: the lesson stays`, await page.state(), runnerState(file, '--steps', 60));
+    }
+    await page.press('step', 40);
+    expect(`${name}: steps on after the refused files`, await page.state(), runnerState(file, '--steps', 100));
+  }
+
+  // --- the history of one collision ------------------------------------------
+  {
+    // Bowl 1 (mass 10, at 3 twips a step) meets bowl 2 (mass 5, at rest):
+    // after it they move at 1 and 4, the pair's momentum stays 30. The
+    // lesson's pair is 1,000 at 15 and 100 at rest: a sum past a thousand.
+    const cases = [
+      { name: 'history-check.vintrop', dropped: true,
+        text: '50\n0\n-1\n2\n10\n3000\n2115\n3\n0\n5\n3300\n2115\n0\n0\n[options]\nBoxWidth=8085\nBoxHeight=4230\nClassroomColours=1\n',
+        before: '1,2,10,3.00,0.00,5,0.00,0.00,30.00,0.00', after: '-,-,-, - ,1.00,0.00, - ,4.00,0.00,30.00,0.00',
+        energy: '45.00' },
+      { name: 'heavy-hits-light-at-rest.vintrop',
+        before: '1,2,1000,15.00,0.00,100,0.00,0.00,15,000.00,0.00',
+        after: '-,-,-, - ,12.27,0.00, - ,27.27,0.00,15,000.00,0.00', energy: '112,500.00' },
+    ];
+    for (const c of cases) {
+      const file = c.dropped ? join(scratch, c.name) : join(examples, c.name);
+      if (c.dropped) {
+        writeFileSync(file, c.text);
+        await page.drop(c.text, c.name);
+      } else {
+        await page.choose(c.name);
+      }
+      const out = runner(file, '--steps', 400).stdout;
+      const [, t] = out.match(/^collision,(\d+),1,2,/m) || [];
+      checks += 1;
+      if (!t) { fail(`${c.name}: a collision of 1 and 2 in 400 steps`, [out.slice(0, 200)]); continue; }
+      expect(`${c.name}: Trace History ticked`, await browser.evaluate("document.getElementById('trace').checked"), true);
+      await page.press('step', Number(t) + 5);
+      expect(`${c.name}: history rows`, (await page.rows()).join('\n'), `${t},${c.before}\n${c.after}`);
+      expect(`${c.name}: Tot. Collisions`, await page.text('history-count'), '1');
+      expect(`${c.name}: (1/2 MV^2)t`, await page.text('history-energy'), c.energy);
+    }
+  }
+
+  const seconds = ((Date.now() - started) / 1000).toFixed(1);
+  console.log(`check-page: ${checks} checks, ${checks - failures} agree, ${failures} differ; ${lessons.length} lessons ` +
+    `(${lessonSeconds.toFixed(1)} s), ${seconds} s in all`);
+} catch (e) {
+  failures += 1;
+  console.log(`check-page: stopped: ${e.message}`);
+} finally {
+  await browser.close();
+  rmSync(scratch, { recursive: true, force: true });
+}
+process.exit(failures === 0 ? 0 : 1);
