@@ -10,7 +10,8 @@
 // - malformed files dropped on the page: the program's message with the
 //   reader's line and error, and the lesson shown before still stepping;
 // - the history rows of one collision, two decimals and grouped thousands.
-// - the benchmark's vintrop.steps(n) against the runner.
+// - the benchmark's vintrop.steps(n) against the runner;
+// - a seeded random walk over every control, key and file drop, in any order.
 // Prints each difference and a summary; exits 1 on any difference.
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -203,6 +204,45 @@ try {
       expect(`${c.name}: Tot. Collisions`, await page.text('history-count'), '1');
       expect(`${c.name}: (1/2 MV^2)t`, await page.text('history-energy'), c.energy);
     }
+  }
+
+  // --- a seeded random walk over what a user can do, in any order ----------
+  // After every action: no error in the page, the step shown is the
+  // engine's, and the transport's enabled states fit the run state. At the
+  // end REW must give the lesson's own start back, whatever came before.
+  {
+    await browser.evaluate("window.walkErrors = []; addEventListener('error', (e) => walkErrors.push(e.message)); true");
+    let seed = 2026;
+    const pick = (list) => { seed = (seed * 1103515245 + 12345) % 2147483648; return list[seed % list.length]; };
+    const small = lessons.filter((n) => !n.startsWith('gas') && !n.startsWith('equipartition'));
+    const keys = [['F5', false], ['F9', false], ['F8', false], ['z', true], ['r', true], ['q', true]];
+    const actions = [
+      () => page.press(pick(['rew', 'back', 'play', 'pause', 'stop', 'step', 'clear'])),
+      () => browser.call((k, ctrl) => document.dispatchEvent(new KeyboardEvent('keydown', { key: k, ctrlKey: ctrl, cancelable: true })), ...pick(keys)),
+      () => page.choose(pick(small)),
+      () => page.press(pick(['trace', 'vectors', 'numbers'])),
+      () => browser.call((v) => { const i = document.getElementById('interval'); i.value = v; i.dispatchEvent(new Event('input')); }, pick(['1', '7', '50'])),
+      () => page.drop('50\n0\nabc\n', 'walk-broken.vintrop'),
+      () => new Promise((r) => setTimeout(r, pick([0, 20, 60]))),
+    ];
+    for (let k = 0; k < 300; ++k) {
+      await pick(actions)();
+      const seen = await browser.evaluate(`(() => {
+        const on = (id) => !document.getElementById(id).disabled;
+        const t = Number(vintrop.state().match(/^end,(-?\\d+),/m)[1]);
+        const running = on('pause');
+        return { errors: walkErrors.join('; '), tip: document.getElementById('tip').textContent === 't=' + t,
+                 transport: running ? !on('play') && !on('step') && !on('back') && !on('rew') && on('stop')
+                                    : on('play') === on('step') && on('stop') === (t !== 0) && on('rew') === (t !== 0) };
+      })()`);
+      expect(`walk, action ${k}`, seen, { errors: '', tip: true, transport: true });
+      if (seen.errors || !seen.tip || !seen.transport) break;
+    }
+    await page.press('pause');
+    const name = await browser.evaluate("document.getElementById('lessons').value");
+    await page.press('rew');
+    await page.press('step', 30);
+    expect(`walk: REW then STEP x30 on ${name}`, await page.state(), runnerState(join(examples, name), '--steps', 30));
   }
 
   const seconds = ((Date.now() - started) / 1000).toFixed(1);
