@@ -90,6 +90,7 @@
     showMessage('');
     document.title = (name ? name + ' - ' : '') + 'Vintrop';
     $('interval').value = engine._vp_interval();
+    showInterval();
     $('trace').checked = engine._vp_keep_history() === 1;
     // Numbers and vectors on a crowd hide the bowls: a gas opens without them.
     const few = engine._vp_count() <= FEW_BOWLS;
@@ -104,6 +105,8 @@
     refreshCommands();
     return true;
   }
+
+  function showInterval() { $('interval-text').textContent = $('interval').value + ' ms'; }
 
   function openFile(file) {
     if (!file) return;
@@ -432,7 +435,7 @@
 
   function wire() {
     for (const name of Object.keys(commands)) $(name).addEventListener('click', () => run(name));
-    $('interval').addEventListener('input', () => { $('interval-text').textContent = $('interval').value + ' ms'; });
+    $('interval').addEventListener('input', showInterval);
     $('vectors').addEventListener('change', redraw);
     $('numbers').addEventListener('change', redraw);
     $('trace').addEventListener('change', () => { if ($('trace').checked) historyCount = 0; showHistory(); });

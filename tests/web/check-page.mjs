@@ -107,6 +107,7 @@ try {
     const [n, k] = crowd ? [10, 5] : [150, 100];
     await page.choose(name);
     expect(`${name}: opened`, await page.state(), runnerState(file, '--steps', 0));
+    expect(`${name}: its interval`, await page.text('interval-text'), `${readFileSync(file, 'utf8').split(/\r?\n/)[0].trim()} ms`);
     await page.press('step', n);
     expect(`${name}: t after STEP x${n}`, await page.tip(), `t=${n}`);
     expect(`${name}: STEP x${n}`, await page.state(), runnerState(file, '--steps', n));
