@@ -33,6 +33,12 @@ class Session {
     this.pending = new Map();
     this.waiters = [];
     socket.addEventListener('message', (event) => this.receive(JSON.parse(event.data)));
+    // A browser that closes may never answer the last command: it fails, so
+    // that nothing waits for ever (node would end with status 13).
+    socket.addEventListener('close', () => {
+      for (const { reject, method } of this.pending.values()) reject(new Error(`${method}: the browser closed`));
+      this.pending.clear();
+    });
   }
 
   receive(message) {
