@@ -1,6 +1,7 @@
 #include "lessonsession.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <sstream>
 
@@ -85,12 +86,14 @@ bool LessonSession::RunStep(bool forward) {
     m_Message.clear();
     m_Detail.clear();
     m_StepEvents.clear();
+    m_PendingEnergy.reset();
+    bool ok = false;
     try {
         if (forward)
             m_Engine->Advance();
         else
             m_Engine->Reverse();
-        return true;
+        ok = true;
     } catch (const VintropError& e) {
         m_Message = e.UserText();
     } catch (const std::bad_alloc&) {
@@ -98,7 +101,24 @@ bool LessonSession::RunStep(bool forward) {
     } catch (const std::exception&) {
         m_Message = err::Make(err::InvalidCall).UserText();
     }
-    return false;
+    FlushEnergy();
+    return ok;
+}
+
+void LessonSession::FlushEnergy() {
+    if (!m_PendingEnergy) return;
+    const PendingEnergy& p = *m_PendingEnergy;
+    // The pending collision's before row is the newest before row: at most
+    // its own after row follows it.
+    constexpr std::size_t fields = kEventFields;
+    for (std::size_t end = m_StepEvents.size(); end >= fields; end -= fields) {
+        double* row = m_StepEvents.data() + end - fields;
+        if (row[0] == 0.0) {
+            row[fields - 1] = m_Engine->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y);
+            break;
+        }
+    }
+    m_PendingEnergy.reset();
 }
 
 bool LessonSession::Forward() { return RunStep(true); }
@@ -138,12 +158,14 @@ void LessonSession::AddEvent(const CBowl& b1, const CBowl& b2, bool after) {
     if (m_StepEvents.size() >= 2 * kMaxEvents * kEventFields)
         m_StepEvents.erase(m_StepEvents.begin(),
                            m_StepEvents.end() - static_cast<std::ptrdiff_t>(kMaxEvents * kEventFields));
-    const double energy = m_KeepHistory && !after ? m_Engine->EnCinTot() : 0.0;
+    const float sumX = PairMomentum(b1.M(), b1.Vx, b2.M(), b2.Vx);
+    const float sumY = PairMomentum(b1.M(), b1.Vy, b2.M(), b2.Vy);
+    if (m_KeepHistory && !after && std::isfinite(sumX) && std::isfinite(sumY))
+        m_PendingEnergy = PendingEnergy{&b1, &b2, b1.Vx, b1.Vy, b2.Vx, b2.Vy};
     for (double v : {after ? 1.0 : 0.0, double(m_Engine->t), double(b1.Id), double(b2.Id), double(b1.M()),
                      double(b2.M()), double(b1.x), double(b1.y), double(b2.x), double(b2.y), double(b1.Vx),
                      double(b1.Vy), double(b2.Vx), double(b2.Vy), double(b1.Color), double(b2.Color),
-                     double(PairMomentum(b1.M(), b1.Vx, b2.M(), b2.Vx)),
-                     double(PairMomentum(b1.M(), b1.Vy, b2.M(), b2.Vy)), energy})
+                     double(sumX), double(sumY), 0.0})
         m_StepEvents.push_back(v);
 }
 

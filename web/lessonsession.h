@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,8 @@ public:
     // after), t, id1, id2, m1, m2, x1, y1, x2, y2, v1x, v1y, v2x, v2y,
     // colour1, colour2, the pair's momentum along x and along y (as the
     // history shows them: inf or NaN where the float sum fails), and the
-    // total kinetic energy at that moment (0 when the history is off).
+    // total kinetic energy at that moment: on the step's last collision with
+    // both sums finite, and only while the history is kept; 0 elsewhere.
     static constexpr int kEventFields = 19;
 
     LessonSession();
@@ -50,9 +52,8 @@ public:
     const std::string& MessageDetail() const { return m_Detail; }
     const CEnvEng& Engine() const { return *m_Engine; }
     bool CanStepBack() const;
-    // Whether the energy of each collision is taken for the history, which
-    // costs a pass over all bowls per collision. The lesson's own flag at
-    // Open.
+    // Whether the energy at the step's last collision is taken for the
+    // history, a pass over all bowls per step. The lesson's own flag at Open.
     void SetKeepHistory(bool on) { m_KeepHistory = on; }
     bool KeepHistory() const { return m_KeepHistory; }
     uint64_t Collisions() const { return m_Collisions; }
@@ -69,6 +70,18 @@ public:
 private:
     void AddEvent(const CBowl& b1, const CBowl& b2, bool after);
     bool RunStep(bool forward);
+    // Writes the energy at the step's last collision into its row.
+    void FlushEnergy();
+
+    // The last collision's bowls and their velocities before the impact: the
+    // total energy then is worked out once, when the step is over, from the
+    // other bowls' velocities then, which the rest of the step changes only
+    // in sign (the desktop history does the same).
+    struct PendingEnergy {
+        const CBowl* b1;
+        const CBowl* b2;
+        float v1x, v1y, v2x, v2y;
+    };
 
     ManualClock m_Clock;
     std::unique_ptr<CEnvEng> m_Engine;
@@ -77,6 +90,7 @@ private:
     std::string m_Message, m_Detail;
     uint64_t m_Collisions = 0;
     bool m_KeepHistory = false;
+    std::optional<PendingEnergy> m_PendingEnergy;
 };
 
 } // namespace vintrop

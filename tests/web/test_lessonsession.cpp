@@ -23,16 +23,21 @@ std::string Scenario(const std::vector<std::array<double, 5>>& bowls, const std:
 
 bool Open(LessonSession& session, const std::string& text) { return session.Open(text.data(), text.size()); }
 
-// Remembers the last collision's bowls after the impact.
+// Remembers the last collision's bowls after the impact, and the total
+// energy just before it.
 struct LastCollision : IEngineListener {
-    double id1 = 0, v2y = 0;
+    const CEnvEng* engine = nullptr;
+    double id1 = 0, v2y = 0, energy = 0;
+    void BeforeCollision(const CBowl&, const CBowl&) override {
+        if (engine) energy = engine->EnCinTot();
+    }
     void AfterCollision(const CBowl& b1, const CBowl& b2) override {
         id1 = b1.Id;
         v2y = b2.Vy;
     }
 };
 
-TEST(LessonSession, KeepsTheNewestCollisionsOfACrowdedStepAndCountsThemAll) {
+TEST(LessonSession, KeepsTheNewestCollisionsOfACrowdedStepWithTheEnergyBeforeTheLast) {
     // 150 bowls on one spot, each moving its own way: thousands of pairs
     // collide in the first step.
     std::vector<std::array<double, 5>> pile;
@@ -50,6 +55,22 @@ TEST(LessonSession, KeepsTheNewestCollisionsOfACrowdedStepAndCountsThemAll) {
     EXPECT_EQ(newest[2], last.id1);
     EXPECT_EQ(newest[13], double(float(last.v2y)));
     const_cast<CEnvEng&>(session.Engine()).Detach(&last);
+}
+
+TEST(LessonSession, GivesTheHistoryTheEnergyJustBeforeTheStepsLastImpact) {
+    // A head-on collision that loses energy, with the history kept.
+    LessonSession session;
+    ASSERT_TRUE(Open(session, Scenario({{10, 1000, 1000, 3, 0}, {5, 1250, 1000, -1, 0}}, "[options]\nElasticity=50\n")));
+    session.SetKeepHistory(true);
+    LastCollision last;
+    last.engine = &session.Engine();
+    const_cast<CEnvEng&>(session.Engine()).Attach(&last);
+    while (session.Collisions() == 0 && session.Engine().t < 100) ASSERT_TRUE(session.Forward());
+    const_cast<CEnvEng&>(session.Engine()).Detach(&last);
+    const auto& events = session.Events();
+    ASSERT_EQ(events.size(), 2u * LessonSession::kEventFields);
+    EXPECT_EQ(events[LessonSession::kEventFields - 1], last.energy);
+    EXPECT_LT(session.Engine().EnCinTot(), last.energy);
 }
 
 TEST(LessonSession, AFileItCannotReadLeavesTheLessonAsItWas) {
