@@ -87,6 +87,7 @@ bool LessonSession::RunStep(bool forward) {
     m_Detail.clear();
     m_StepEvents.clear();
     m_PendingEnergy.reset();
+    m_StepListed = 0;
     bool ok = false;
     try {
         if (forward)
@@ -108,16 +109,7 @@ bool LessonSession::RunStep(bool forward) {
 void LessonSession::FlushEnergy() {
     if (!m_PendingEnergy) return;
     const PendingEnergy& p = *m_PendingEnergy;
-    // The pending collision's before row is the newest before row: at most
-    // its own after row follows it.
-    constexpr std::size_t fields = kEventFields;
-    for (std::size_t end = m_StepEvents.size(); end >= fields; end -= fields) {
-        double* row = m_StepEvents.data() + end - fields;
-        if (row[0] == 0.0) {
-            row[fields - 1] = m_Engine->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y);
-            break;
-        }
-    }
+    m_ListedEnergy = m_Engine->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y);
     m_PendingEnergy.reset();
 }
 
@@ -160,12 +152,14 @@ void LessonSession::AddEvent(const CBowl& b1, const CBowl& b2, bool after) {
                            m_StepEvents.end() - static_cast<std::ptrdiff_t>(kMaxEvents * kEventFields));
     const float sumX = PairMomentum(b1.M(), b1.Vx, b2.M(), b2.Vx);
     const float sumY = PairMomentum(b1.M(), b1.Vy, b2.M(), b2.Vy);
-    if (m_KeepHistory && !after && std::isfinite(sumX) && std::isfinite(sumY))
-        m_PendingEnergy = PendingEnergy{&b1, &b2, b1.Vx, b1.Vy, b2.Vx, b2.Vy};
+    if (!after && std::isfinite(sumX) && std::isfinite(sumY)) {
+        ++m_StepListed;
+        if (m_KeepHistory) m_PendingEnergy = PendingEnergy{&b1, &b2, b1.Vx, b1.Vy, b2.Vx, b2.Vy};
+    }
     for (double v : {after ? 1.0 : 0.0, double(m_Engine->t), double(b1.Id), double(b2.Id), double(b1.M()),
                      double(b2.M()), double(b1.x), double(b1.y), double(b2.x), double(b2.y), double(b1.Vx),
                      double(b1.Vy), double(b2.Vx), double(b2.Vy), double(b1.Color), double(b2.Color),
-                     double(sumX), double(sumY), 0.0})
+                     double(sumX), double(sumY)})
         m_StepEvents.push_back(v);
 }
 

@@ -29,11 +29,9 @@ public:
     static constexpr int kBowlFields = 8;
     // Doubles per collision in Events(): after (0 before the impact, 1
     // after), t, id1, id2, m1, m2, x1, y1, x2, y2, v1x, v1y, v2x, v2y,
-    // colour1, colour2, the pair's momentum along x and along y (as the
-    // history shows them: inf or NaN where the float sum fails), and the
-    // total kinetic energy at that moment: on the step's last collision with
-    // both sums finite, and only while the history is kept; 0 elsewhere.
-    static constexpr int kEventFields = 19;
+    // colour1, colour2, and the pair's momentum along x and along y (as the
+    // history shows them: inf or NaN where the float sum fails).
+    static constexpr int kEventFields = 18;
 
     LessonSession();
     ~LessonSession() override;
@@ -57,6 +55,11 @@ public:
     void SetKeepHistory(bool on) { m_KeepHistory = on; }
     bool KeepHistory() const { return m_KeepHistory; }
     uint64_t Collisions() const { return m_Collisions; }
+    // The last step's collisions the history lists (both sums finite), all
+    // of them, not only those Events() keeps; and while the history is kept,
+    // the total kinetic energy just before the last of them.
+    int StepListed() const { return m_StepListed; }
+    double ListedEnergy() const { return m_ListedEnergy; }
 
     const std::vector<double>& Bowls();
     const std::vector<double>& Events();
@@ -70,7 +73,7 @@ public:
 private:
     void AddEvent(const CBowl& b1, const CBowl& b2, bool after);
     bool RunStep(bool forward);
-    // Writes the energy at the step's last collision into its row.
+    // Works out ListedEnergy() for the step's last listed collision.
     void FlushEnergy();
 
     // The last collision's bowls and their velocities before the impact: the
@@ -91,6 +94,8 @@ private:
     uint64_t m_Collisions = 0;
     bool m_KeepHistory = false;
     std::optional<PendingEnergy> m_PendingEnergy;
+    int m_StepListed = 0;
+    double m_ListedEnergy = 0;
 };
 
 } // namespace vintrop

@@ -6,7 +6,7 @@
 
 (function () {
   const BOWL_FIELDS = 8;     // id, x, y, Vx, Vy, M, r, Color
-  const EVENT_FIELDS = 19;   // see LessonSession::kEventFields
+  const EVENT_FIELDS = 18;   // see LessonSession::kEventFields
   const MAX_ROWS = 1002;     // the history keeps the newest 501 collisions
   const MAX_FILE_BYTES = 16 * 1024 * 1024;
   const FADE_MS = 1000;      // a pair's momentum lines fade out over a second while running
@@ -24,7 +24,14 @@
   let lastFrame = 0;
   let due = 0;
   let marks = [];          // pair momentum lines still shown
-  let pendingRows = [];    // history rows not yet in the table
+  // The history's rows, newest last, at most MAX_ROWS: each a collision's
+  // event (EVENT_FIELDS doubles) and its place among all rows ever listed,
+  // which gives its stripe. Only the rows in sight are in the table, so a
+  // full history costs no more to show than a short one.
+  let historyRows = [];
+  let rowSerial = 0;
+  let rowHeight = 0;       // px, measured on the last rows shown
+  let rowsDue = false;     // rows came since the table was last written
   let historyCount = 0;    // collisions since the history started or was cleared
   let historyEnergy = 0;   // the total kinetic energy at the last collision listed
   let frameRequested = false;
@@ -202,13 +209,16 @@
   }
 
   // --- what a step leaves: pair lines and history rows ------------------------------
+  // A crowded step can hold thousands of collisions: only the newest
+  // MAX_MARKS pairs get lines and only the newest MAX_ROWS rows are written,
+  // while the history counts every collision it lists.
   function collect(whileRunning) {
     const t = engine._vp_t();
     const now = performance.now();
     if (!whileRunning) marks = [];
     const e = events();
-    const trace = $('trace').checked;
-    for (let k = 0; k < e.length; k += EVENT_FIELDS) {
+    const first = Math.max(0, e.length - 2 * MAX_MARKS * EVENT_FIELDS);
+    for (let k = first; k < e.length; k += EVENT_FIELDS) {
       const after = e[k] === 1;
       const [m1, m2, x1, y1, x2, y2, v1x, v1y, v2x, v2y, c1, c2] = e.subarray(k + 4, k + 16);
       const from = [Math.fround((x1 + x2) / 2), Math.fround((y1 + y2) / 2)];
@@ -218,15 +228,33 @@
       } else if (marks.length > 0) {
         marks[marks.length - 1].after = offset;
       }
-      if (trace) addRow(historyRow(e.subarray(k, k + EVENT_FIELDS)));
     }
     if (marks.length > MAX_MARKS) marks.splice(0, marks.length - MAX_MARKS);
+    if ($('trace').checked && e.length > 0) {
+      addRows(e);
+      const listed = engine._vp_step_listed();
+      if (listed > 0) {
+        historyCount += listed;
+        historyEnergy = engine._vp_listed_energy();
+      }
+    }
   }
 
-  function historyRow(ev) {
+  // Rows come in pairs; the oldest pairs go once the history is past its cap.
+  function addRows(e) {
+    const count = e.length / EVENT_FIELDS;
+    for (let k = Math.max(0, count - MAX_ROWS); k < count; ++k)
+      historyRows.push({ ev: e.slice(k * EVENT_FIELDS, (k + 1) * EVENT_FIELDS), serial: rowSerial + k });
+    rowSerial += count;
+    const excess = historyRows.length - MAX_ROWS;
+    if (excess > 0) historyRows.splice(0, excess + (excess % 2));
+    rowsDue = true;
+  }
+
+  function historyCells(ev) {
     const [after, t, id1, id2, m1, m2] = ev;
     const [v1x, v1y, v2x, v2y] = ev.subarray(10, 14);
-    const [sumx, sumy, energy] = ev.subarray(16, 19);
+    const [sumx, sumy] = ev.subarray(16, 18);
     const cells = after === 1
       ? ['-', '-', '-', ' - ', fixed(v1x), fixed(v1y), ' - ', fixed(v2x), fixed(v2y)]
       : [String(t), String(id1), String(id2), general(m1), fixed(v1x), fixed(v1y), general(m2), fixed(v2x), fixed(v2y)];
@@ -235,46 +263,59 @@
       if (!isFinite(sum)) break;
       cells.push(fixed(sum));
     }
-    return { cells, before: after !== 1, energy, complete: cells.length === 11 };
+    return cells;
   }
 
-  // Rows wait here until the next picture, so that a run of many steps a
-  // frame touches the table once; only the newest MAX_ROWS can be shown.
-  function addRow(row) {
-    pendingRows.push(row);
-    if (pendingRows.length >= 2 * MAX_ROWS) pendingRows.splice(0, pendingRows.length - MAX_ROWS);
-    if (row.before && row.complete) {
-      historyCount += 1;
-      historyEnergy = row.energy;
-    }
+  function spacer(height) {
+    const tr = document.createElement('tr');
+    tr.className = 'spacer';
+    tr.setAttribute('aria-hidden', 'true');
+    const td = tr.insertCell();
+    td.colSpan = 11;
+    td.style.height = height + 'px';
+    return tr;
   }
 
-  function showRows() {
-    if (pendingRows.length === 0) return;
+  // Writes the rows in sight, from `first` (the scroll position's when not
+  // given), between spacers as tall as the rows above and below them.
+  function renderRows(first) {
+    const h = rowHeight || 20;
+    const scroller = $('scroller');
+    const inSight = Math.ceil(Math.max(scroller.clientHeight, h) / h) + 8;
+    if (first === undefined) first = Math.floor(scroller.scrollTop / h) - 4;
+    first = Math.max(0, Math.min(first, historyRows.length - inSight));
+    const last = Math.min(historyRows.length, first + inSight);
     const fragment = document.createDocumentFragment();
-    for (const row of pendingRows.slice(-MAX_ROWS)) {
+    fragment.appendChild(spacer(first * h));
+    for (let r = first; r < last; ++r) {
       const tr = document.createElement('tr');
-      for (const cell of row.cells) tr.insertCell().textContent = cell;
+      tr.setAttribute('aria-rowindex', String(r + 2));   // the header is row 1
+      if (Math.floor(historyRows[r].serial / 2) % 2 === 0) tr.className = 'stripe';
+      for (const cell of historyCells(historyRows[r].ev)) tr.insertCell().textContent = cell;
       fragment.appendChild(tr);
     }
-    pendingRows = [];
-    rows.appendChild(fragment);
-    // Rows come in pairs; the oldest pairs go once the table is past its cap.
-    let count = rows.rows.length;
-    while (count > MAX_ROWS) {
-      rows.deleteRow(0);
-      rows.deleteRow(0);
-      count -= 2;
-    }
+    fragment.appendChild(spacer((historyRows.length - last) * h));
+    rows.replaceChildren(fragment);
+    rows.parentElement.setAttribute('aria-rowcount', String(historyRows.length + 1));
+    if (last > first) rowHeight = rows.rows[1].getBoundingClientRect().height || rowHeight;
+  }
+
+  // After new rows: the newest in sight, as the program's history scrolls,
+  // and the panels.
+  function showRows() {
+    if (!rowsDue) return;
+    rowsDue = false;
+    renderRows(historyRows.length);
+    const scroller = $('scroller');
+    scroller.scrollTop = scroller.scrollHeight;
     $('history-energy').textContent = historyCount > 0 ? fixed(historyEnergy) : '';
     $('history-count').textContent = historyCount > 0 ? String(historyCount) : '';
-    const scroller = rows.closest('.scroller');
-    scroller.scrollTop = scroller.scrollHeight;
   }
 
   function clearHistory() {
-    rows.textContent = '';
-    pendingRows = [];
+    historyRows = [];
+    rowsDue = false;
+    renderRows(0);
     historyCount = 0;
     $('history-energy').textContent = '';
     $('history-count').textContent = '';
@@ -445,6 +486,7 @@
       $('history-count').textContent = '0';
     });
     $('full').addEventListener('click', toggleFullScreen);
+    $('scroller').addEventListener('scroll', () => renderRows());
     $('open').addEventListener('click', () => $('file').click());
     $('file').addEventListener('change', () => { openFile($('file').files[0]); $('file').value = ''; });
     $('lessons').addEventListener('change', () => openLesson($('lessons').value));

@@ -37,6 +37,8 @@ EMSCRIPTEN_KEEPALIVE int vp_keep_history() { return Session().KeepHistory() ? 1 
 EMSCRIPTEN_KEEPALIVE void vp_set_keep_history(int on) { Session().SetKeepHistory(on != 0); }
 EMSCRIPTEN_KEEPALIVE double vp_collisions() { return static_cast<double>(Session().Collisions()); }
 EMSCRIPTEN_KEEPALIVE double vp_energy() { return Session().Engine().EnCinTot(); }
+EMSCRIPTEN_KEEPALIVE int vp_step_listed() { return Session().StepListed(); }
+EMSCRIPTEN_KEEPALIVE double vp_listed_energy() { return Session().ListedEnergy(); }
 // The scene's kinetic energy and momentum: three doubles.
 EMSCRIPTEN_KEEPALIVE const double* vp_totals() {
     static double totals[3];

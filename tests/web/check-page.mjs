@@ -78,7 +78,7 @@ const page = {
     return document.title;
   }, name),
   message: () => browser.evaluate("(({ hidden, textContent }) => ({ hidden, text: textContent }))(document.getElementById('message'))"),
-  rows: () => browser.evaluate("[...document.getElementById('rows').rows].map((r) => [...r.cells].map((c) => c.textContent).join(','))"),
+  rows: () => browser.evaluate("[...document.getElementById('rows').rows].filter((r) => r.className !== 'spacer').map((r) => [...r.cells].map((c) => c.textContent).join(','))"),
   text: (id) => browser.call((i) => document.getElementById(i).textContent, id),
   // Drops a file on the box, as from a file manager, and waits until the page
   // has read it: its name in the title (opened) or in the message (refused).
