@@ -1,7 +1,7 @@
 // Steps per second of the engine in the web page (headless Chromium) beside
 // the native runner, on crowds of 1,000 and 10,000 bowls:
 //
-//   node --experimental-websocket --disable-warning=ExperimentalWarning bench/web-bench.mjs NATIVE_BUILD [WEB_BUILD]
+//   node bench/web-bench.mjs NATIVE_BUILD [WEB_BUILD]
 //
 // Each scene is written as a scenario file and dropped on the page, then
 // stepped through window.vintrop.steps(n), which takes the steps in one loop
@@ -15,12 +15,12 @@ import { spawnSync } from 'node:child_process';
 import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import { launchChromium } from '../tests/web/cdp.mjs';
 
-const [nativeBuild, webBuild = resolve(import.meta.dirname, '../build-web')] = process.argv.slice(2);
+const [nativeBuild, webBuild = fileURLToPath(new URL('../build-web', import.meta.url))] = process.argv.slice(2);
 if (!nativeBuild) {
-  console.error('usage: node --experimental-websocket bench/web-bench.mjs NATIVE_BUILD [WEB_BUILD]');
+  console.error('usage: node bench/web-bench.mjs NATIVE_BUILD [WEB_BUILD]');
   process.exit(64);
 }
 const runner = join(resolve(nativeBuild), 'runner/vintrop-run');

@@ -1,41 +1,39 @@
 // A headless Chromium driven over the DevTools protocol, for the page's check
-// and its benchmark: no packages beyond node's own (node 20 needs
-// --experimental-websocket for the global WebSocket).
+// and its benchmark. It talks through the browser's debugging pipe (file
+// descriptors 3 and 4, one JSON message per NUL), so it needs nothing beyond
+// node's own modules, in any node from Debian's 18 on.
 //
 //   const browser = await launchChromium();
 //   await browser.open('file:///…/index.html');       // waits for vintrop.ready
 //   const t = await browser.evaluate('document.title');
 //   await browser.close();
 import { spawn } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-// Waits until read() gives a value other than undefined, or throws after `ms`.
-async function poll(read, ms, what) {
-  const end = Date.now() + ms;
-  for (;;) {
-    const value = read();
-    if (value !== undefined) return value;
-    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
-    await sleep(50);
-  }
-}
-
-// One DevTools connection to one page target: commands and their replies by
-// id, and the events seen, which waitFor() can wait for.
-class Session {
-  constructor(socket) {
-    this.socket = socket;
+// One DevTools connection: commands and their replies by id, each command
+// sent to the browser or to the page's session, and the page's events,
+// which waitFor() can wait for.
+class Connection {
+  constructor(toBrowser, fromBrowser) {
+    this.toBrowser = toBrowser;
     this.nextId = 1;
     this.pending = new Map();
     this.waiters = [];
-    socket.addEventListener('message', (event) => this.receive(JSON.parse(event.data)));
+    this.sessionId = undefined;
+    this.closed = false;
+    let text = '';
+    fromBrowser.setEncoding('utf8');
+    fromBrowser.on('data', (chunk) => {
+      const parts = (text + chunk).split('\0');
+      text = parts.pop();
+      for (const part of parts) this.receive(JSON.parse(part));
+    });
     // A browser that closes may never answer the last command: it fails, so
     // that nothing waits for ever (node would end with status 13).
-    socket.addEventListener('close', () => {
+    fromBrowser.on('close', () => {
+      this.closed = true;
       for (const { reject, method } of this.pending.values()) reject(new Error(`${method}: the browser closed`));
       this.pending.clear();
     });
@@ -43,42 +41,49 @@ class Session {
 
   receive(message) {
     if (message.id !== undefined) {
-      const { resolve, reject, method } = this.pending.get(message.id);
+      const waiting = this.pending.get(message.id);
+      if (!waiting) return;
       this.pending.delete(message.id);
-      if (message.error) reject(new Error(`${method}: ${message.error.message}`));
-      else resolve(message.result);
+      if (message.error) waiting.reject(new Error(`${waiting.method}: ${message.error.message}`));
+      else waiting.resolve(message.result);
       return;
     }
+    if (message.sessionId !== this.sessionId) return;
     this.waiters = this.waiters.filter((w) => !(w.method === message.method && (w.resolve(message.params), true)));
   }
 
-  send(method, params = {}) {
+  // A command to the page (once attached), or to the browser itself.
+  send(method, params = {}, toBrowser = false) {
+    if (this.closed) return Promise.reject(new Error(`${method}: the browser closed`));
     const id = this.nextId++;
+    const message = { id, method, params };
+    if (!toBrowser && this.sessionId) message.sessionId = this.sessionId;
     return new Promise((resolve, reject) => {
       this.pending.set(id, { resolve, reject, method });
-      this.socket.send(JSON.stringify({ id, method, params }));
+      this.toBrowser.write(JSON.stringify(message) + '\0');
     });
   }
 
   waitFor(method) { return new Promise((resolve) => this.waiters.push({ method, resolve })); }
 }
 
-// Starts Chromium headless with an empty profile and connects to its first
+// Starts Chromium headless with an empty profile and attaches to its first
 // page. The locale is fixed (en-US) so that the page's numbers read the same
 // on every machine.
 export async function launchChromium({ binary = process.env.CHROMIUM || 'chromium', width = 1280, height = 800 } = {}) {
-  if (typeof WebSocket === 'undefined') throw new Error('no WebSocket in this node: run it with --experimental-websocket');
   const profile = mkdtempSync(join(tmpdir(), 'vintrop-chromium-'));
-  const args = ['--headless', '--remote-debugging-port=0', `--user-data-dir=${profile}`, '--lang=en-US',
+  const args = ['--headless', '--remote-debugging-pipe', `--user-data-dir=${profile}`, '--lang=en-US',
     '--no-first-run', '--no-default-browser-check', '--disable-gpu', '--allow-file-access-from-files',
     `--window-size=${width},${height}`, 'about:blank'];
   // Chromium's sandbox refuses to start as root.
   if (process.getuid && process.getuid() === 0) args.unshift('--no-sandbox');
-  const child = spawn(binary, args, { stdio: ['ignore', 'ignore', 'pipe'], env: { ...process.env, LANG: 'en_US.UTF-8' } });
+  const child = spawn(binary, args, { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'],
+    env: { ...process.env, LANG: 'en_US.UTF-8' } });
   let errors = '';
   child.stderr.on('data', (chunk) => { errors = (errors + chunk).slice(-4000); });
   let exited = false;
   const gone = new Promise((resolve) => child.on('exit', () => { exited = true; resolve(); }));
+  child.on('error', () => { exited = true; });
   // Killed if it has not quit by itself within five seconds; its profile goes once it is gone.
   const close = async () => {
     const timer = setTimeout(() => child.kill('SIGKILL'), exited ? 0 : 5000);
@@ -86,25 +91,22 @@ export async function launchChromium({ binary = process.env.CHROMIUM || 'chromiu
     clearTimeout(timer);
     rmSync(profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
   };
+  // A browser that cannot start or has gone closes the pipe; writing to it then fails quietly.
+  child.stdio[3].on('error', () => {});
+  const connection = new Connection(child.stdio[3], child.stdio[4]);
   try {
-    const port = await poll(() => {
-      if (exited) throw new Error(`chromium exited: ${errors}`);
-      try { return readFileSync(join(profile, 'DevToolsActivePort'), 'utf8').split('\n')[0] || undefined; } catch { return undefined; }
-    }, 20000, 'chromium to start');
-    const targets = await (await fetch(`http://127.0.0.1:${port}/json/list`)).json();
-    const target = targets.find((t) => t.type === 'page');
-    const socket = new WebSocket(target.webSocketDebuggerUrl);
-    await new Promise((resolve, reject) => {
-      socket.addEventListener('open', resolve);
-      socket.addEventListener('error', () => reject(new Error('could not connect to chromium')));
-    });
-    const session = new Session(socket);
-    await session.send('Page.enable');
-    await session.send('Runtime.enable');
-    await session.send('Emulation.setLocaleOverride', { locale: 'en-US' });
-    return new Browser(session, async () => {
-      await session.send('Browser.close').catch(() => {});
-      socket.close();
+    const started = setTimeout(() => child.kill('SIGKILL'), 20000);
+    const { targetInfos } = await connection.send('Target.getTargets', {}, true)
+      .catch((e) => { throw new Error(`chromium did not start: ${e.message} ${errors}`); });
+    clearTimeout(started);
+    const page = targetInfos.find((t) => t.type === 'page');
+    const { sessionId } = await connection.send('Target.attachToTarget', { targetId: page.targetId, flatten: true }, true);
+    connection.sessionId = sessionId;
+    await connection.send('Page.enable');
+    await connection.send('Runtime.enable');
+    await connection.send('Emulation.setLocaleOverride', { locale: 'en-US' });
+    return new Browser(connection, async () => {
+      await connection.send('Browser.close', {}, true).catch(() => {});
       await close();
     });
   } catch (e) {
@@ -115,8 +117,8 @@ export async function launchChromium({ binary = process.env.CHROMIUM || 'chromiu
 }
 
 class Browser {
-  constructor(session, close) {
-    this.session = session;
+  constructor(connection, close) {
+    this.session = connection;
     this.close = close;
   }
 

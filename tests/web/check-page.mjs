@@ -1,7 +1,7 @@
 // Drives the web page in headless Chromium through its own controls and
 // compares what it shows with the native runner on the same scenarios:
 //
-//   node --experimental-websocket tests/web/check-page.mjs NATIVE_RUNNER PAGE_FOLDER
+//   node tests/web/check-page.mjs NATIVE_RUNNER PAGE_FOLDER
 //
 // - every bundled lesson, opened from the list: its state at t = 0, after
 //   STEP pressed N times, after BACK K times (or BACK disabled where the
@@ -17,15 +17,15 @@ import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import { launchChromium } from './cdp.mjs';
 
 const [nativeRunner, pageFolder] = process.argv.slice(2);
 if (!nativeRunner || !pageFolder) {
-  console.error('usage: node --experimental-websocket tests/web/check-page.mjs NATIVE_RUNNER PAGE_FOLDER');
+  console.error('usage: node tests/web/check-page.mjs NATIVE_RUNNER PAGE_FOLDER');
   process.exit(64);
 }
-const examples = resolve(import.meta.dirname, '../../examples');
+const examples = fileURLToPath(new URL('../../examples', import.meta.url));
 const scratch = mkdtempSync(join(tmpdir(), 'vintrop-check-page-'));
 const started = Date.now();
 let checks = 0;

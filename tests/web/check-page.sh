@@ -39,5 +39,4 @@ if ! command -v "$CHROMIUM" >/dev/null; then
     exit 77
 fi
 
-# node 20 has its WebSocket behind a flag, and says so on every run.
-exec node --experimental-websocket --disable-warning=ExperimentalWarning "$root/tests/web/check-page.mjs" "$native" "$page"
+exec node "$root/tests/web/check-page.mjs" "$native" "$page"
