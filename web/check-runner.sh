@@ -21,26 +21,9 @@
 # modes, at 100 % and 40 %; the 2,000-bowl gas for 100 steps with its speed histogram.
 set -u
 
-usage="usage: bash web/check-runner.sh NATIVE_BUILD [WEB_BUILD]"
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "$usage" >&2
-    exit 64
-fi
-root=$(cd "$(dirname "$0")/.." && pwd)
-# Folders given relative to where the script is called from.
-absolute() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
-native="$(absolute "$1")/runner/vintrop-run"
-web="$(absolute "${2:-$root/build-web}")/runner/vintrop-run.js"
-for f in "$native" "$web"; do
-    if [ ! -f "$f" ]; then
-        echo "check-runner: $f is missing (native: cmake --build NATIVE_BUILD --target vintrop-run; web: make web)" >&2
-        exit 64
-    fi
-done
-if ! command -v node >/dev/null; then
-    echo "check-runner: node is missing (make web installs it)" >&2
-    exit 64
-fi
+source "$(dirname "$0")/builds.sh"
+builds check-runner web/check-runner.sh runner/vintrop-run.js "$@"
+web=$webBuild/runner/vintrop-run.js
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

@@ -13,30 +13,12 @@
 # without a browser, not a fault of the page. CHROMIUM names another binary.
 set -u
 
-usage="usage: bash tests/web/check-page.sh NATIVE_BUILD [WEB_BUILD]"
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "$usage" >&2
-    exit 64
-fi
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# Folders given relative to where the script is called from.
-absolute() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
-native="$(absolute "$1")/runner/vintrop-run"
-page="$(absolute "${2:-$root/build-web}")/page"
-for f in "$native" "$page/index.html" "$page/vintrop-engine.js"; do
-    if [ ! -f "$f" ]; then
-        echo "check-page: $f is missing (native: cmake --build NATIVE_BUILD --target vintrop-run; web: make web)" >&2
-        exit 64
-    fi
-done
-if ! command -v node >/dev/null; then
-    echo "check-page: node is missing (make web installs it)" >&2
-    exit 64
-fi
+source "$(dirname "$0")/../../web/builds.sh"
+builds check-page tests/web/check-page.sh "page/index.html page/vintrop-engine.js" "$@"
 export CHROMIUM=${CHROMIUM:-chromium}
 if ! command -v "$CHROMIUM" >/dev/null; then
     echo "check-page: skipped: $CHROMIUM is missing (apt-get install chromium)" >&2
     exit 77
 fi
 
-exec node "$root/tests/web/check-page.mjs" "$native" "$page"
+exec node "$root/tests/web/check-page.mjs" "$native" "$webBuild/page"
