@@ -138,10 +138,9 @@ const std::vector<double>& LessonSession::Bowls() {
     return m_Bowls;
 }
 
-const std::vector<double>& LessonSession::Events() {
+LessonSession::EventView LessonSession::Events() const {
     const std::size_t keep = std::min(m_StepEvents.size(), kMaxEvents * kEventFields);
-    m_Events.assign(m_StepEvents.end() - static_cast<std::ptrdiff_t>(keep), m_StepEvents.end());
-    return m_Events;
+    return {m_StepEvents.data() + (m_StepEvents.size() - keep), keep};
 }
 
 void LessonSession::AddEvent(const CBowl& b1, const CBowl& b2, bool after) {

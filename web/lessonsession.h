@@ -62,7 +62,15 @@ public:
     double ListedEnergy() const { return m_ListedEnergy; }
 
     const std::vector<double>& Bowls();
-    const std::vector<double>& Events();
+    // The newest kMaxEvents collisions of the last step, in place: valid
+    // until the next step, open or rewind.
+    struct EventView {
+        const double* first;
+        std::size_t count;   // doubles
+        const double* data() const { return first; }
+        std::size_t size() const { return count; }
+    };
+    EventView Events() const;
     // The bowls and the totals as the runner prints them after its steps:
     // "bowl,ID,X,Y,VX,VY" lines, then "end,T,COLLISIONS,ENERGY".
     std::string StateText() const;
@@ -89,7 +97,7 @@ private:
     ManualClock m_Clock;
     std::unique_ptr<CEnvEng> m_Engine;
     std::vector<double> m_StepEvents;   // this step's collisions, kEventFields each
-    std::vector<double> m_Bowls, m_Events;
+    std::vector<double> m_Bowls;
     std::string m_Message, m_Detail;
     uint64_t m_Collisions = 0;
     bool m_KeepHistory = false;
