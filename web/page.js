@@ -207,7 +207,7 @@
       refreshCommands();
     }
     draw(now);
-    if (running || marks.length > 0) requestFrame();
+    if (running) requestFrame();
   }
 
   // --- what a step leaves: pair lines and history rows ------------------------------
@@ -348,7 +348,6 @@
     if (!engine) return;
     collectTotals();
     draw(performance.now());
-    if (marks.length > 0) requestFrame();
   }
 
   function collectTotals() {
@@ -469,7 +468,10 @@
   // after it (solid, second bowl's colour), from the midpoint of the centres.
   // While running they fade out; while stopped they stay until the next step.
   function drawMarks(g, toX, toY, line, now) {
-    if (running) marks = marks.filter((mark) => now - mark.born < FADE_MS);
+    // Stopped, only the marks of the step shown stay, whole: nothing moves,
+    // so no frame is asked for.
+    const t = engine._vp_t();
+    marks = marks.filter((mark) => (running ? now - mark.born < FADE_MS : mark.t === t));
     for (const mark of marks) {
       g.globalAlpha = running ? Math.max(0, 1 - (now - mark.born) / FADE_MS) : 1;
       const [x, y] = mark.from;
