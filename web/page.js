@@ -37,6 +37,7 @@
   let historyCount = 0;    // collisions since the history started or was cleared
   let historyEnergy = 0;   // the total kinetic energy at the last collision listed
   let frameRequested = false;
+  let openRequest = 0;     // counts the opens asked for; only the newest applies
 
   // --- number formats of the history ---------------------------------------
   const fixedFormat = new Intl.NumberFormat(undefined, { minimumFractionDigits: 2, maximumFractionDigits: 2 });
@@ -123,13 +124,20 @@
       showMessage(READ_FAILED, file.name + ': the file is larger than 16 MB.');
       return;
     }
+    // A file is read while the page goes on: a lesson chosen or a file
+    // dropped meanwhile is the newer request, and this one is dropped.
+    const request = ++openRequest;
     // The list shows no bundled lesson while one of the user's files is open.
-    const opened = (bytes) => { if (openBytes(bytes, file.name)) $('lessons').selectedIndex = -1; };
-    file.arrayBuffer().then((buffer) => opened(new Uint8Array(buffer)),
-      () => showMessage(READ_FAILED, file.name + ': the file could not be read.'));
+    const opened = (bytes) => {
+      if (request === openRequest && openBytes(bytes, file.name)) $('lessons').selectedIndex = -1;
+    };
+    file.arrayBuffer().then((buffer) => opened(new Uint8Array(buffer)), () => {
+      if (request === openRequest) showMessage(READ_FAILED, file.name + ': the file could not be read.');
+    });
   }
 
   function openLesson(name) {
+    ++openRequest;
     const bytes = engine.FS.readFile('/lessons/' + name);
     if (openBytes(bytes, name)) $('lessons').value = name;
   }
