@@ -25,6 +25,11 @@ public:
     // The elasticity between bowls changed: only at t = 0, by a load, a
     // reset or the options.
     virtual void ElasticityChanged() {}
+    // The engine's state moved on to a new Revision(): after each step (or
+    // failed step), back step and rewind, and after every change to the
+    // bowls or the options. Whoever shows the engine learns of changes here
+    // instead of polling it; a handler should only note that a refresh is due.
+    virtual void StateChanged() {}
 };
 
 } // namespace vintrop

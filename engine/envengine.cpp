@@ -11,6 +11,7 @@
 #include <string>
 
 #include "classroompalette.h"
+#include "collision.h"
 #include "numeric.h"
 #include "placement.h"
 #include "scenarioreader.h"
@@ -133,6 +134,12 @@ void CEnvEng::RaiseAdvanceCompleted() {
 void CEnvEng::RaiseStepAborted() {
     Deliver(m_Listeners, m_Dispatching, [&](IEngineListener& l) { l.StepAborted(); });
 }
+void CEnvEng::RaiseStateChanged() {
+    ++m_Revision;
+    Deliver(m_Listeners, m_Dispatching, [&](IEngineListener& l) { l.StateChanged(); });
+}
+
+void CEnvEng::Touch() { RaiseStateChanged(); }
 
 // --------------------------------------------------------------- properties
 
@@ -150,6 +157,13 @@ void CEnvEng::sInterval(int16_t vIntrvl) { Clock().SetInterval(vIntrvl); }
 IHistoryLog* CEnvEng::History() {
     if (!m_pHistory && m_HistoryFactory) m_pHistory = m_HistoryFactory();
     return m_pHistory.get();
+}
+
+void CEnvEng::CentralCollision(int16_t vOpt) {
+    const int16_t value = vOpt ? kTrueValue : 0;
+    if (value == m_CentralCollision) return;
+    m_CentralCollision = value;
+    RaiseStateChanged();
 }
 
 void CEnvEng::KeepHistory(int16_t vBool) {
@@ -205,12 +219,14 @@ void CEnvEng::SetFixedBox(std::optional<BoxSize> box) {
         MaxY = box->height;
     }
     m_FixedBox = box;
+    RaiseStateChanged();
 }
 
 void CEnvEng::SetClassroomColours(bool on) {
     if (on == m_ClassroomColours) return;
     m_ClassroomColours = on;
     Recolour(1);
+    RaiseStateChanged();
 }
 
 void CEnvEng::SetElasticity(int16_t percent) {
@@ -226,6 +242,7 @@ void CEnvEng::ApplyElasticity(int16_t percent) {
     if (percent == m_Elasticity) return;
     m_Elasticity = percent;
     Deliver(m_Listeners, m_Dispatching, [](IEngineListener& l) { l.ElasticityChanged(); });
+    RaiseStateChanged();
 }
 
 void CEnvEng::Recolour(int from) {
@@ -257,6 +274,7 @@ CBowl& CEnvEng::AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,
     vItem->DrawnColor = NextColor();
     m_Bowls.push_back(std::move(vItem));
     Recolour(BowlCount());
+    RaiseStateChanged();
     return *m_Bowls.back();
 }
 
@@ -289,11 +307,13 @@ void CEnvEng::RemoveBowl(int IdxKey) {
     for (auto& b : m_Bowls) b->ShiftContactsAfterRemoval(static_cast<int16_t>(IdxKey));
     // The bowls after it move up a place and take that place's colour.
     if (m_ClassroomColours) Recolour(IdxKey);
+    RaiseStateChanged();
 }
 
 void CEnvEng::ClearBowls() {
     RefuseWhileStepping();
     m_Bowls.clear();
+    RaiseStateChanged();
 }
 
 // -------------------------------------------------------------- run control
@@ -311,9 +331,7 @@ void CEnvEng::sStop() { Clock().SetEnabled(false); }
 void CEnvEng::Advance() { StepAll(true); }
 
 void CEnvEng::Reverse() {
-    // A collision that loses energy cannot be undone by stepping backwards:
-    // the reverse step would lose energy again instead of giving it back.
-    if (m_Elasticity != kFullyElastic) err::Raise(err::InvalidCall);
+    if (!CanReverse()) err::Raise(err::InvalidCall);
     StepAll(false);
 }
 
@@ -322,9 +340,12 @@ void CEnvEng::StepAll(bool forward) {
     try {
         StepBowls(forward);
     } catch (const VintropError&) {
+        // The bowls stepped before the failure keep their new state.
         RaiseStepAborted();
+        RaiseStateChanged();
         throw;
     }
+    RaiseStateChanged();
 }
 
 void CEnvEng::StepBowls(bool forward) {
@@ -431,36 +452,6 @@ void CEnvEng::CheckCandidates(int16_t i, bool forward) {
     }
 }
 
-bool CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
-    if (m_Elasticity != kFullyElastic) return CheckPairInelastic(i, j, forward);
-    CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
-    CBowl& c = *m_Bowls[static_cast<std::size_t>(j - 1)];
-    if (b.ExistCollision(j)) {
-        // Still touching from an earlier collision: release the pair once the
-        // centres are at least the radius sum, rounded down, apart.
-        const float d = DistanceAsFloat(RelDist(b, c));
-        const float s = ToSingle(static_cast<double>(b.r()) + c.r());
-        if (s < d) {
-            b.RemoveCollision(j);
-            c.RemoveCollision(i);
-        }
-        return false;
-    }
-    const double d = RelDist(b, c);
-    const float s = ToSingle(static_cast<double>(c.r()) + b.r());
-    if (!(s >= DistanceAsFloat(d))) return false;
-
-    // Push B back along its own path by the overlap (the sum is not rounded).
-    const double radii = static_cast<double>(c.r()) + b.r();
-    b.ManualAdvance(forward ? d - radii : radii - d);
-    RaiseBeforeCollision(b, c);
-    ResolveCollision(b, c);
-    RaiseAfterCollision(b, c);
-    b.AddCollision(j);
-    c.AddCollision(i);
-    return true;
-}
-
 namespace {
 // Whether b1 and b2 close in along the line of their centres faster than the
 // resting share of 1 + their speeds, in the direction the step moves them.
@@ -479,137 +470,76 @@ bool Approaching(const CBowl& b1, const CBowl& b2, bool forward) {
 }
 } // namespace
 
-bool CEnvEng::CheckPairInelastic(int16_t i, int16_t j, bool forward) {
-    // The same distance tests as the elastic check, but a touching pair
-    // collides, in contact or not, only while it closes in: an inelastic
-    // collision may leave it moving on together, touching, and the
-    // sequential steps of its two bowls must not make it collide again;
-    // pressed by a third bowl, it must.
+bool CEnvEng::CheckPair(int16_t i, int16_t j, bool forward) {
     CBowl& b = *m_Bowls[static_cast<std::size_t>(i - 1)];
     CBowl& c = *m_Bowls[static_cast<std::size_t>(j - 1)];
-    const bool inContact = b.ExistCollision(j);
+    const bool elastic = m_Elasticity == kFullyElastic;
+    // The centres' distance, rounded down and plus one, against the radius
+    // sum rounded to a float: both tests read the same two numbers.
     const double d = RelDist(b, c);
-    if (inContact) {
-        const float s = ToSingle(static_cast<double>(b.r()) + c.r());
-        if (s < DistanceAsFloat(d)) {
+    const float apart = DistanceAsFloat(d);
+    const float reach = ToSingle(static_cast<double>(b.r()) + c.r());
+    if (b.ExistCollision(j)) {
+        // Touching from an earlier collision: the pair is released once the
+        // centres are at least the radius sum apart.
+        if (reach < apart) {
             b.RemoveCollision(j);
             c.RemoveCollision(i);
             return false;
         }
-    } else {
-        const float s = ToSingle(static_cast<double>(c.r()) + b.r());
-        if (!(s >= DistanceAsFloat(d))) return false;
+        // Elastic, a pair in contact waits for its release. Below 100 % an
+        // inelastic collision may leave it moving on together, touching: it
+        // collides again only while it closes in (pressed by a third bowl),
+        // never for the sequential steps of its own two bowls.
+        if (elastic) return false;
+    } else if (!(reach >= apart)) {
+        return false;
     }
-    if (!Approaching(b, c, forward)) return false;
+    if (!elastic && !Approaching(b, c, forward)) return false;
+
+    // Push B back along its own path by the overlap (the sum is not rounded).
     const double radii = static_cast<double>(c.r()) + b.r();
     b.ManualAdvance(forward ? d - radii : radii - d);
     // A bowl that has just turned at a wall is pushed back towards it. Slow
-    // bowls that stay together crowd the walls, so here the push-back stops
-    // at the wall, where the bowl's own move would have clamped it.
-    const double r = b.r();
-    if (ToSingle(r + b.x) > MaxX) b.x = ToSingle(static_cast<double>(MaxX) - r);
-    if (ToSingle(b.x - r) < 0) b.x = b.r();
-    if (ToSingle(r + b.y) > MaxY) b.y = ToSingle(static_cast<double>(MaxY) - r);
-    if (ToSingle(b.y - r) < 0) b.y = b.r();
+    // bowls that stay together crowd the walls, so below 100 % the push-back
+    // stops at the wall, where the bowl's own move would have clamped it.
+    if (!elastic) {
+        const double r = b.r();
+        if (ToSingle(r + b.x) > MaxX) b.x = ToSingle(static_cast<double>(MaxX) - r);
+        if (ToSingle(b.x - r) < 0) b.x = b.r();
+        if (ToSingle(r + b.y) > MaxY) b.y = ToSingle(static_cast<double>(MaxY) - r);
+        if (ToSingle(b.y - r) < 0) b.y = b.r();
+    }
     RaiseBeforeCollision(b, c);
-    ResolveInelastic(b, c);
+    ResolveCollision(b, c, Response());
     RaiseAfterCollision(b, c);
     b.AddCollision(j);
     c.AddCollision(i);
     return true;
 }
 
-namespace {
-// Stores a velocity component; an arithmetic failure leaves it unchanged
-// and the response goes on with the remaining components.
-void Store(float& target, double value) {
-    const float f = static_cast<float>(value);
-    if (std::isfinite(f)) target = f;
-}
-
-// A pair's velocities in the frame whose first axis runs from b1's centre
-// to b2's (d apart, d > 0): along it, and across it. A response exchanges
-// the along components, keeps the across ones, and turns back.
-struct LineOfCentres {
-    LineOfCentres(const CBowl& b1, const CBowl& b2, double dx, double dy, double d)
-        : cosA(dx / d), sinA(dy / d), along1(b1.Vx * cosA + b1.Vy * sinA), across1(-b1.Vx * sinA + b1.Vy * cosA),
-          along2(b2.Vx * cosA + b2.Vy * sinA), across2(-b2.Vx * sinA + b2.Vy * cosA) {}
-    // Stores the velocities with the along components after the response.
-    void TurnBack(CBowl& b1, CBowl& b2, double after1, double after2) const {
-        Store(b1.Vx, after1 * cosA - across1 * sinA);
-        Store(b1.Vy, after1 * sinA + across1 * cosA);
-        Store(b2.Vx, after2 * cosA - across2 * sinA);
-        Store(b2.Vy, after2 * sinA + across2 * cosA);
-    }
-    const double cosA, sinA;
-    const double along1, across1, along2, across2;
-};
-} // namespace
-
-void CEnvEng::ResolveCollision(CBowl& b1, CBowl& b2) const {
-    const double m1 = b1.M(), m2 = b2.M();
-    const double dx = static_cast<double>(b2.x) - b1.x;
-    const double dy = static_cast<double>(b2.y) - b1.y;
-    const double d = std::sqrt(dx * dx + dy * dy);
-
-    // Coincident centres leave the line of centres undefined: treat that
-    // collision as central.
-    if (m_CentralCollision || d == 0) {
-        // Each axis as a head-on collision of its own.
-        const double v1x = b1.Vx, v1y = b1.Vy;
-        Store(b1.Vx, (2 * m2 * b2.Vx + (m1 - m2) * b1.Vx) / (m1 + m2));
-        Store(b1.Vy, (2 * m2 * b2.Vy + (m1 - m2) * b1.Vy) / (m1 + m2));
-        Store(b2.Vx, v1x - b2.Vx + b1.Vx);
-        Store(b2.Vy, v1y - b2.Vy + b1.Vy);
-        return;
-    }
-
-    const LineOfCentres f(b1, b2, dx, dy, d);
-    const double after2 = (2 * m1 * f.along1 + (m2 - m1) * f.along2) / (m1 + m2);
-    const double after1 = after2 + f.along2 - f.along1;
-    f.TurnBack(b1, b2, after1, after2);
-}
-
-void CEnvEng::ResolveInelastic(CBowl& b1, CBowl& b2) const {
-    // As ResolveCollision, with the normal impulse (1 + e) instead of 2
-    // times the reduced mass times the closing speed.
-    const double e = m_Elasticity / 100.0;
-    const double m1 = b1.M(), m2 = b2.M();
-    const double dx = static_cast<double>(b2.x) - b1.x;
-    const double dy = static_cast<double>(b2.y) - b1.y;
-    const double d = std::sqrt(dx * dx + dy * dy);
-
-    if (m_CentralCollision || d == 0) {
-        // Each axis as a head-on collision of its own.
-        const double v1x = b1.Vx, v1y = b1.Vy;
-        Store(b1.Vx, ((1 + e) * m2 * b2.Vx + (m1 - e * m2) * b1.Vx) / (m1 + m2));
-        Store(b1.Vy, ((1 + e) * m2 * b2.Vy + (m1 - e * m2) * b1.Vy) / (m1 + m2));
-        Store(b2.Vx, e * (v1x - b2.Vx) + b1.Vx);
-        Store(b2.Vy, e * (v1y - b2.Vy) + b1.Vy);
-        return;
-    }
-
-    const LineOfCentres f(b1, b2, dx, dy, d);
-    const double after2 = ((1 + e) * m1 * f.along1 + (m2 - e * m1) * f.along2) / (m1 + m2);
-    const double after1 = after2 + e * (f.along2 - f.along1);
-    f.TurnBack(b1, b2, after1, after2);
+CollisionResponse CEnvEng::Response() const {
+    return CollisionResponse{m_Elasticity, m_CentralCollision != 0};
 }
 
 void CEnvEng::sRewind() {
     RefuseWhileStepping();
-    StepGuard guard(m_Stepping);
-    for (auto& b : m_Bowls) {
-        b->x = b->Xo();
-        b->y = b->Yo();
-        b->Vx = b->Vxo();
-        b->Vy = b->Vyo();
-        // A replay after a rewind must meet the same collisions as the
-        // first run, so no contact may survive from before.
-        b->ClearCollision();
-        RaiseStep(*b);
+    {
+        StepGuard guard(m_Stepping);
+        for (auto& b : m_Bowls) {
+            b->x = b->Xo();
+            b->y = b->Yo();
+            b->Vx = b->Vxo();
+            b->Vy = b->Vyo();
+            // A replay after a rewind must meet the same collisions as the
+            // first run, so no contact may survive from before.
+            b->ClearCollision();
+            RaiseStep(*b);
+        }
+        t = 0;
+        RaiseAdvanceCompleted();
     }
-    t = 0;
-    RaiseAdvanceCompleted();
+    RaiseStateChanged();
 }
 
 void CEnvEng::Reset() {
@@ -621,6 +551,7 @@ void CEnvEng::Reset() {
     m_ClassroomColours = false;
     ApplyElasticity(kFullyElastic);
     sInterval(static_cast<int16_t>(kDefaultInterval));
+    RaiseStateChanged();
 }
 
 void CEnvEng::Terminate() {
@@ -630,6 +561,7 @@ void CEnvEng::Terminate() {
         m_pHistory.reset();
     }
     m_Bowls.clear();
+    RaiseStateChanged();
 }
 
 void CEnvEng::ShowHistory(IOwnerWindow* pOwnerForm) {
@@ -743,6 +675,7 @@ bool CEnvEng::SerializeIn(std::istream& fd) {
     RefuseWhileStepping();
     m_LastReadError.reset();
     m_FixedBox.reset();
+    RaiseStateChanged();
     SetClassroomColours(false);
     ApplyElasticity(kFullyElastic);
     ScenarioReader in(fd);

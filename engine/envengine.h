@@ -12,6 +12,7 @@
 #include "bowl.h"
 #include "broadphase.h"
 #include "clock.h"
+#include "collision.h"
 #include "enginelistener.h"
 #include "historylog.h"
 #include "vintroperror.h"
@@ -47,7 +48,7 @@ public:
     int16_t KeepHistory() const { return m_KeepHistory; }
     void KeepHistory(int16_t vBool);    // -1 starts the history log, anything else ends it
     int16_t CentralCollision() const { return m_CentralCollision; }
-    void CentralCollision(int16_t vOpt) { m_CentralCollision = vOpt ? kTrueValue : 0; }
+    void CentralCollision(int16_t vOpt);
     double EnCinTot() const;            // total kinetic energy
     // The total as it was while two bowls still had the given velocities:
     // summed like EnCinTot, with those two bowls' velocities replaced.
@@ -85,6 +86,13 @@ public:
     void SetElasticity(int16_t percent);
     static constexpr int16_t kFullyElastic = 100;
 
+    // Counts the changes to the engine's state: every step, back step,
+    // rewind, load, bowl added or removed and option changed advances it and
+    // raises StateChanged. A window that edits a bowl through its reference
+    // calls Touch() afterwards.
+    uint64_t Revision() const { return m_Revision; }
+    void Touch();
+
     // --- bowls, positions 1..N ---
     // While a step or a rewind delivers its events, the calls that add,
     // remove or re-step bowls or move the walls (AddBowl, RemoveBowl,
@@ -106,7 +114,12 @@ public:
     void sPlay();
     void sStop();
     void Advance();   // one step forward
-    void Reverse();   // one step back
+    void Reverse();   // one step back; InvalidCall when !CanReverse()
+    // Whether a back step undoes the run: only while no collision loses
+    // energy, since a reverse step would lose energy again instead of giving
+    // it back. The one rule every BACK asks (the runner steps back past
+    // t = 0; the windows stop there).
+    bool CanReverse() const { return m_Elasticity == kFullyElastic; }
     void sRewind();   // initial state, t = 0
     // The plain loop checks every ordered pair; the default indexed loop
     // checks only the pairs within reach and gives bit for bit the same
@@ -153,9 +166,7 @@ private:
     void CheckFrom(int16_t i, int first, bool forward);   // every pair (i, j), j >= first
     void CheckCandidates(int16_t i, bool forward);
     bool CheckPair(int16_t i, int16_t j, bool forward); // true when B was pushed back
-    bool CheckPairInelastic(int16_t i, int16_t j, bool forward);   // CheckPair below 100 %
-    void ResolveCollision(CBowl& b1, CBowl& b2) const;
-    void ResolveInelastic(CBowl& b1, CBowl& b2) const;   // ResolveCollision below 100 %
+    CollisionResponse Response() const;   // the run's elasticity and collision mode
     void Recolour(int from);   // the Color of every bowl from that position on
     void RaiseBeforeCollision(const CBowl& b1, const CBowl& b2);
     void RaiseAfterCollision(const CBowl& b1, const CBowl& b2);
@@ -163,6 +174,7 @@ private:
     void RaiseAdvanceCompleted();
     void RaiseStepAborted();
     void ApplyElasticity(int16_t percent);   // tells the listeners when it changes
+    void RaiseStateChanged();
     int32_t NextColor();
 
     IClock* m_Timer = nullptr;                  // bound by init, not owned
@@ -179,6 +191,7 @@ private:
     std::optional<BoxSize> m_FixedBox;
     bool m_ClassroomColours = false;
     int16_t m_Elasticity = kFullyElastic;       // percent
+    uint64_t m_Revision = 0;
     bool m_PlainLoop = false;
     BroadPhase m_Index;
     bool m_IndexUsed = false;                   // the last step completed on the index
