@@ -1,13 +1,11 @@
 #include "lessonsession.h"
 
-#include <algorithm>
 #include <cmath>
 #include <new>
 #include <sstream>
 
 #include "initialbox.h"
 #include "numeric.h"
-#include "totals.h"
 #include "vintroperror.h"
 
 namespace vintrop {
@@ -26,34 +24,37 @@ public:
 };
 } // namespace
 
-LessonSession::LessonSession() : m_Engine(std::make_unique<CEnvEng>()) {
-    m_Engine->init(m_Clock);
-    m_Engine->Reset();
-    m_Engine->MaxX = kInitialBoxWidth;
-    m_Engine->MaxY = kInitialBoxHeight;
-    m_Engine->Attach(this);
+std::unique_ptr<LessonSession::Lesson> LessonSession::NewLesson() {
+    auto lesson = std::make_unique<Lesson>();
+    lesson->engine.init(lesson->clock);
+    lesson->engine.Reset();
+    lesson->engine.MaxX = kInitialBoxWidth;
+    lesson->engine.MaxY = kInitialBoxHeight;
+    return lesson;
 }
 
-LessonSession::~LessonSession() { m_Engine->Detach(this); }
+LessonSession::LessonSession() : m_Lesson(NewLesson()) { Mutable().Attach(this); }
+
+LessonSession::~LessonSession() { Mutable().Detach(this); }
 
 bool LessonSession::Open(const char* text, std::size_t size) {
     m_Message.clear();
     m_Detail.clear();
     if (size > kMaxFileBytes) {
         m_Message = kReadFailed;
-        m_Detail = "The file is larger than 16 MB.";
+        m_Detail = kScenarioTooLarge;
         return false;
     }
-    // The lesson shown so far stays until the new one has been read whole.
-    auto engine = std::make_unique<CEnvEng>();
-    engine->init(m_Clock);
-    engine->Reset();
+    // The lesson shown so far, and its clock, stay until the new one has
+    // been read whole.
+    std::unique_ptr<Lesson> candidate;
     try {
+        candidate = NewLesson();
         TextBuffer buffer(text, size);
         std::istream in(&buffer);
-        if (!engine->SerializeIn(in)) {
+        if (!candidate->engine.SerializeIn(in)) {
             m_Message = kReadFailed;
-            if (const auto& why = engine->LastReadError()) {
+            if (const auto& why = candidate->engine.LastReadError()) {
                 if (why->Line() > 0) m_Detail = "Line " + std::to_string(why->Line()) + ": ";
                 m_Detail += why->UserText();
             }
@@ -66,34 +67,54 @@ bool LessonSession::Open(const char* text, std::size_t size) {
         m_Message = err::Make(err::OutOfMemory).UserText();
         return false;
     }
-    const BoxSize box = engine->FixedBox().value_or(BoxSize{kInitialBoxWidth, kInitialBoxHeight});
-    engine->MaxX = box.width;
-    engine->MaxY = box.height;
-    m_Engine->Detach(this);
-    m_Engine = std::move(engine);
-    m_Engine->Attach(this);
-    m_KeepHistory = m_Engine->KeepHistory() != 0;
+    CEnvEng& engine = candidate->engine;
+    const BoxSize box = engine.FixedBox().value_or(BoxSize{kInitialBoxWidth, kInitialBoxHeight});
+    engine.MaxX = box.width;
+    engine.MaxY = box.height;
+    Mutable().Detach(this);
+    m_Lesson = std::move(candidate);
+    Mutable().Attach(this);
     m_Collisions = 0;
-    m_StepEvents.clear();
+    m_PairMarks.Clear();
+    m_History.Reset();
+    m_KeepHistory = Engine().KeepHistory() != 0;
     return true;
 }
 
-bool LessonSession::CanStepBack() const {
-    return m_Engine->t > 0 && m_Engine->Elasticity() == CEnvEng::kFullyElastic;
+void LessonSession::SetClock(bool running, double nowMs) {
+    m_Running = running;
+    m_Now = static_cast<int64_t>(std::floor(nowMs));
+}
+
+void LessonSession::SetShowVectors(bool on) { m_ShowVectors = on; }
+
+void LessonSession::SetKeepHistory(bool on) {
+    // Switched on, the history counts again from zero and keeps its rows,
+    // as the program's history window does when the log is switched on.
+    if (on && !m_KeepHistory) m_History.RestartCount();
+    m_KeepHistory = on;
+}
+
+void LessonSession::ClearHistory() { m_History.Clear(Engine()); }
+
+void LessonSession::SetSeparators(const std::string& group, const std::string& decimal) {
+    m_Separators = text::Separators{group, decimal};
+}
+
+std::string LessonSession::HistoryCell(std::size_t row, int column) const {
+    const auto& rows = m_History.Rows();
+    return row < rows.size() ? CollisionCellText(rows[row], column, m_Separators) : std::string();
 }
 
 bool LessonSession::RunStep(bool forward) {
     m_Message.clear();
     m_Detail.clear();
-    m_StepEvents.clear();
-    m_PendingEnergy.reset();
-    m_StepListed = 0;
     bool ok = false;
     try {
         if (forward)
-            m_Engine->Advance();
+            Mutable().Advance();
         else
-            m_Engine->Reverse();
+            Mutable().Reverse();
         ok = true;
     } catch (const VintropError& e) {
         m_Message = e.UserText();
@@ -102,15 +123,12 @@ bool LessonSession::RunStep(bool forward) {
     } catch (const std::exception&) {
         m_Message = err::Make(err::InvalidCall).UserText();
     }
-    FlushEnergy();
+    if (m_KeepHistory) m_History.FlushStep(Engine());
+    if (ok)
+        m_PairMarks.StepCompleted(Engine().t, m_Running, m_Now);
+    else
+        m_PairMarks.DropPending();
     return ok;
-}
-
-void LessonSession::FlushEnergy() {
-    if (!m_PendingEnergy) return;
-    const PendingEnergy& p = *m_PendingEnergy;
-    m_ListedEnergy = m_Engine->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y);
-    m_PendingEnergy.reset();
 }
 
 bool LessonSession::Forward() { return RunStep(true); }
@@ -118,15 +136,31 @@ bool LessonSession::Forward() { return RunStep(true); }
 bool LessonSession::Backward() { return CanStepBack() && RunStep(false); }
 
 void LessonSession::Rewind() {
-    m_Engine->sRewind();
-    m_StepEvents.clear();
+    Mutable().sRewind();
     m_Collisions = 0;
+    m_PairMarks.Clear();
     m_Message.clear();
     m_Detail.clear();
 }
 
+const std::vector<double>& LessonSession::Marks() {
+    const int32_t t = Engine().t;
+    m_Fading = m_PairMarks.Prune(t, m_Running, m_Now);
+    m_Marks.clear();
+    for (const PairMark& mark : m_PairMarks.Marks()) {
+        const double opacity = PairMarkList::Opacity(mark, m_Now, t, m_Running);
+        if (opacity <= 0) continue;
+        const MomentumLine& from = mark.hasBefore ? mark.before : mark.after;
+        for (double v : {from.fromX, from.fromY, mark.before.toX, mark.before.toY, mark.after.toX, mark.after.toY,
+                         mark.hasBefore ? 1.0 : 0.0, mark.hasAfter ? 1.0 : 0.0, double(mark.color1),
+                         double(mark.color2), opacity})
+            m_Marks.push_back(v);
+    }
+    return m_Marks;
+}
+
 const std::vector<double>& LessonSession::Bowls() {
-    const CEnvEng& engine = *m_Engine;
+    const CEnvEng& engine = Engine();
     m_Bowls.resize(static_cast<std::size_t>(engine.BowlCount()) * kBowlFields);
     double* out = m_Bowls.data();
     for (int i = 1; i <= engine.BowlCount(); ++i) {
@@ -138,39 +172,19 @@ const std::vector<double>& LessonSession::Bowls() {
     return m_Bowls;
 }
 
-LessonSession::EventView LessonSession::Events() const {
-    const std::size_t keep = std::min(m_StepEvents.size(), kMaxEvents * kEventFields);
-    return {m_StepEvents.data() + (m_StepEvents.size() - keep), keep};
-}
-
-void LessonSession::AddEvent(const CBowl& b1, const CBowl& b2, bool after) {
-    // A crowd can collide thousands of times in one step; only the last
-    // kMaxEvents are shown, so the older ones are dropped in batches.
-    if (m_StepEvents.size() >= 2 * kMaxEvents * kEventFields)
-        m_StepEvents.erase(m_StepEvents.begin(),
-                           m_StepEvents.end() - static_cast<std::ptrdiff_t>(kMaxEvents * kEventFields));
-    const float sumX = PairMomentum(b1.M(), b1.Vx, b2.M(), b2.Vx);
-    const float sumY = PairMomentum(b1.M(), b1.Vy, b2.M(), b2.Vy);
-    if (!after && std::isfinite(sumX) && std::isfinite(sumY)) {
-        ++m_StepListed;
-        if (m_KeepHistory) m_PendingEnergy = PendingEnergy{&b1, &b2, b1.Vx, b1.Vy, b2.Vx, b2.Vy};
-    }
-    for (double v : {after ? 1.0 : 0.0, double(m_Engine->t), double(b1.Id), double(b2.Id), double(b1.M()),
-                     double(b2.M()), double(b1.x), double(b1.y), double(b2.x), double(b2.y), double(b1.Vx),
-                     double(b1.Vy), double(b2.Vx), double(b2.Vy), double(b1.Color), double(b2.Color),
-                     double(sumX), double(sumY)})
-        m_StepEvents.push_back(v);
-}
-
 void LessonSession::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     ++m_Collisions;
-    AddEvent(b1, b2, false);
+    if (m_KeepHistory) m_History.Before(Engine(), b1, b2);
+    if (m_ShowVectors) m_PairMarks.Add(b1, b2, true, 1.0);
 }
 
-void LessonSession::AfterCollision(const CBowl& b1, const CBowl& b2) { AddEvent(b1, b2, true); }
+void LessonSession::AfterCollision(const CBowl& b1, const CBowl& b2) {
+    if (m_KeepHistory) m_History.After(b1, b2);
+    if (m_ShowVectors) m_PairMarks.Add(b1, b2, false, 1.0);
+}
 
 std::string LessonSession::StateText() const {
-    const CEnvEng& engine = *m_Engine;
+    const CEnvEng& engine = Engine();
     std::string text;
     for (int i = 1; i <= engine.BowlCount(); ++i) {
         const CBowl& b = engine.GetBowl(i);

@@ -1,16 +1,15 @@
 // The page: a lesson from the bundled list, a file picker or a dropped file,
 // run by the engine compiled to WebAssembly and drawn on a canvas, with the
 // program's transport, keys, collision history and totals. Viewing and
-// running only; lessons are edited in the desktop program.
+// running only; lessons are edited in the desktop program. The lesson's
+// rules (the history's rows and panels, the pair marks, the transport's
+// enabled states, the number texts, the file limit) are the C++ session's,
+// the same code as the desktop program's: this script asks and draws.
 'use strict';
 
 (function () {
   const BOWL_FIELDS = 8;     // id, x, y, Vx, Vy, M, r, Color
-  const EVENT_FIELDS = 18;   // see LessonSession::kEventFields
-  const MAX_ROWS = 1002;     // the history keeps the newest 501 collisions
-  const MAX_FILE_BYTES = 16 * 1024 * 1024;
-  const FADE_MS = 1000;      // a pair's momentum lines fade out over a second while running
-  const MAX_MARKS = 256;
+  const MARK_FIELDS = 11;    // see LessonSession::kMarkFields
   const FRAME_BUDGET_MS = 40;   // steps taken per frame stop here, so the page stays responsive
   const READ_FAILED = 'Errore lettura Dati';
   const OUT_OF_MEMORY = 'Errore 7: Out of memory Vintrop';
@@ -25,46 +24,37 @@
   let running = false;
   let lastFrame = 0;
   let due = 0;
-  let marks = [];          // pair momentum lines still shown
-  // The history's rows, newest last, at most MAX_ROWS: each a collision's
-  // event (EVENT_FIELDS doubles) and its place among all rows ever listed,
-  // which gives its stripe. Only the rows in sight are in the table, so a
-  // full history costs no more to show than a short one.
-  let historyRows = [];
-  let rowSerial = 0;
+  // The history's rows are the session's; only the rows in sight are in
+  // the table, so a full history costs no more to show than a short one.
   let rowHeight = 0;       // px, measured on the last rows shown
-  let rowsDue = false;     // rows came since the table was last written
-  let historyCount = 0;    // collisions since the history started or was cleared
-  let historyEnergy = 0;   // the total kinetic energy at the last collision listed
+  let shownRows = '';      // the rows the table was last written for (first serial and count)
   let frameRequested = false;
   let openRequest = 0;     // counts the opens asked for; only the newest applies
-
-  // --- number formats of the history ---------------------------------------
-  const fixedFormat = new Intl.NumberFormat(undefined, { minimumFractionDigits: 2, maximumFractionDigits: 2 });
-  const generalFormat = new Intl.NumberFormat(undefined, { maximumSignificantDigits: 7, useGrouping: false });
-  const decimalMark = new Intl.NumberFormat(undefined).formatToParts(0.5).find((p) => p.type === 'decimal').value;
-
-  // Two decimals with groups of three; a value that rounds to zero is 0.00, never -0.00.
-  function fixed(v) { return fixedFormat.format(Math.abs(v) < 0.005 ? 0 : v); }
-
-  // Up to seven significant digits; exponent form (1.234568E+07) from ten million up and below 0.0001.
-  function general(v) {
-    const a = Math.abs(v);
-    if (a === 0 || (a < 1e7 && a >= 1e-4) || !isFinite(v)) return generalFormat.format(v);
-    const [mantissa, exponent] = v.toExponential(6).split('e');
-    const digits = mantissa.replace(/\.?0+$/, '').replace('.', decimalMark);
-    const e = Number(exponent);
-    return digits + 'E' + (e < 0 ? '-' : '+') + String(Math.abs(e)).padStart(2, '0');
-  }
 
   // --- the engine -----------------------------------------------------------
   function heapDoubles(pointer, count) { return new Float64Array(engine.HEAPF64.buffer, pointer, count); }
   function bowls() { return heapDoubles(engine._vp_bowls(), engine._vp_count() * BOWL_FIELDS); }
-  function events() {
-    const count = engine._vp_event_count();
-    return heapDoubles(engine._vp_events(), count * EVENT_FIELDS);
-  }
   function text(pointer) { return engine.UTF8ToString(pointer); }
+  function fixed(v) { return text(engine._vp_fixed_text(v)); }
+
+  // The browser's locale separators, for every number the session writes.
+  function setSeparators() {
+    const parts = new Intl.NumberFormat(undefined).formatToParts(1234567.5);
+    const part = (type, fallback) => (parts.find((p) => p.type === type) || { value: fallback }).value;
+    const group = cString(part('group', ','));
+    const decimal = cString(part('decimal', '.'));
+    engine._vp_set_separators(group, decimal);
+    engine._free(group);
+    engine._free(decimal);
+  }
+
+  // A copy of a string in the module's memory, for the caller to free.
+  function cString(value) {
+    const bytes = new TextEncoder().encode(value + '\0');
+    const pointer = engine._malloc(bytes.length);
+    engine.HEAPU8.set(bytes, pointer);
+    return pointer;
+  }
 
   function showMessage(message, detail) {
     const box = $('message');
@@ -75,8 +65,8 @@
   // Opens scenario text (bytes); the lesson shown stays when it cannot be read.
   function openBytes(bytes, name) {
     stopRunning();
-    if (bytes.length > MAX_FILE_BYTES) {
-      showMessage(READ_FAILED, 'The file is larger than 16 MB.');
+    if (bytes.length > engine._vp_max_file_bytes()) {
+      showMessage(READ_FAILED, (name ? name + ': ' : '') + text(engine._vp_too_large_text()));
       return false;
     }
     const pointer = engine._malloc(Math.max(1, bytes.length));
@@ -106,8 +96,7 @@
     const few = engine._vp_count() <= FEW_BOWLS;
     $('vectors').checked = few;
     $('numbers').checked = few;
-    marks = [];
-    clearHistory();
+    engine._vp_set_vectors(few ? 1 : 0);
     showHistory();
     $('bowl-count').textContent = engine._vp_count() + ' bowls, box ' + engine._vp_box_width() + ' × ' +
       engine._vp_box_height();
@@ -120,8 +109,8 @@
 
   function openFile(file) {
     if (!file) return;
-    if (file.size > MAX_FILE_BYTES) {
-      showMessage(READ_FAILED, file.name + ': the file is larger than 16 MB.');
+    if (file.size > engine._vp_max_file_bytes()) {
+      showMessage(READ_FAILED, file.name + ': ' + text(engine._vp_too_large_text()));
       return;
     }
     // A file is read while the page goes on: a lesson chosen or a file
@@ -150,39 +139,30 @@
   // --- transport ---------------------------------------------------------------
   // One step forward or back; a failing step stops the run and says why.
   function takeStep(forward) {
+    engine._vp_set_clock(running ? 1 : 0, performance.now());
     const ok = forward ? engine._vp_step() === 1 : engine._vp_back() === 1;
     if (!ok) {
       stopRunning();
       showMessage(text(engine._vp_message()));
     }
-    collect(running);
     return ok;
   }
 
   function stopRunning() { running = false; }
 
   const commands = {
-    rew() { engine._vp_rewind(); marks = []; redraw(); },
+    rew() { engine._vp_rewind(); redraw(); },
     back() { takeStep(false); redraw(); },
     play() { running = true; due = 0; lastFrame = performance.now(); redraw(); requestFrame(); },
     pause() { stopRunning(); redraw(); },
-    stop() { stopRunning(); engine._vp_rewind(); marks = []; redraw(); },
+    stop() { stopRunning(); engine._vp_rewind(); redraw(); },
     step() { takeStep(true); redraw(); },
   };
 
   // Every command's enabled state, set in one place after anything changes.
   function refreshCommands() {
-    const t = engine ? engine._vp_t() : 0;
-    const hasBowls = engine !== null && engine._vp_count() > 0;
-    const enable = {
-      rew: !running && t !== 0,
-      back: !running && engine !== null && engine._vp_can_back() === 1,
-      play: !running && hasBowls,
-      pause: running,
-      stop: running || t !== 0,
-      step: !running && hasBowls,
-    };
-    for (const [id, on] of Object.entries(enable)) $(id).disabled = !on;
+    const bits = engine ? engine._vp_commands(running ? 1 : 0) : 0;
+    ['rew', 'back', 'play', 'pause', 'stop', 'step'].forEach((id, k) => { $(id).disabled = (bits & (1 << k)) === 0; });
     $('lessons').disabled = $('open').disabled = engine === null;
   }
 
@@ -218,60 +198,14 @@
     if (running) requestFrame();
   }
 
-  // --- what a step leaves: pair lines and history rows ------------------------------
-  // A crowded step can hold thousands of collisions: only the newest
-  // MAX_MARKS pairs get lines and only the newest MAX_ROWS rows are written,
-  // while the history counts every collision it lists.
-  function collect(whileRunning) {
-    const t = engine._vp_t();
-    const now = performance.now();
-    if (!whileRunning) marks = [];
-    const e = events();
-    const first = Math.max(0, e.length - 2 * MAX_MARKS * EVENT_FIELDS);
-    for (let k = first; k < e.length; k += EVENT_FIELDS) {
-      const after = e[k] === 1;
-      const [m1, m2, x1, y1, x2, y2, v1x, v1y, v2x, v2y, c1, c2] = e.subarray(k + 4, k + 16);
-      const from = [Math.fround((x1 + x2) / 2), Math.fround((y1 + y2) / 2)];
-      const offset = [Math.fround((m2 / 10) * v2x + (m1 / 10) * v1x), Math.fround((m2 / 10) * v2y + (m1 / 10) * v1y)];
-      if (!after) {
-        marks.push({ from, before: offset, after: null, color1: c1, color2: c2, t, born: now });
-      } else if (marks.length > 0) {
-        marks[marks.length - 1].after = offset;
-      }
-    }
-    if (marks.length > MAX_MARKS) marks.splice(0, marks.length - MAX_MARKS);
-    if ($('trace').checked && e.length > 0) {
-      addRows(e);
-      const listed = engine._vp_step_listed();
-      if (listed > 0) {
-        historyCount += listed;
-        historyEnergy = engine._vp_listed_energy();
-      }
-    }
-  }
-
-  // Rows come in pairs; the oldest pairs go once the history is past its cap.
-  function addRows(e) {
-    const count = e.length / EVENT_FIELDS;
-    for (let k = Math.max(0, count - MAX_ROWS); k < count; ++k)
-      historyRows.push({ ev: e.slice(k * EVENT_FIELDS, (k + 1) * EVENT_FIELDS), serial: rowSerial + k });
-    rowSerial += count;
-    const excess = historyRows.length - MAX_ROWS;
-    if (excess > 0) historyRows.splice(0, excess + (excess % 2));
-    rowsDue = true;
-  }
-
-  function historyCells(ev) {
-    const [after, t, id1, id2, m1, m2] = ev;
-    const [v1x, v1y, v2x, v2y] = ev.subarray(10, 14);
-    const [sumx, sumy] = ev.subarray(16, 18);
-    const cells = after === 1
-      ? ['-', '-', '-', ' - ', fixed(v1x), fixed(v1y), ' - ', fixed(v2x), fixed(v2y)]
-      : [String(t), String(id1), String(id2), general(m1), fixed(v1x), fixed(v1y), general(m2), fixed(v2x), fixed(v2y)];
-    // A sum past the float range ends the row there, as the program's table does.
-    for (const sum of [sumx, sumy]) {
-      if (!isFinite(sum)) break;
-      cells.push(fixed(sum));
+  // --- the history ------------------------------------------------------------
+  function historyCells(row) {
+    const cells = [];
+    for (let c = 0; c < engine._vp_history_columns(); ++c) {
+      const cell = text(engine._vp_history_cell(row, c));
+      // A sum past the float range ends the row there, as the program's table does.
+      if (cell === '') break;
+      cells.push(cell);
     }
     return cells;
   }
@@ -293,42 +227,38 @@
     const scroller = $('scroller');
     const inSight = Math.ceil(Math.max(scroller.clientHeight, h) / h) + 8;
     if (first === undefined) first = Math.floor(scroller.scrollTop / h) - 4;
-    first = Math.max(0, Math.min(first, historyRows.length - inSight));
-    const last = Math.min(historyRows.length, first + inSight);
+    const count = engine ? engine._vp_history_rows() : 0;
+    const firstSerial = engine ? engine._vp_history_first_serial() : 0;
+    first = Math.max(0, Math.min(first, count - inSight));
+    const last = Math.min(count, first + inSight);
     const fragment = document.createDocumentFragment();
     fragment.appendChild(spacer(first * h));
     for (let r = first; r < last; ++r) {
       const tr = document.createElement('tr');
       tr.setAttribute('aria-rowindex', String(r + 2));   // the header is row 1
-      if (Math.floor(historyRows[r].serial / 2) % 2 === 0) tr.className = 'stripe';
-      for (const cell of historyCells(historyRows[r].ev)) tr.insertCell().textContent = cell;
+      if (Math.floor((firstSerial + r) / 2) % 2 === 0) tr.className = 'stripe';
+      for (const cell of historyCells(r)) tr.insertCell().textContent = cell;
       fragment.appendChild(tr);
     }
-    fragment.appendChild(spacer((historyRows.length - last) * h));
+    fragment.appendChild(spacer((count - last) * h));
     rows.replaceChildren(fragment);
-    rows.parentElement.setAttribute('aria-rowcount', String(historyRows.length + 1));
+    rows.parentElement.setAttribute('aria-rowcount', String(count + 1));
     if (last > first) rowHeight = rows.rows[1].getBoundingClientRect().height || rowHeight;
   }
 
   // After new rows: the newest in sight, as the program's history scrolls,
   // and the panels.
   function showRows() {
-    if (!rowsDue) return;
-    rowsDue = false;
-    renderRows(historyRows.length);
-    const scroller = $('scroller');
-    scroller.scrollTop = scroller.scrollHeight;
-    $('history-energy').textContent = historyCount > 0 ? fixed(historyEnergy) : '';
-    $('history-count').textContent = historyCount > 0 ? String(historyCount) : '';
-  }
-
-  function clearHistory() {
-    historyRows = [];
-    rowsDue = false;
-    renderRows(0);
-    historyCount = 0;
-    $('history-energy').textContent = '';
-    $('history-count').textContent = '';
+    const count = engine._vp_history_rows();
+    const now = engine._vp_history_first_serial() + ',' + count;
+    if (now !== shownRows) {
+      shownRows = now;
+      renderRows(count);
+      const scroller = $('scroller');
+      scroller.scrollTop = scroller.scrollHeight;
+    }
+    $('history-energy').textContent = text(engine._vp_history_energy_text());
+    $('history-count').textContent = text(engine._vp_history_count_text());
   }
 
   function showHistory() {
@@ -370,6 +300,7 @@
   function draw(now) {
     if (!engine) return;
     if (running) collectTotals();
+    engine._vp_set_clock(running ? 1 : 0, now);
     showRows();
     const ratio = window.devicePixelRatio || 1;
     const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
@@ -423,7 +354,7 @@
         const dy = Math.fround((m / 10) * b[k + 4]);
         if (dx !== 0 || dy !== 0) arrow(g, toX(b[k + 1]), toY(b[k + 2]), toX(b[k + 1] + dx), toY(b[k + 2] + dy), '#fff', line, false);
       }
-      drawMarks(g, toX, toY, line, now);
+      drawMarks(g, toX, toY, line);
     }
     if (numbers) {
       const size = Math.round(ratio * Math.max(14, Math.min(canvas.clientWidth, canvas.clientHeight) / 30));
@@ -473,18 +404,17 @@
   }
 
   // The pairs' momentum before the impact (dashed, first bowl's colour) and
-  // after it (solid, second bowl's colour), from the midpoint of the centres.
-  // While running they fade out; while stopped they stay until the next step.
-  function drawMarks(g, toX, toY, line, now) {
-    // Stopped, only the marks of the step shown stay, whole: nothing moves,
-    // so no frame is asked for.
-    const t = engine._vp_t();
-    marks = marks.filter((mark) => (running ? now - mark.born < FADE_MS : mark.t === t));
-    for (const mark of marks) {
-      g.globalAlpha = running ? Math.max(0, 1 - (now - mark.born) / FADE_MS) : 1;
-      const [x, y] = mark.from;
-      if (mark.before) arrow(g, toX(x), toY(y), toX(x + mark.before[0]), toY(y + mark.before[1]), colour(mark.color1), line, true);
-      if (mark.after) arrow(g, toX(x), toY(y), toX(x + mark.after[0]), toY(y + mark.after[1]), colour(mark.color2), line, false);
+  // after it (solid, second bowl's colour), from the midpoint of the
+  // centres, as the session keeps them: fading while running, whole while
+  // stopped on their step.
+  function drawMarks(g, toX, toY, line) {
+    const pointer = engine._vp_marks();
+    const m = heapDoubles(pointer, engine._vp_mark_count() * MARK_FIELDS);
+    for (let k = 0; k < m.length; k += MARK_FIELDS) {
+      const [x, y, bx, by, ax, ay, hasBefore, hasAfter, c1, c2, opacity] = m.subarray(k, k + MARK_FIELDS);
+      g.globalAlpha = opacity;
+      if (hasBefore) arrow(g, toX(x), toY(y), toX(bx), toY(by), colour(c1), line, true);
+      if (hasAfter) arrow(g, toX(x), toY(y), toX(ax), toY(ay), colour(c2), line, false);
     }
     g.globalAlpha = 1;
   }
@@ -507,14 +437,13 @@
   function wire() {
     for (const name of Object.keys(commands)) $(name).addEventListener('click', () => run(name));
     $('interval').addEventListener('input', showInterval);
-    $('vectors').addEventListener('change', redraw);
+    $('vectors').addEventListener('change', () => { if (engine) engine._vp_set_vectors($('vectors').checked ? 1 : 0); redraw(); });
     $('numbers').addEventListener('change', redraw);
-    $('trace').addEventListener('change', () => { if ($('trace').checked) historyCount = 0; showHistory(); });
+    $('trace').addEventListener('change', showHistory);
     $('clear').addEventListener('click', () => {
       if (!engine) return;
-      clearHistory();
-      $('history-energy').textContent = fixed(engine._vp_energy());
-      $('history-count').textContent = '0';
+      engine._vp_history_clear();
+      showRows();
     });
     $('full').addEventListener('click', toggleFullScreen);
     $('scroller').addEventListener('scroll', () => renderRows());
@@ -541,6 +470,7 @@
 
   function start(module) {
     engine = module;
+    setSeparators();
     const names = engine.FS.readdir('/lessons').filter((n) => n.endsWith('.vintrop')).sort();
     for (const name of names) $('lessons').add(new Option(lessonTitle(name), name));
     const wanted = new URLSearchParams(location.search).get('lesson');

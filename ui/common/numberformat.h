@@ -3,8 +3,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include "numbertexts.h"
+
 namespace vintrop::fmt {
 
+// The user's locale's group separator and decimal point.
+text::Separators LocaleSeparators();
 // "###,###,###,##0.00": grouped thousands, exactly two decimals.
 QString Fixed(double v);
 // Shortest text of a 32-bit float, up to 7 significant digits, no grouping;

@@ -12,6 +12,7 @@
 #include "appstate.h"
 #include "bowl.h"
 #include "numeric.h"
+#include "pairmarklist.h"
 #include "pathstore.h"
 #include "totals.h"
 #include "vintroperror.h"
@@ -242,24 +243,14 @@ void SceneRenderer::DrawPaths(const PathStore& paths, int32_t upToT, bool withCe
 }
 
 bool SceneRenderer::PairMomentumLine(const CBowl& b1, const CBowl& b2, QPointF& from, QPointF& to) {
-    try {
-        // Midpoint of the centres and the pair's momentum at one tenth scale
-        // times the vector scale, worked out in double and rounded to floats
-        // as stored values are.
-        const double k = VectorScaleFactor();
-        const float mx = ToSingle((static_cast<double>(b1.x) + static_cast<double>(b2.x)) / 2.0);
-        const float my = ToSingle((static_cast<double>(b1.y) + static_cast<double>(b2.y)) / 2.0);
-        const float ox = ToSingle((static_cast<double>(b2.M()) / 10.0 * static_cast<double>(b2.Vx) +
-                                   static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vx)) * k);
-        const float oy = ToSingle((static_cast<double>(b2.M()) / 10.0 * static_cast<double>(b2.Vy) +
-                                   static_cast<double>(b1.M()) / 10.0 * static_cast<double>(b1.Vy)) * k);
-        from = QPointF(mx, my);
-        to = QPointF(static_cast<double>(mx) + ox, static_cast<double>(my) + oy);
-        return true;
-    } catch (const VintropError&) {
-        return false;   // a sum beyond float range
-    }
+    MomentumLine line;
+    if (!vintrop::PairMomentumLine(b1, b2, VectorScaleFactor(), line)) return false;
+    from = QPointF(line.fromX, line.fromY);
+    to = QPointF(line.toX, line.toY);
+    return true;
 }
+
+double SceneRenderer::VectorScaleOf() { return VectorScaleFactor(); }
 
 void SceneRenderer::PrintText(const QString& text) {
     m_Recording.texts.push_back(text);

@@ -110,6 +110,9 @@ public:
     // values are (in double, rounded to floats); false when it is beyond
     // float range.
     static bool PairMomentumLine(const CBowl& b1, const CBowl& b2, QPointF& from, QPointF& to);
+    // The factor every momentum line is drawn at: VectorScale when it is
+    // one of the scales offered, else 1.
+    static double VectorScaleOf();
     // The centre of mass as a magenta cross rimmed in black, with the total
     // momentum drawn from it as a bowl's momentum is (one tenth scale times
     // VectorScale, the same width and head), in magenta. Nothing when the

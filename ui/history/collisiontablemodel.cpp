@@ -9,14 +9,7 @@ namespace vintrop {
 
 namespace {
 enum Column { ColT, ColB1, ColB2, ColM1, ColV1x, ColV1y, ColM2, ColV2x, ColV2y, ColSumX, ColSumY, ColLost };
-static_assert(ColLost == CollisionTableModel::kLossColumn);
-
-// Summed as the engine sums its total, so that a two-bowl scene's loss is
-// the drop of that total.
-double PairEnergy(double m1, double m2, float v1x, float v1y, float v2x, float v2y) {
-    const double ax = v1x, ay = v1y, bx = v2x, by = v2y;
-    return (ax * ax + ay * ay) * (0.5 * m1) + (bx * bx + by * by) * (0.5 * m2);
-}
+static_assert(ColLost == kLossColumn);
 
 // Two decimals without grouping; a value that rounds to zero is "0.00".
 QString PortableFixed(double v) {
@@ -26,11 +19,6 @@ QString PortableFixed(double v) {
 } // namespace
 
 CollisionTableModel::CollisionTableModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-double CollisionTableModel::KineticEnergyLost(const CollisionRow& before, const CollisionRow& after) {
-    return PairEnergy(before.m1, before.m2, before.v1x, before.v1y, before.v2x, before.v2y) -
-           PairEnergy(before.m1, before.m2, after.v1x, after.v1y, after.v2x, after.v2y);
-}
 
 void CollisionTableModel::ShowLoss(bool on) {
     if (on == m_ShowLoss) return;
@@ -89,33 +77,7 @@ void CollisionTableModel::Clear() {
 }
 
 QString CollisionTableModel::DisplayText(const CollisionRow& row, int column) const {
-    if (column == ColLost && row.filled == kColumnCount)
-        return row.after ? (row.lossKnown ? fmt::Fixed(row.lost) : QString()) : QStringLiteral("-");
-    if (column < 0 || column >= row.filled) return {};
-    if (row.after) {
-        switch (column) {
-        case ColT:
-        case ColB1:
-        case ColB2: return QStringLiteral("-");
-        case ColM1:
-        case ColM2: return QStringLiteral(" - ");
-        default: break;
-        }
-    }
-    switch (column) {
-    case ColT: return fmt::Integer(row.t);
-    case ColB1: return fmt::Integer(row.b1);
-    case ColB2: return fmt::Integer(row.b2);
-    case ColM1: return fmt::General(row.m1);
-    case ColV1x: return fmt::Fixed(row.v1x);
-    case ColV1y: return fmt::Fixed(row.v1y);
-    case ColM2: return fmt::General(row.m2);
-    case ColV2x: return fmt::Fixed(row.v2x);
-    case ColV2y: return fmt::Fixed(row.v2y);
-    case ColSumX: return fmt::Fixed(row.sumX);
-    case ColSumY: return fmt::Fixed(row.sumY);
-    default: return {};
-    }
+    return QString::fromStdString(CollisionCellText(row, column, fmt::LocaleSeparators()));
 }
 
 QString CollisionTableModel::PortableText(const CollisionRow& row, int column) {

@@ -8,38 +8,17 @@
 #include <cstdint>
 #include <deque>
 
-namespace vintrop {
+#include "collisionlog.h"
 
-// One row of the log. A before row carries every value; an after row shows
-// "-" for t, B1, B2 and " - " for the masses. `filled` counts the columns
-// that hold a value (11 for a complete row; fewer when a momentum sum did
-// not fit a 32-bit float and the row was left as far as it had got).
-// The kinetic energy the collision lost belongs to its after row, known
-// when both rows are complete; a before row shows "-" there.
-struct CollisionRow {
-    bool after = false;
-    int filled = 0;
-    int32_t t = 0;
-    int16_t b1 = 0, b2 = 0;
-    float m1 = 0, v1x = 0, v1y = 0;
-    float m2 = 0, v2x = 0, v2y = 0;
-    float sumX = 0, sumY = 0;   // m1v1x+m2v2x, m1v1y+m2v2y
-    bool lossKnown = false;
-    double lost = 0;            // KE before minus KE after
-};
+namespace vintrop {
 
 class CollisionTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kColumnCount = 11;   // the columns always shown
-    static constexpr int kLossColumn = kColumnCount;   // shown only when collisions lose energy
+    static constexpr int kColumnCount = kCollisionColumns;   // the columns always shown
+    static constexpr int kLossColumn = vintrop::kLossColumn;   // shown only when collisions lose energy
 
     explicit CollisionTableModel(QObject* parent = nullptr);
-
-    // The kinetic energy 1/2 m|v|^2 of both bowls before the collision less
-    // that after it, in double from the rows' float velocities and the
-    // before row's masses.
-    static double KineticEnergyLost(const CollisionRow& before, const CollisionRow& after);
 
     // Adds or removes the column of the energy each collision lost.
     void ShowLoss(bool on);

@@ -38,9 +38,6 @@
 namespace vintrop {
 
 namespace {
-// The log keeps at most this many rows before a new pair comes in; the
-// oldest before/after pair then makes room, so the table tops out at 1002.
-constexpr int kRowLimit = 1000;
 // The designed window, twips.
 constexpr double kWindowWidth = 9030;
 constexpr double kWindowHeight = 5340;
@@ -58,19 +55,11 @@ constexpr ColumnSpec kColumns[CollisionTableModel::kColumnCount] = {
 };
 // The kinetic energy each collision lost, after the others while collisions
 // lose energy; the window is as much wider.
-constexpr ColumnSpec kLossColumn = {"KE lost", 900};
+constexpr ColumnSpec kLossColumnSpec = {"KE lost", 900};
 
 const QString kBtExit = QStringLiteral("BT_EXIT");
 const QString kBtClear = QStringLiteral("BT_CLEAR");
 const QString kBtAbout = QStringLiteral("BT_ABOUT");
-
-// The pair's momentum as the graphs plot it; a sum beyond the float range is
-// the overflow error.
-float MomentumSum(float m1, float v1, float m2, float v2) {
-    const float sum = PairMomentum(m1, v1, m2, v2);
-    if (!std::isfinite(sum)) err::Raise(err::Overflow);
-    return sum;
-}
 } // namespace
 
 F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
@@ -194,7 +183,7 @@ void F_HISTORY::init(CEnvEng& pEnvEng) {
     m_FlgActive = kTrue;
     BuildColumns();
     LayOut();
-    m_TotCollisions = 0;
+    m_Log.RestartCount();
     m_OverflowReported = false;
     FollowElasticity();
 }
@@ -202,26 +191,32 @@ void F_HISTORY::init(CEnvEng& pEnvEng) {
 void F_HISTORY::Terminate() {
     if (m_pEnvEng) m_pEnvEng->Detach(this);
     m_pEnvEng = nullptr;
-    m_Pending.reset();
-    m_PanelsDue.reset();
-    m_Before.reset();
+    m_PanelsDue = false;
     m_FlgActive = kFalse;
     if (isVisible()) done(QDialog::Rejected);
     // Closed for good: a later init starts from an empty window.
+    m_Log.Reset();
+    m_MirroredFirst = m_MirroredNext = m_Log.NextSerial();
     m_Model->Clear();
     FollowElasticity();
     m_Model->SetHeaders({});
-    m_TotCollisions = 0;
     m_OverflowReported = false;
     m_PnlEnCinTot->clear();
     m_PnlTotCollisioni->clear();
 }
 
 void F_HISTORY::Reset() {
-    m_TotCollisions = 0;
     m_OverflowReported = false;
+    m_PanelsDue = false;
+    if (m_pEnvEng)
+        m_Log.Clear(*m_pEnvEng);
+    else
+        m_Log.Reset();
+    m_MirroredFirst = m_MirroredNext = m_Log.NextSerial();
     m_Model->Clear();
-    RefreshStatistic();
+    ShowPanels();
+    // Without an engine there is no energy to show, but the count is 0.
+    if (!m_pEnvEng) m_PnlTotCollisioni->setText(fmt::Integer(0));
 }
 
 void F_HISTORY::Show(IOwnerWindow* pOwnerForm) {
@@ -252,52 +247,13 @@ void F_HISTORY::Hide() {
     if (isVisible()) done(QDialog::Rejected);
 }
 
-bool F_HISTORY::FillVelocities(CollisionRow& row, const CBowl& b1, const CBowl& b2) {
-    row.v1x = b1.Vx;
-    row.v1y = b1.Vy;
-    row.v2x = b2.Vx;
-    row.v2y = b2.Vy;
-    row.filled = 9;
-    try {
-        row.sumX = MomentumSum(b1.M(), b1.Vx, b2.M(), b2.Vx);
-        row.filled = 10;
-        row.sumY = MomentumSum(b1.M(), b1.Vy, b2.M(), b2.Vy);
-        row.filled = 11;
-        return true;
-    } catch (const VintropError&) {
-        return false;
-    }
-}
-
 void F_HISTORY::BeforeCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
-    if (m_Model->TotalRows() > kRowLimit) m_Model->DropFirst(2);
-
-    CollisionRow row;
-    row.t = m_pEnvEng->t;
-    row.b1 = b1.Id;
-    row.b2 = b2.Id;
-    row.m1 = b1.M();
-    row.m2 = b2.M();
-    const bool complete = FillVelocities(row, b1, b2);
-    QueueRow(row);
-    m_Before.reset();
-    if (complete) m_Before = row;
-    // A sum beyond the float range: the row stays as far as it got and the
-    // collision is not counted. The simulation itself goes on.
-    if (!complete) return;
-
     // The counter is 32-bit: past its limit it stays where it is and the
     // overflow is reported; the row and the panels go on as usual.
-    if (m_TotCollisions < std::numeric_limits<int32_t>::max())
-        ++m_TotCollisions;
-    else
-        ReportCounterOverflow();
-    // The panels show the energy as it is before the collision is resolved.
-    // Until the step ends only this pair's velocities change (a wall flips a
-    // sign, which leaves every energy term the same), so keeping them is
-    // enough to show that exact total later.
-    m_Pending = PendingStatistic{&b1, &b2, b1.Vx, b1.Vy, b2.Vx, b2.Vy};
+    const bool counted = m_Log.Before(*m_pEnvEng, b1, b2);
+    MirrorRows();
+    if (!counted) ReportCounterOverflow();
 }
 
 void F_HISTORY::ReportCounterOverflow() {
@@ -324,28 +280,27 @@ void F_HISTORY::StepAborted() { FlushStatistic(); }
 void F_HISTORY::ElasticityChanged() { FollowElasticity(); }
 
 void F_HISTORY::FlushStatistic() {
-    if (!m_Pending) return;
-    const PendingStatistic p = *m_Pending;
-    m_Pending.reset();
-    if (!m_pEnvEng) return;
-    m_PanelsDue = PanelValues{m_pEnvEng->EnCinTotWith(*p.b1, p.v1x, p.v1y, *p.b2, p.v2x, p.v2y), m_TotCollisions};
+    if (!m_pEnvEng || !m_Log.FlushStep(*m_pEnvEng)) return;
+    m_PanelsDue = true;
     SchedulePublish();
 }
 
 void F_HISTORY::AfterCollision(const CBowl& b1, const CBowl& b2) {
     if (!m_pEnvEng) return;
-    CollisionRow row;
-    row.after = true;
-    if (FillVelocities(row, b1, b2) && m_Before) {
-        row.lost = CollisionTableModel::KineticEnergyLost(*m_Before, row);
-        row.lossKnown = true;
-    }
-    m_Before.reset();
-    QueueRow(row);
+    m_Log.After(b1, b2);
+    MirrorRows();
 }
 
-void F_HISTORY::QueueRow(const CollisionRow& row) {
-    m_Model->Queue(row);
+void F_HISTORY::MirrorRows() {
+    const uint64_t first = m_Log.FirstSerial();
+    if (first > m_MirroredFirst) {
+        m_Model->DropFirst(static_cast<int>(std::min<uint64_t>(first - m_MirroredFirst, CollisionLog::kMaxRows + 2)));
+        m_MirroredFirst = first;
+    }
+    const auto& rows = m_Log.Rows();
+    for (uint64_t serial = std::max(m_MirroredNext, first); serial < m_Log.NextSerial(); ++serial)
+        m_Model->Queue(rows[static_cast<std::size_t>(serial - first)]);
+    m_MirroredNext = m_Log.NextSerial();
     SchedulePublish();
 }
 
@@ -359,11 +314,13 @@ void F_HISTORY::ShowPending() {
     m_PublishTimer->stop();
     // Scrolling a hidden window is wasted work; showEvent catches up.
     if (m_Model->Publish() && isVisible()) m_lvwCollision->scrollToBottom();
-    if (m_PanelsDue) {
-        m_PnlEnCinTot->setText(fmt::Fixed(m_PanelsDue->energy));
-        m_PnlTotCollisioni->setText(fmt::Integer(m_PanelsDue->collisions));
-        m_PanelsDue.reset();
-    }
+    if (m_PanelsDue) ShowPanels();
+}
+
+void F_HISTORY::ShowPanels() {
+    m_PanelsDue = false;
+    m_PnlEnCinTot->setText(m_Log.PanelsShown() ? fmt::Fixed(m_Log.PanelEnergy()) : QString());
+    m_PnlTotCollisioni->setText(m_Log.PanelsShown() ? fmt::Integer(m_Log.PanelCount()) : QString());
 }
 
 // ------------------------------------------------------------- window side
@@ -371,16 +328,16 @@ void F_HISTORY::ShowPending() {
 QStringList F_HISTORY::HeaderTexts() const {
     QStringList headers;
     for (const auto& c : kColumns) headers << QString::fromLatin1(c.header);
-    if (m_Model->ShowsLoss()) headers << QString::fromLatin1(kLossColumn.header);
+    if (m_Model->ShowsLoss()) headers << QString::fromLatin1(kLossColumnSpec.header);
     return headers;
 }
 
 int F_HISTORY::ColumnWidthTwips(int column) const {
-    return column < CollisionTableModel::kColumnCount ? kColumns[column].widthTwips : kLossColumn.widthTwips;
+    return column < CollisionTableModel::kColumnCount ? kColumns[column].widthTwips : kLossColumnSpec.widthTwips;
 }
 
 double F_HISTORY::DesignWidth() const {
-    return kWindowWidth + (m_Model->ShowsLoss() ? kLossColumn.widthTwips : 0);
+    return kWindowWidth + (m_Model->ShowsLoss() ? kLossColumnSpec.widthTwips : 0);
 }
 
 void F_HISTORY::BuildColumns() {
@@ -399,7 +356,7 @@ void F_HISTORY::FollowElasticity() {
     if (m_pEnvEng) BuildColumns();
     // As much wider or narrower; taken before the new minimum, which may
     // already widen the window.
-    const int change = twips::ToPixels(kLossColumn.widthTwips * m_Scale);
+    const int change = twips::ToPixels(kLossColumnSpec.widthTwips * m_Scale);
     const int wanted = width() + (lossy ? change : -change);
     SetDesignedMinimum();
     resize(QSize(wanted, height()).expandedTo(minimumSize()));
@@ -410,13 +367,6 @@ void F_HISTORY::SetDesignedMinimum() {
     // Never larger than the screen: the table scrolls in what room there is.
     const QSize screen = this->screen() ? this->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setMinimumSize(QSize(twips::ToPixels(DesignWidth() * m_Scale), twips::ToPixels(kWindowHeight * m_Scale)).boundedTo(screen));
-}
-
-void F_HISTORY::RefreshStatistic() {
-    m_Pending.reset();
-    m_PanelsDue.reset();
-    m_PnlEnCinTot->setText(m_pEnvEng ? fmt::Fixed(m_pEnvEng->EnCinTot()) : QString());
-    m_PnlTotCollisioni->setText(fmt::Integer(m_TotCollisions));
 }
 
 void F_HISTORY::tlb_Bottom_ButtonClick(const QString& key) {

@@ -47,9 +47,9 @@ public:
     void ElasticityChanged() override;
 
     bool Active() const { return m_FlgActive != 0; }
-    int32_t TotCollisions() const { return m_TotCollisions; }
+    int32_t TotCollisions() const { return m_Log.Count(); }
     // Lets a test start the counter near its limit.
-    void SetTotCollisionsForTest(int32_t value) { m_TotCollisions = value; }
+    void SetTotCollisionsForTest(int32_t value) { m_Log.StartCountAt(value); }
     // The rows, those still waiting for the next refresh included.
     const CollisionTableModel& Model() {
         ShowPending();
@@ -99,13 +99,11 @@ private:
     // Places the table, the status bar and the buttons in the window's
     // size, the columns sharing the table's width as designed.
     void LayOut();
-    // A row to the table at the next refresh (ShowPending).
-    void QueueRow(const CollisionRow& row);
+    // The log's new rows to the table, and its dropped ones out of it, at
+    // the next refresh (ShowPending).
+    void MirrorRows();
     void SchedulePublish();   // the next screen refresh publishes, while the window is shown
-    void RefreshStatistic();
-    // The velocities and the two momentum sums of a row; false when a sum
-    // overflows a float, leaving the row filled up to that column.
-    static bool FillVelocities(CollisionRow& row, const CBowl& b1, const CBowl& b2);
+    void ShowPanels();
     // The panels as of the last collision logged, brought up to date once
     // per step instead of once per collision (the energy sum visits every
     // bowl, which at thousands of collisions a second would cost more than
@@ -121,26 +119,15 @@ private:
     CEnvEng* m_pEnvEng = nullptr;   // the engine whose events arrive; not owned
     double m_Scale = 1.0;           // of the designed text and bars
     int16_t m_FlgActive = 0;        // -1 while bound: close requests only hide
-    int32_t m_TotCollisions = 0;    // collisions since the last init or Reset
     bool m_OverflowReported = false; // this count has hit its limit and said so
-    // The last logged collision whose panels are still to be shown: its two
-    // bowls and their velocities just before it was resolved.
-    struct PendingStatistic {
-        const CBowl* b1 = nullptr;
-        const CBowl* b2 = nullptr;
-        float v1x = 0, v1y = 0, v2x = 0, v2y = 0;
-    };
-    std::optional<PendingStatistic> m_Pending;
-    // The complete before row of the collision being resolved, for its loss.
-    std::optional<CollisionRow> m_Before;
-    // The panels' values as of the latest step, shown at the next refresh:
-    // a label changed a thousand times a second costs a layout (and a
-    // screen reader's event) each time, for text nobody can read that fast.
-    struct PanelValues {
-        double energy = 0;
-        int32_t collisions = 0;
-    };
-    std::optional<PanelValues> m_PanelsDue;
+    // The rows, the counter (collisions since the last init or Reset) and
+    // the panels' values; the table mirrors the rows up to m_MirroredNext.
+    CollisionLog m_Log;
+    uint64_t m_MirroredFirst = 0, m_MirroredNext = 0;
+    // The panels changed with the latest step and are shown at the next
+    // refresh: a label changed a thousand times a second costs a layout
+    // (and a screen reader's event) each time, for text nobody can read that fast.
+    bool m_PanelsDue = false;
     bool m_Placed = false;          // centred on the screen at the first showing after init
 
     CollisionTableModel* m_Model = nullptr;

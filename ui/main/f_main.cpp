@@ -25,6 +25,7 @@
 #include "pathstore.h"
 #include "programicon.h"
 #include "prompt.h"
+#include "transport.h"
 #include "twips.h"
 #include "version.h"
 #include "windowentries.h"
@@ -214,8 +215,6 @@ void F_MAIN::RefreshCommands() {
     if (m_Manipulator) m_Manipulator->DropStaleSelection();
     const bool executing = m_Engine->IsExecuting();
     const bool atStart = m_Engine->t == 0;
-    const bool pastStart = m_Engine->t > 0;
-    const bool hasBowls = m_Engine->BowlCount() > 0;
     const bool stopped = !executing;
 
     MN_FILE_NEW->setEnabled(stopped);
@@ -223,14 +222,13 @@ void F_MAIN::RefreshCommands() {
     MN_FILE_SAVE->setEnabled(stopped);
     MN_FILE_SAVE_AS->setEnabled(stopped);
     MN_VIEW_BOWL_EDITOR->setEnabled(stopped && atStart);
-    // A collision that loses energy cannot be stepped back.
-    const bool reversible = m_Engine->Elasticity() == CEnvEng::kFullyElastic;
-    MN_COND_BACK->setEnabled(stopped && pastStart && hasBowls && reversible);
-    MN_COND_PAUSE->setEnabled(executing);
-    MN_COND_PLAY->setEnabled(stopped && hasBowls);
-    MN_COND_REW->setEnabled(stopped && pastStart && hasBowls);
-    MN_COND_STEP->setEnabled(stopped && hasBowls);
-    MN_COND_STOP->setEnabled(executing || (pastStart && hasBowls));
+    const TransportState transport = TransportStateOf(*m_Engine, executing);
+    MN_COND_BACK->setEnabled(transport.back);
+    MN_COND_PAUSE->setEnabled(transport.pause);
+    MN_COND_PLAY->setEnabled(transport.play);
+    MN_COND_REW->setEnabled(transport.rew);
+    MN_COND_STEP->setEnabled(transport.step);
+    MN_COND_STOP->setEnabled(transport.stop);
     // The zoom resizes the box, so only while the bowls stand at their
     // initial places; Graphs and Values, like Full Screen and Options, at all times.
     // A lesson's own box is shown whole at any size: no zoom to choose.
