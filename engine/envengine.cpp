@@ -160,6 +160,8 @@ IHistoryLog* CEnvEng::History() {
 }
 
 void CEnvEng::CentralCollision(int16_t vOpt) {
+    // The response of every later collision of the step would change.
+    RefuseWhileStepping();
     const int16_t value = vOpt ? kTrueValue : 0;
     if (value == m_CentralCollision) return;
     m_CentralCollision = value;

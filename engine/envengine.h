@@ -97,8 +97,10 @@ public:
     // While a step or a rewind delivers its events, the calls that add,
     // remove or re-step bowls or move the walls (AddBowl, RemoveBowl,
     // ClearBowls, Advance, Reverse, sRewind, Reset, Terminate, SerializeIn,
-    // SetFixedBox) throw InvalidCall and change nothing; the step goes on as
-    // if they had not been made.
+    // SetFixedBox, SetElasticity, CentralCollision) throw InvalidCall and
+    // change nothing; the step goes on as if they had not been made. The
+    // calls that take no part in a step (the clock, the history, classroom
+    // colours, Touch) are allowed.
     // Adds vItem if given, else a new bowl from the values; assigns Id,
     // DrawnColor and Color.
     CBowl& AddBowl(int16_t Mass, float X0, float Y0, float Vx0, float Vy0,

@@ -495,6 +495,8 @@ TEST(StepLock, EveryCallThatChangesTheBowlsIsRefusedFromEveryEvent) {
         {"Reverse", [](CEnvEng& e) { e.Reverse(); }},
         {"sRewind", [](CEnvEng& e) { e.sRewind(); }},
         {"SetFixedBox", [](CEnvEng& e) { e.SetFixedBox(BoxSize{1000, 1000}); }},
+        {"SetElasticity", [](CEnvEng& e) { e.SetElasticity(e.Elasticity() == 100 ? 50 : 100); }},
+        {"CentralCollision", [](CEnvEng& e) { e.CentralCollision(e.CentralCollision() ? 0 : -1); }},
         {"SerializeIn", [](CEnvEng& e) {
              std::istringstream in("20\r\n0\r\n0\r\n1\r\n1\r\n100\r\n100\r\n0\r\n0\r\n");
              e.SerializeIn(in);
@@ -533,6 +535,36 @@ TEST(StepLock, EveryCallThatChangesTheBowlsIsRefusedFromEveryEvent) {
                 EXPECT_EQ(Snapshot(engine), Snapshot(twin)) << row;
                 EXPECT_EQ(engine.ValidateIndex(), "") << row;
             }
+        }
+}
+
+// The calls that take no part in a step are allowed from its events and
+// leave it exactly as a twin's without them.
+TEST(StepLock, CallsThatTakeNoPartInTheStepAreAllowedAndChangeNoneOfIt) {
+    const std::pair<const char*, std::function<void(CEnvEng&)>> calls[] = {
+        {"sInterval", [](CEnvEng& e) { e.sInterval(20); }},
+        {"sStop", [](CEnvEng& e) { e.sStop(); }},
+        {"SetClassroomColours", [](CEnvEng& e) { e.SetClassroomColours(!e.ClassroomColours()); }},
+        {"KeepHistory", [](CEnvEng& e) { e.KeepHistory(-1); }},
+        {"Touch", [](CEnvEng& e) { e.Touch(); }},
+    };
+    for (Event::Kind when : {Event::Before, Event::After, Event::Step, Event::Completed})
+        for (const auto& [name, call] : calls) {
+            const std::string row = std::string(name) + " at event " + std::to_string(when);
+            ManualClock clock, twinClock;
+            CEnvEng engine, twin;
+            MeddlingScene(engine, clock);
+            MeddlingScene(twin, twinClock);
+            Meddler meddler;
+            meddler.engine = &engine;
+            meddler.when = when;
+            meddler.call = call;
+            engine.Attach(&meddler);
+            engine.Advance();
+            twin.Advance();
+            EXPECT_GT(meddler.allowed, 0) << row;
+            EXPECT_EQ(meddler.refused, 0) << row;
+            EXPECT_EQ(testing::StateOf(engine), testing::StateOf(twin)) << row;
         }
 }
 
