@@ -26,6 +26,16 @@ bool PairMomentumLine(const CBowl& b1, const CBowl& b2, double scale, MomentumLi
     }
 }
 
+bool BowlMomentumOffset(const CBowl& b, double scale, float& dx, float& dy) {
+    try {
+        dx = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vx) * scale);
+        dy = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vy) * scale);
+        return true;
+    } catch (const VintropError&) {
+        return false;
+    }
+}
+
 void PairMarkList::Add(const CBowl& b1, const CBowl& b2, bool beforeImpact, double scale) {
     MomentumLine line;
     if (!PairMomentumLine(b1, b2, scale, line)) return;

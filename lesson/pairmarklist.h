@@ -21,6 +21,10 @@ struct MomentumLine {
     double fromX = 0, fromY = 0, toX = 0, toY = 0;
 };
 bool PairMomentumLine(const CBowl& b1, const CBowl& b2, double scale, MomentumLine& line);
+// A bowl's momentum at one tenth scale times `scale`, from its centre: the
+// offsets in twips, each rounded to a float. False when one is beyond the
+// float range.
+bool BowlMomentumOffset(const CBowl& b, double scale, float& dx, float& dy);
 
 struct PairMark {
     MomentumLine before, after;     // share their `from`

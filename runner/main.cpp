@@ -201,7 +201,7 @@ int Run(const Options& opt) {
 
     // --elasticity wins over the scenario's own.
     if (opt.elasticity) engine.SetElasticity(*opt.elasticity);
-    if (opt.back > 0 && engine.Elasticity() != CEnvEng::kFullyElastic) {
+    if (opt.back > 0 && !engine.CanReverse()) {
         std::cerr << "vintrop-run: --back needs 100 % elasticity: a collision that loses energy cannot be stepped back\n"
                   << kUsage << '\n';
         return kExitUsage;

@@ -165,8 +165,11 @@ const std::vector<double>& LessonSession::Bowls() {
     double* out = m_Bowls.data();
     for (int i = 1; i <= engine.BowlCount(); ++i) {
         const CBowl& b = engine.GetBowl(i);
+        float dx = 0, dy = 0;
+        const bool vector = BowlMomentumOffset(b, 1.0, dx, dy);
         for (double v : {double(b.Id), double(b.x), double(b.y), double(b.Vx), double(b.Vy), double(b.M()),
-                         double(b.r()), double(b.Color)})
+                         double(b.r()), double(b.Color), vector ? double(dx) : std::nan(""),
+                         vector ? double(dy) : std::nan("")})
             *out++ = v;
     }
     return m_Bowls;

@@ -23,8 +23,9 @@ namespace vintrop {
 class LessonSession : public IEngineListener {
 public:
     static constexpr std::size_t kMaxFileBytes = kMaxScenarioBytes;
-    // Doubles per bowl in Bowls(): id, x, y, Vx, Vy, M, r, Color.
-    static constexpr int kBowlFields = 8;
+    // Doubles per bowl in Bowls(): id, x, y, Vx, Vy, M, r, Color, and the
+    // momentum vector's offsets from the centre (NaN beyond the float range).
+    static constexpr int kBowlFields = 10;
     // Doubles per mark in Marks(): from x, from y, the line before the
     // impact's end x, y, the line after it's end x, y, whether each is
     // there (1 or 0), colour1, colour2, opacity (0..1).

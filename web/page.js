@@ -8,7 +8,7 @@
 'use strict';
 
 (function () {
-  const BOWL_FIELDS = 8;     // id, x, y, Vx, Vy, M, r, Color
+  const BOWL_FIELDS = 10;    // id, x, y, Vx, Vy, M, r, Color, momentum vector dx, dy
   const MARK_FIELDS = 11;    // see LessonSession::kMarkFields
   const FRAME_BUDGET_MS = 40;   // steps taken per frame stop here, so the page stays responsive
   const READ_FAILED = 'Errore lettura Dati';
@@ -349,10 +349,8 @@
     g.stroke(outlines);
     if (vectors) {
       for (let k = 0; k < b.length; k += BOWL_FIELDS) {
-        const m = b[k + 5];
-        const dx = Math.fround((m / 10) * b[k + 3]);
-        const dy = Math.fround((m / 10) * b[k + 4]);
-        if (dx !== 0 || dy !== 0) arrow(g, toX(b[k + 1]), toY(b[k + 2]), toX(b[k + 1] + dx), toY(b[k + 2] + dy), '#fff', line, false);
+        const dx = b[k + 8], dy = b[k + 9];
+        if (isFinite(dx) && isFinite(dy) && (dx !== 0 || dy !== 0)) arrow(g, toX(b[k + 1]), toY(b[k + 2]), toX(b[k + 1] + dx), toY(b[k + 2] + dy), '#fff', line, false);
       }
       drawMarks(g, toX, toY, line);
     }

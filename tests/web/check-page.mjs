@@ -7,6 +7,7 @@
 //   STEP pressed N times, after BACK K times (or BACK disabled where the
 //   lesson is below 100 % elasticity and the runner refuses --back), after REW;
 // - PLAY at the shortest interval, PAUSE, and the state at the step shown;
+//   PLAY after a long pause takes only the steps due since it was pressed;
 // - malformed files dropped on the page: the program's message with the
 //   reader's line and error, and the lesson shown before still stepping;
 // - the history rows of one collision, two decimals and grouped thousands.
@@ -134,6 +135,39 @@ try {
     checks += 1;
     if (!(t > 0)) fail(`${name}: PLAY for 400 ms`, [`the page shows ${await page.tip()}`]);
     expect(`${name}: PLAY, PAUSE at t=${t}`, await page.state(), runnerState(join(examples, name), '--steps', t));
+    await page.press('rew');
+  }
+
+  // --- PLAY takes only the steps due since it was pressed ---------------------
+  // After a long pause, PLAY at 100 ms may take no step for time spent
+  // paused, nor one ahead of time: at most one step per whole 100 ms between
+  // PLAY and PAUSE, as the page's own clock measures them.
+  {
+    const name = 'row-struck-at-one-end.vintrop';
+    await page.choose(name);
+    const run = await browser.call(async () => {
+      const click = (id) => document.getElementById(id).click();
+      const tip = () => Number(document.getElementById('tip').textContent.slice(2));
+      const wait = (ms) => new Promise((r) => setTimeout(r, ms));
+      const interval = document.getElementById('interval');
+      interval.value = '1';
+      interval.dispatchEvent(new Event('input'));
+      click('play');
+      await wait(100);
+      click('pause');
+      await wait(1500);
+      interval.value = '100';
+      interval.dispatchEvent(new Event('input'));
+      const t0 = tip();
+      const start = performance.now();
+      click('play');
+      await wait(350);
+      click('pause');
+      return { steps: tip() - t0, allowed: Math.floor((performance.now() - start) / 100) };
+    });
+    checks += 1;
+    if (!(run.steps >= 1 && run.steps <= run.allowed))
+      fail(`${name}: PLAY at 100 ms after a pause`, [`${run.steps} steps, at most ${run.allowed} due`]);
     await page.press('rew');
   }
 

@@ -195,16 +195,10 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
     }
 
     if (FlgShowVect) {
-        try {
-            // Momentum at one tenth scale, times the vector scale; each
-            // offset rounded to a float.
-            const double k = VectorScaleFactor();
-            const float dx = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vx) * k);
-            const float dy = ToSingle(static_cast<double>(b.M()) / 10.0 * static_cast<double>(b.Vy) * k);
+        // An offset beyond float range: this vector is skipped.
+        float dx = 0, dy = 0;
+        if (BowlMomentumOffset(b, VectorScaleFactor(), dx, dy))
             RecordSegment(x, y, x + dx, y + dy, kWhite, ArrowHead::Filled);
-        } catch (const VintropError&) {
-            // An offset beyond float range: this vector is skipped.
-        }
         m_Current = QPointF(x, y);
     }
 
