@@ -19,7 +19,7 @@
 #include <sys/stat.h>
 
 #include "filewriter.h"
-#include "forkedchild.h"
+#include "../common/forkedchild.h"
 
 using namespace vintrop;
 using namespace vintrop::testing;
