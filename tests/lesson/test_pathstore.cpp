@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../../bench/common.h"
-#include "engine_support.h"
+#include "../engine/engine_support.h"
 #include "pathstore.h"
 
 namespace vintrop {

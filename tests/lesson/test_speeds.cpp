@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine_support.h"
+#include "../engine/engine_support.h"
 #include "speeds.h"
 
 namespace vintrop {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "conservationlog.h"
-#include "engine_support.h"
+#include "../engine/engine_support.h"
 
 namespace vintrop::testing {
 namespace {
