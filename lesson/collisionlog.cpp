@@ -38,7 +38,7 @@ bool FillVelocities(CollisionRow& row, const CBowl& b1, const CBowl& b2) {
 }
 } // namespace
 
-std::string CollisionCellText(const CollisionRow& row, int column, const text::Separators& s) {
+std::string CollisionCellText(const CollisionRow& row, int column, const text::Separators& s, bool portable) {
     if (column == ColLost && row.filled == kCollisionColumns)
         return row.after ? (row.lossKnown ? text::Fixed(row.lost, s) : std::string()) : "-";
     if (column < 0 || column >= row.filled) return {};
@@ -48,7 +48,7 @@ std::string CollisionCellText(const CollisionRow& row, int column, const text::S
         case ColB1:
         case ColB2: return "-";
         case ColM1:
-        case ColM2: return " - ";
+        case ColM2: return portable ? "-" : " - ";
         default: break;
         }
     }

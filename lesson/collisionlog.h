@@ -40,7 +40,9 @@ inline constexpr int kCollisionColumns = 11;
 inline constexpr int kLossColumn = kCollisionColumns;
 
 // A cell as the history shows it; empty where the row was left unfinished.
-std::string CollisionCellText(const CollisionRow& row, int column, const text::Separators& s);
+// For a file other programs read (`portable`): every placeholder of an
+// after row is "-", with no blanks around it.
+std::string CollisionCellText(const CollisionRow& row, int column, const text::Separators& s, bool portable = false);
 
 class CollisionLog {
 public:

@@ -7,17 +7,6 @@
 
 namespace vintrop {
 
-namespace {
-enum Column { ColT, ColB1, ColB2, ColM1, ColV1x, ColV1y, ColM2, ColV2x, ColV2y, ColSumX, ColSumY, ColLost };
-static_assert(ColLost == kLossColumn);
-
-// Two decimals without grouping; a value that rounds to zero is "0.00".
-QString PortableFixed(double v) {
-    if (std::fabs(v) < 0.005) v = 0.0;
-    return QString::number(v, 'f', 2);
-}
-} // namespace
-
 CollisionTableModel::CollisionTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void CollisionTableModel::ShowLoss(bool on) {
@@ -81,24 +70,7 @@ QString CollisionTableModel::DisplayText(const CollisionRow& row, int column) co
 }
 
 QString CollisionTableModel::PortableText(const CollisionRow& row, int column) {
-    if (column == ColLost && row.filled == kColumnCount)
-        return row.after ? (row.lossKnown ? PortableFixed(row.lost) : QString()) : QStringLiteral("-");
-    if (column < 0 || column >= row.filled) return {};
-    if (row.after && (column <= ColM1 || column == ColM2)) return QStringLiteral("-");
-    switch (column) {
-    case ColT: return QString::number(row.t);
-    case ColB1: return QString::number(row.b1);
-    case ColB2: return QString::number(row.b2);
-    case ColM1: return QString::number(static_cast<double>(row.m1), 'g', 7);
-    case ColV1x: return PortableFixed(row.v1x);
-    case ColV1y: return PortableFixed(row.v1y);
-    case ColM2: return QString::number(static_cast<double>(row.m2), 'g', 7);
-    case ColV2x: return PortableFixed(row.v2x);
-    case ColV2y: return PortableFixed(row.v2y);
-    case ColSumX: return PortableFixed(row.sumX);
-    case ColSumY: return PortableFixed(row.sumY);
-    default: return {};
-    }
+    return QString::fromStdString(CollisionCellText(row, column, text::Separators{"", "."}, true));
 }
 
 int CollisionTableModel::rowCount(const QModelIndex& parent) const {
