@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "appstate.h"
 #include "conservationlog.h"
 #include "conservationplots.h"
+#include "displaysettings.h"
 #include "exportfile.h"
 #include "filewriter.h"
 #include "guarded.h"
@@ -88,13 +88,14 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
     m_Refresh = new QTimer(this);
     m_Refresh->setInterval(16);
     connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
-                if (m_Log.Revision() != m_ShownRevision || ViewScale != m_Zoom || m_Plots->SpeedsStale()) ShowLatest();
+                if (m_Log.Revision() != m_ShownRevision || m_Plots->SpeedsStale()) ShowLatest();
             }));
+    connect(&Settings(), &DisplaySettings::textScaleChanged, this, GuardedSlot(this, &F_GRAPHS::FollowTextScale));
+    FollowTextScale();
     ShowLatest();
 }
 
 void F_GRAPHS::ShowLatest() {
-    if (ViewScale != m_Zoom) FollowTextScale();
     m_ShownRevision = m_Log.Revision();
     // The speeds are taken from the engine only when it moved on: a window
     // left open on a paused crowd costs nothing.
@@ -127,9 +128,8 @@ void F_GRAPHS::resizeEvent(QResizeEvent* event) {
 }
 
 void F_GRAPHS::FollowTextScale() {
-    m_Zoom = ViewScale;
     // The scale the scene is shown at: the zoom, or the fit of a lesson's box.
-    const double scale = TextScale(ViewScale, size(), m_Designed, m_Smallest);
+    const double scale = TextScale(Settings().ViewScale(), size(), m_Designed, m_Smallest);
     // Down to whole quarter points: a window a pixel larger keeps its text.
     QFont scaled = m_DesignedFont;
     if (scaled.pointSizeF() > 0)

@@ -2,7 +2,8 @@
 // The Graphs window: the conservation plots of the running scene and the
 // speeds of its bowls, a line of the latest totals, and the image and CSV exports. Modeless, owned by the
 // main window; it shows the log the main window keeps, so it may be opened
-// at any time and still starts at t = 0.
+// at any time and still starts at t = 0. Its text follows the scale the
+// scene is shown at.
 #include <QDialog>
 #include <QFont>
 #include <cstdint>
@@ -26,8 +27,7 @@ public:
     bool WriteCsv(const QString& path, QString* why = nullptr) const;
     // The CSV text itself.
     static QByteArray CsvOf(const ConservationLog& log);
-    // Brings the window up to date now instead of at the next refresh,
-    // its text size included.
+    // Brings the window up to date now instead of at the next refresh.
     void ShowLatest();
     // The size in which the window's text is as designed at 100 %.
     QSize DesignedSize() const { return m_Designed; }
@@ -47,10 +47,9 @@ private:
     QLabel* m_Totals = nullptr;
     QTimer* m_Refresh = nullptr;
     uint64_t m_ShownRevision = 0;
-    // The text follows the program's zoom and the window's size.
+    // The text follows the scene's scale and the window's size.
     QFont m_DesignedFont;
     QSize m_Designed, m_Smallest;   // the window's size as designed and at its smallest, in that font
-    int16_t m_Zoom = 0;             // the scene's scale the text last followed (ViewScale)
 };
 
 } // namespace vintrop

@@ -17,8 +17,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "appstate.h"
 #include "bowlvaluesmodel.h"
+#include "displaysettings.h"
 #include "envengine.h"
 #include "exportfile.h"
 #include "filewriter.h"
@@ -132,8 +132,10 @@ F_VALUES::F_VALUES(CEnvEng& engine, QWidget* owner)
     connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
                 if (m_Engine.IsExecuting() && (m_SkipNext = !m_SkipNext)) return;
                 const bool pruned = m_Pairs->Prune();
-                if (pruned || Stamp() != m_ShownStamp || ViewScale != m_Zoom) ShowLatest();
+                if (pruned || Stamp() != m_ShownStamp) ShowLatest();
             }));
+    connect(&Settings(), &DisplaySettings::textScaleChanged, this, GuardedSlot(this, &F_VALUES::FollowTextScale));
+    FollowTextScale(Settings().ViewScale());
     ShowLatest();
 }
 
@@ -157,7 +159,6 @@ uint64_t F_VALUES::Stamp() const {
 
 void F_VALUES::ShowLatest() {
     m_Pairs->Prune();
-    if (ViewScale != m_Zoom) FollowTextScale();
     m_ShownStamp = Stamp();
     m_Model->Refresh();
     m_Time->setText(QStringLiteral("t = %1    bowls: %2").arg(fmt::Integer(m_Engine.t), fmt::Integer(m_Engine.BowlCount())));
@@ -175,10 +176,10 @@ void F_VALUES::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-void F_VALUES::FollowTextScale() {
-    const double before = m_Zoom > 0 ? std::max(1.0, m_Zoom / 100.0) : 1.0;
-    m_Zoom = ViewScale;
-    const double scale = std::clamp(ViewScale / 100.0, 1.0, 4.0);
+void F_VALUES::FollowTextScale(int percent) {
+    const double before = m_TextScale > 0 ? std::max(1.0, m_TextScale / 100.0) : 1.0;
+    m_TextScale = percent;
+    const double scale = std::clamp(percent / 100.0, 1.0, 4.0);
     QFont scaled = m_DesignedFont;
     if (scaled.pointSizeF() > 0)
         scaled.setPointSizeF(std::floor(scaled.pointSizeF() * scale * 4) / 4);
@@ -198,8 +199,8 @@ void F_VALUES::FollowTextScale() {
     for (int c = BowlValuesModel::Mass; c < BowlValuesModel::kColumnCount; ++c)
         m_Table->horizontalHeader()->resizeSection(c, value);
     // The window grows with its text, up to the screen.
-    const double grow = std::max(1.0, ViewScale / 100.0) / before;
-    if (grow != 1.0 && m_Zoom > 0) {
+    const double grow = std::max(1.0, percent / 100.0) / before;
+    if (grow != 1.0 && percent > 0) {
         const QSize screen =
             this->screen() ? this->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         resize(QSize(qRound(width() * grow), qRound(height() * grow)).boundedTo(screen));

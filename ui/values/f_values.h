@@ -4,7 +4,8 @@
 // mass, beside the momenta diagram. Modeless, owned by the main window; it
 // shows the engine's state at most once per screen refresh, whatever
 // changed it (a step, the conductor, a load, an edit), and learns of
-// collisions as a listener of the engine while it exists.
+// collisions as a listener of the engine while it exists. Its text follows
+// the scale the scene is shown at.
 #include <QDialog>
 #include <QFont>
 #include <QList>
@@ -29,8 +30,7 @@ public:
     F_VALUES(CEnvEng& engine, QWidget* owner);
     ~F_VALUES() override;
 
-    // Brings the window up to date now instead of at the next refresh,
-    // its text size included.
+    // Brings the window up to date now instead of at the next refresh.
     void ShowLatest();
     const BowlValuesModel& Model() const { return *m_Model; }
     const PairCollisions& Pairs() const { return *m_Pairs; }
@@ -53,7 +53,7 @@ protected:
 private:
     // A cheap fingerprint of everything the window shows.
     uint64_t Stamp() const;
-    void FollowTextScale();
+    void FollowTextScale(int percent);
 
     CEnvEng& m_Engine;
     std::unique_ptr<PairCollisions> m_Pairs;   // attached to the engine while this window lives
@@ -66,7 +66,7 @@ private:
     uint64_t m_ShownStamp = 0;
     bool m_SkipNext = false;     // while running: this refresh is skipped
     QFont m_DesignedFont;
-    int16_t m_Zoom = 0;          // the scene's scale the text last followed (ViewScale)
+    int m_TextScale = 0;         // percent: the scene's scale the text last followed
 };
 
 } // namespace vintrop

@@ -14,6 +14,7 @@
 #include "../../../bench/common.h"
 #include "../main/mainwindowfixture.h"
 #include "appstate.h"
+#include "displaysettings.h"
 #include "numberformat.h"
 #include "totals.h"
 #include "values/bowlvaluesmodel.h"
@@ -91,12 +92,10 @@ void TestValues::viewEntryFollowsGraphsWithAShortcutOfItsOwn() {
     QCOMPARE(m_F.Window().findChildren<F_VALUES*>().size(), 1);
     // Its text follows the scene's scale.
     const qreal designed = values->font().pointSizeF();
-    ViewScale = 300;
-    values->ShowLatest();
-    ViewScale = 100;
+    Settings().SetViewScale(300);
     auto* table = values->findChild<QTableView*>("lvw_Values");
     QVERIFY(table->font().pointSizeF() >= 2.9 * designed);
-    values->ShowLatest();
+    Settings().SetViewScale(100);
 }
 
 void TestValues::everyCellIsTheEnginesForwardBackAndAfterLoads() {
