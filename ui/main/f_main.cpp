@@ -266,10 +266,17 @@ void F_MAIN::OnFramePresented() {
 }
 
 void F_MAIN::ManualRefresh() {
-    // Whatever the engine does not report (a load, New, an edit at t = 0,
-    // what a failed step left) reaches the graphs here, as it reaches the
-    // scene.
-    if (m_Conservation) m_Conservation->Sync();
+    // The log takes its points from the engine's steps; whatever else moved
+    // the bowls (a load, New, an edit at t = 0, what a failed step left)
+    // reaches it here, as it reaches the scene.
+    if (m_Conservation) {
+        const uint64_t logged = m_Conservation->Revision();
+        m_Conservation->Sync();
+        // The log caught up only now, perhaps after the graphs looked at it
+        // on the engine's report (a failed load's message box runs the event
+        // loop before this): they hear of it as of any change.
+        if (m_Conservation->Revision() != logged) m_Engine->Touch();
+    }
     // The paths likewise, and the options may have switched them or their
     // length.
     if (m_Paths) {

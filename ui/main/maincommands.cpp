@@ -132,7 +132,7 @@ void F_MAIN::OnHistory() {
 }
 
 void F_MAIN::OnGraphs() {
-    if (!m_Graphs) m_Graphs = CreateGraphsWindow(this, *m_Conservation);
+    if (!m_Graphs) m_Graphs = CreateGraphsWindow(this, *m_Conservation, *m_Engine);
     m_Graphs->show();
     m_Graphs->raise();
     m_Graphs->activateWindow();

@@ -70,6 +70,7 @@ private slots:
     void speedPlotDrawsTheCountsAndTheLaw_data();
     void speedPlotDrawsTheCountsAndTheLaw();
     void speedPlotFollowsTheTransportAndEdits();
+    void hearsOfTheLogCatchingUpAfterItLooked();
     void everyWindowsTextFollowsTheScaleAtOnce();
 
 private:
@@ -631,7 +632,7 @@ void TestGraphs::energyChangeIsNamedTheLossBelowFullElasticity() {
                                        : "relative change since t = 0: " + ConservationPlots::ChangeText(change);
         QVERIFY(std::any_of(run.layout.texts.begin(), run.layout.texts.end(),
                             [&](const PlacedText& t) { return t.text.endsWith(expected); }));
-        F_GRAPHS window(*run.log, nullptr);
+        F_GRAPHS window(*run.log, run.eng, nullptr);
         QVERIFY2(window.findChild<QLabel*>("lbl_Totals")->text().contains("(" + expected + ")"), qPrintable(expected));
         int top = run.image.height(), bottom = 0;   // of the energy line
         for (int j = 0; j < run.image.height(); ++j)
@@ -762,6 +763,21 @@ void TestGraphs::speedPlotFollowsTheTransportAndEdits() {
     FlgModified = kFalse;
     m_F.Trigger("MN_FILE_NEW");
     QTRY_VERIFY(shown().endsWith(QStringLiteral("No bowls, no speeds.")));
+    graphs->close();
+}
+
+// An edit reaches the log only when the main window redraws, after the
+// window may have looked and found nothing new: it hears of that too.
+void TestGraphs::hearsOfTheLogCatchingUpAfterItLooked() {
+    Pair();
+    F_GRAPHS* graphs = Open();
+    const int before = graphs->Refreshes();
+    m_F.Engine().GetBowl(1).SetVxo(80);
+    m_F.Engine().Touch();
+    QTest::qWait(50);
+    QCOMPARE(graphs->Refreshes(), before);
+    m_F.Window().ManualRefresh();
+    QTRY_VERIFY(graphs->findChild<QLabel*>("lbl_Totals")->text().contains(QStringLiteral("energy = 7650 ")));
     graphs->close();
 }
 
