@@ -9,7 +9,7 @@ PACKAGES := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev \
 CMAKE_FLAGS ?=
 # Warnings fail the build for `make test` (and so in CI); the tree builds
 # without any. Other targets leave the build's setting as it is, so that
-# `make run` after `make test` does not compile everything again.
+# `make build` after `make test` does not compile everything again.
 WERROR ?=
 test: WERROR = ON
 # `make test` also builds the web page and the WebAssembly runner (`make
@@ -30,6 +30,10 @@ SANITIZE_BUILD ?= $(BUILD)-sanitize
 SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# `make run`: the program alone, a Release build in a folder of its own and
+# without the tests, so that what a teacher runs has its assertions off
+# (NDEBUG); the tests' build, $(BUILD), keeps them live.
+RUN_BUILD ?= $(BUILD)-run
 # `make package`: a Release build for the prefix /usr, kept apart from the
 # test build, and the tools CPack's Debian generator runs (dpkg-shlibdeps
 # computes the package's dependencies from the binaries), and lintian, which
@@ -69,8 +73,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	./$(BUILD)/app/vintrop $(ARGS)
+run: deps
+	cmake -S . -B $(RUN_BUILD) -DCMAKE_BUILD_TYPE=Release -DVINTROP_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(RUN_BUILD) --target vintrop -j $(JOBS)
+	./$(RUN_BUILD)/app/vintrop $(ARGS)
 
 test: build web
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -125,4 +131,4 @@ web: deps
 	$(WEB_ENV) cmake --build $(WEB_BUILD) --target vintrop-run vintrop-page -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(RUN_BUILD) $(BUILD)-bench $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(WEB_BUILD)

@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <QSlider>
 
-#include "appstate.h"
+#include "displaysettings.h"
 #include "common.h"
 #include "playfor.h"
 #include "main/drawingarea.h"
@@ -25,9 +25,9 @@ enum Shown { Plain, Paths, Centre, Graphs };
 
 void RunProgram(benchmark::State& state, Shown shown) {
     const int n = static_cast<int>(state.range(0));
-    FlgShowPaths = shown == Paths ? kTrue : kFalse;
-    FlgShowCentre = shown == Centre ? kTrue : kFalse;
-    PathSteps = 200;
+    Settings().SetShowPaths(shown == Paths);
+    Settings().SetShowCentre(shown == Centre);
+    Settings().SetPathSteps(200);
     Prompt::StartScripting();
     F_MAIN window;
     CEnvEng& engine = bench::ShowFullHdCrowd(window, n);
@@ -48,7 +48,8 @@ void RunProgram(benchmark::State& state, Shown shown) {
     state.counters["ticks_per_s"] = ticks / seconds;
     state.counters["frames_per_s"] = frames / seconds;
     state.counters["bowls"] = n;
-    FlgShowPaths = FlgShowCentre = kFalse;
+    Settings().SetShowPaths(false);
+    Settings().SetShowCentre(false);
     Prompt::StopScripting();
 }
 

@@ -13,6 +13,7 @@
 
 #include "classroompalette.h"
 #include "engine_support.h"
+#include "numeric.h"
 
 namespace vintrop {
 namespace {
@@ -594,6 +595,38 @@ TEST(StepLock, ARefusalLetThroughAbortsOnlyThatStep) {
     // Outside a step the same call is allowed.
     engine.RemoveBowl(2);
     EXPECT_EQ(engine.BowlCount(), 7);
+}
+
+// Every call that changes the engine moves its revision on and reports each
+// advance once, after it; the same options set again move nothing.
+TEST_F(EngineTest, EveryChangeAdvancesTheRevisionAndIsReportedOnce) {
+    struct Counter : IEngineListener {
+        const CEnvEng* engine = nullptr;
+        uint64_t heard = 0, seen = 0;   // the reports, and the revision the last one saw
+        void StateChanged() override { ++heard, seen = engine->Revision(); }
+    } counter;
+    counter.engine = &eng;
+    Add(10, 1000, 1000, 20, 0), Add(10, 3000, 1000, -20, 0);
+    std::ostringstream saved;
+    ASSERT_TRUE(eng.SerializeOut(saved));
+    eng.Attach(&counter);
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"step", [&] { eng.Advance(); }}, {"back", [&] { eng.Reverse(); }}, {"rewind", [&] { eng.sRewind(); }},
+        {"AddBowl", [&] { Add(5, 5000, 3000); }}, {"RemoveBowl", [&] { eng.RemoveBowl(3); }},
+        {"SerializeIn", [&] { std::istringstream in(saved.str()); EXPECT_TRUE(eng.SerializeIn(in)); }},
+        {"SetFixedBox", [&] { eng.SetFixedBox(BoxSize{6000, 4000}); }},
+        {"SetClassroomColours", [&] { eng.SetClassroomColours(true); }},
+        {"SetElasticity", [&] { eng.SetElasticity(80); }}, {"CentralCollision", [&] { eng.CentralCollision(kTrue); }},
+        {"Touch", [&] { eng.Touch(); }}, {"ClearBowls", [&] { eng.ClearBowls(); }},
+        {"", [&] { eng.SetClassroomColours(true), eng.SetElasticity(80), eng.CentralCollision(kTrue); }}};
+    for (const auto& [name, change] : changes) {
+        const uint64_t before = eng.Revision(), heard = counter.heard;
+        change();
+        EXPECT_EQ(eng.Revision() > before, *name != '\0') << name;
+        EXPECT_EQ(counter.heard - heard, eng.Revision() - before) << name;
+        EXPECT_EQ(counter.seen, eng.Revision()) << name;
+    }
+    eng.Detach(&counter);
 }
 
 // The test build keeps assert() live: the engine's own checks run in every test.

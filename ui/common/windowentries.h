@@ -43,9 +43,10 @@ void DisplayFullScreen(QWidget* owner, bool FlgScrSv);
 // ui/history: a new collision history window for the engine to own.
 std::unique_ptr<IHistoryLog> CreateHistoryWindow();
 
-// ui/graphs: the Graphs window of `log`, modeless, hidden until shown, a
-// child of `owner` (which deletes it) and kept up to date while visible.
-QDialog* CreateGraphsWindow(QWidget* owner, const ConservationLog& log);
+// ui/graphs: the Graphs window of `log`, which logs `engine`; modeless,
+// hidden until shown, a child of `owner`, which deletes it before the engine
+// goes, and kept up to date while visible.
+QDialog* CreateGraphsWindow(QWidget* owner, const ConservationLog& log, CEnvEng& engine);
 
 // ui/values: the Values window of `engine`, modeless, hidden until shown, a
 // child of `owner`, which deletes it before the engine goes.

@@ -349,6 +349,8 @@ void F_EDIT_BOWL::Commit() {
         m_pBowl->SetYo(ToSingle(FieldValue(m_txY0)));
         m_pBowl->SetVxo(ToSingle(FieldValue(m_txVx0)));
         m_pBowl->SetVyo(ToSingle(FieldValue(m_txVy0)));
+        // Changed through its reference: the engine cannot know unless told.
+        g_pEnvEng->Touch();
         break;
     case kRemove:
         g_pEnvEng->RemoveBowl(m_Index);

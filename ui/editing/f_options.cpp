@@ -20,6 +20,7 @@
 #include <optional>
 
 #include "appstate.h"
+#include "displaysettings.h"
 #include "envengine.h"
 #include "guarded.h"
 #include "numeric.h"
@@ -227,12 +228,13 @@ void F_OPTIONS::LoadOptions() {
     m_ckHistory->setChecked(history);
     m_ckShowNumber->setChecked(FlgShowNumber != kFalse);
     m_ckShowVect->setChecked(FlgShowVect != kFalse);
-    m_ckShowVelocity->setChecked(FlgShowVelocity != kFalse);
-    m_ckShowCentre->setChecked(FlgShowCentre != kFalse);
-    m_ckShowPaths->setChecked(FlgShowPaths != kFalse);
-    const int steps = m_cbPathSteps->findData(PathSteps);
+    const DisplaySettings& display = Settings();
+    m_ckShowVelocity->setChecked(display.ShowVelocity());
+    m_ckShowCentre->setChecked(display.ShowCentre());
+    m_ckShowPaths->setChecked(display.ShowPaths());
+    const int steps = m_cbPathSteps->findData(display.PathSteps());
     m_cbPathSteps->setCurrentIndex(steps >= 0 ? steps : 1);   // else 200, the default
-    const int scale = m_cbVectorScale->findData(VectorScale);
+    const int scale = m_cbVectorScale->findData(display.VectorScale());
     m_cbVectorScale->setCurrentIndex(scale >= 0 ? scale : 0);
 
     // Prefilled with the box in use, the scenario's own or the window's.
@@ -316,11 +318,12 @@ void F_OPTIONS::OKButton_Click() {
     }
     FlgShowNumber = ToBool16(IsOn(m_ckShowNumber));
     FlgShowVect = ToBool16(IsOn(m_ckShowVect));
-    FlgShowVelocity = ToBool16(IsOn(m_ckShowVelocity));
-    FlgShowCentre = ToBool16(IsOn(m_ckShowCentre));
-    FlgShowPaths = ToBool16(IsOn(m_ckShowPaths));
-    PathSteps = static_cast<int16_t>(m_cbPathSteps->currentData().toInt());
-    VectorScale = static_cast<int16_t>(m_cbVectorScale->currentData().toInt());
+    DisplaySettings& display = Settings();
+    display.SetShowVelocity(IsOn(m_ckShowVelocity));
+    display.SetShowCentre(IsOn(m_ckShowCentre));
+    display.SetShowPaths(IsOn(m_ckShowPaths));
+    display.SetPathSteps(static_cast<int16_t>(m_cbPathSteps->currentData().toInt()));
+    display.SetVectorScale(static_cast<int16_t>(m_cbVectorScale->currentData().toInt()));
     accept();
 }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "appstate.h"
+#include "displaysettings.h"
 #include "characterkey.h"
 #include "envengine.h"
 #include "guarded.h"
@@ -77,7 +78,7 @@ void F_FULL_SCREEN::LayOut(QSize pixels) {
         m_View.FitBox(pixels, box->width, box->height);
         return;
     }
-    m_View.Resize(pixels, ViewZoom);
+    m_View.Resize(pixels, Settings().Zoom());
     m_pEnvEng->MaxX = ToSingle(m_View.WidthTwips());
     m_pEnvEng->MaxY = ToSingle(m_View.HeightTwips());
 }

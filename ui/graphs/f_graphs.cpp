@@ -9,9 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "appstate.h"
 #include "conservationlog.h"
 #include "conservationplots.h"
+#include "displaysettings.h"
+#include "enginechanges.h"
 #include "exportfile.h"
 #include "filewriter.h"
 #include "guarded.h"
@@ -44,7 +45,7 @@ double TextScale(int zoomPercent, QSize now, QSize designed, QSize smallest) {
 
 } // namespace
 
-F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner), m_Log(log) {
+F_GRAPHS::F_GRAPHS(const ConservationLog& log, CEnvEng& engine, QWidget* owner) : QDialog(owner), m_Log(log) {
     setObjectName(QStringLiteral("F_GRAPHS"));
     setWindowTitle(QStringLiteral("Graphs"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint);
@@ -84,18 +85,30 @@ F_GRAPHS::F_GRAPHS(const ConservationLog& log, QWidget* owner) : QDialog(owner),
     m_Smallest = minimumSizeHint();
 
     // However fast the engine steps, the plots are drawn again at most once
-    // per screen refresh, and only when something new was logged.
+    // per screen refresh after the engine has reported a change, and only
+    // when something new was logged or the bowls moved on.
     m_Refresh = new QTimer(this);
+    m_Refresh->setSingleShot(true);
     m_Refresh->setInterval(16);
-    connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
-                if (m_Log.Revision() != m_ShownRevision || ViewScale != m_Zoom || m_Plots->SpeedsStale()) ShowLatest();
-            }));
+    connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, &F_GRAPHS::OnRefreshDue));
+    m_Changes = new EngineChanges(engine, this);
+    connect(m_Changes, &EngineChanges::changed, this, &F_GRAPHS::ScheduleRefresh);
+    connect(&Settings(), &DisplaySettings::textScaleChanged, this, GuardedSlot(this, &F_GRAPHS::FollowTextScale));
+    FollowTextScale();
     ShowLatest();
 }
 
+void F_GRAPHS::ScheduleRefresh() {
+    if (isVisible() && !m_Refresh->isActive()) m_Refresh->start();
+}
+
+void F_GRAPHS::OnRefreshDue() {
+    if (isVisible() && (m_Log.Revision() != m_ShownRevision || m_Plots->SpeedsStale())) ShowLatest();
+}
+
 void F_GRAPHS::ShowLatest() {
-    if (ViewScale != m_Zoom) FollowTextScale();
     m_ShownRevision = m_Log.Revision();
+    ++m_Refreshes;
     // The speeds are taken from the engine only when it moved on: a window
     // left open on a paused crowd costs nothing.
     if (m_Plots->FollowSpeeds() || m_Plots->accessibleDescription().isEmpty())
@@ -113,7 +126,6 @@ void F_GRAPHS::ShowLatest() {
 void F_GRAPHS::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     Guarded(this, [this] { ShowLatest(); });
-    m_Refresh->start();
 }
 
 void F_GRAPHS::hideEvent(QHideEvent* event) {
@@ -127,9 +139,8 @@ void F_GRAPHS::resizeEvent(QResizeEvent* event) {
 }
 
 void F_GRAPHS::FollowTextScale() {
-    m_Zoom = ViewScale;
     // The scale the scene is shown at: the zoom, or the fit of a lesson's box.
-    const double scale = TextScale(ViewScale, size(), m_Designed, m_Smallest);
+    const double scale = TextScale(Settings().ViewScale(), size(), m_Designed, m_Smallest);
     // Down to whole quarter points: a window a pixel larger keeps its text.
     QFont scaled = m_DesignedFont;
     if (scaled.pointSizeF() > 0)

@@ -4,6 +4,8 @@
 
 namespace vintrop {
 
-QDialog* CreateGraphsWindow(QWidget* owner, const ConservationLog& log) { return new F_GRAPHS(log, owner); }
+QDialog* CreateGraphsWindow(QWidget* owner, const ConservationLog& log, CEnvEng& engine) {
+    return new F_GRAPHS(log, engine, owner);
+}
 
 } // namespace vintrop

@@ -21,6 +21,7 @@
 #include "appstate.h"
 #include "classicfonts.h"
 #include "collisiontablemodel.h"
+#include "displaysettings.h"
 #include "envengine.h"
 #include "exportfile.h"
 #include "filewriter.h"
@@ -163,6 +164,9 @@ F_HISTORY::F_HISTORY(QWidget* parent) : QDialog(parent) {
     // (the context menu keeps its own keys).
     for (QWidget* child : findChildren<QWidget*>())
         if (!qobject_cast<QMenu*>(child)) child->installEventFilter(this);
+
+    // The text follows the scale the scene is shown at, shown or hidden.
+    connect(&Settings(), &DisplaySettings::textScaleChanged, this, GuardedSlot(this, &F_HISTORY::ApplyScale));
 }
 
 F_HISTORY::~F_HISTORY() {
@@ -416,7 +420,7 @@ bool F_HISTORY::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void F_HISTORY::ApplyScale() {
-    const double scale = std::max(1.0, ViewScale / 100.0);
+    const double scale = std::max(1.0, Settings().ViewScale() / 100.0);
     if (scale == m_Scale) return;
     const double grow = scale / m_Scale;
     m_Scale = scale;

@@ -82,12 +82,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-public slots:
-    // Takes the picture's scale (ViewScale): the text grows with it above
-    // 100 % and the window with the text; at 100 % the designed size.
-    void ApplyScale();
-
 private:
+    // Takes the scale the scene is shown at (DisplaySettings::ViewScale):
+    // the text grows with it above 100 % and the window with the text; at
+    // 100 % the designed size. Run whenever that scale changes.
+    void ApplyScale();
     void BuildColumns();
     QStringList HeaderTexts() const;              // of the columns shown
     int ColumnWidthTwips(int column) const;       // as designed

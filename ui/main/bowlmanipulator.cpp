@@ -228,6 +228,7 @@ bool BowlManipulator::KeyPress(QKeyEvent* e) {
         }
         if (value == old) return true;
         dx ? b.SetVxo(value) : b.SetVyo(value);
+        m_Engine.Touch();
         Changed();
         return true;
     }
@@ -244,6 +245,7 @@ bool BowlManipulator::KeyPress(QKeyEvent* e) {
         const float refusedX = b.x, refusedY = b.y;
         b.SetXo(fromX);
         b.SetYo(fromY);
+        m_Engine.Touch();
         m_Broken.clear();
         Refresh();
         m_Area->View().DrawProvisionalCircle(refusedX, refusedY, b.r());
@@ -311,6 +313,7 @@ void BowlManipulator::MoveTo(double x, double y) {
         m_Broken = PlacementText(CheckPlacement(m_Engine, b.M(), x, y, m_Selected));
         b.SetXo(ToSingle(x));
         b.SetYo(ToSingle(y));
+        m_Engine.Touch();
     } catch (const std::exception&) {
         // A place beyond what a float holds is no place: the bowl stays.
         m_Broken = InvalidDataText();
@@ -326,6 +329,7 @@ void BowlManipulator::SetVelocityToward(const QPointF& twips) {
     };
     b.SetVxo(velocity(twips.x() - b.x));
     b.SetVyo(velocity(twips.y() - b.y));
+    m_Engine.Touch();
 }
 
 void BowlManipulator::CancelDrag() {
@@ -339,6 +343,7 @@ void BowlManipulator::CancelDrag() {
     b.SetYo(m_OrigY);
     b.SetVxo(m_OrigVx);
     b.SetVyo(m_OrigVy);
+    m_Engine.Touch();
     m_Drag = Drag::None;
     m_Broken.clear();
     Refresh();

@@ -9,7 +9,9 @@
 // A drag is an edit in progress: anything else that happens meanwhile (a
 // command, a modal window, the window losing activation, the mouse grab
 // lost, a move with no button held) cancels it, the bowl back where the
-// drag began and nothing marked modified.
+// drag began and nothing marked modified. Each change to a bowl, a drag's
+// every move and its undoing included, is reported to the engine (Touch),
+// so that the windows showing the engine's values follow it.
 //
 // The keys, with the drawing area focused: Esc cancels a drag; arrows move
 // the selected bowl by 15 twips (Shift: 150), Ctrl+arrows change its velocity

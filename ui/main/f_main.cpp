@@ -16,6 +16,7 @@
 #include "appstate.h"
 #include "bowlmanipulator.h"
 #include "conservationlog.h"
+#include "displaysettings.h"
 #include "drawingarea.h"
 #include "envengine.h"
 #include "guarded.h"
@@ -76,7 +77,7 @@ F_MAIN::F_MAIN(QString commandLinePath, bool showSplash)
     // draws it, also while the full-screen view is the one drawing.
     m_Paths = std::make_unique<PathStore>(*m_Engine);
     m_Engine->Attach(m_Paths.get());
-    g_pPaths = m_Paths.get();
+    Settings().SetPaths(m_Paths.get());
     Attach();
     m_Conservation = std::make_unique<ConservationLog>(*m_Engine);
     m_Engine->Attach(m_Conservation.get());
@@ -149,7 +150,7 @@ F_MAIN::~F_MAIN() {
     Detach();
     if (m_Engine && m_Conservation) m_Engine->Detach(m_Conservation.get());
     if (m_Engine && m_Paths) m_Engine->Detach(m_Paths.get());
-    if (g_pPaths == m_Paths.get()) g_pPaths = nullptr;
+    if (Settings().Paths() == m_Paths.get()) Settings().SetPaths(nullptr);
     if (m_Engine) {
         m_Engine->sStop();
         if (!m_Terminated) m_Engine->Terminate();
@@ -191,20 +192,16 @@ void F_MAIN::Form_Resize() {
         view.FitBox(m_AreaPixels, m_LaidOutBox->width, m_LaidOutBox->height);
     } else {
         // The box is the drawing area, in twips at the current zoom.
-        view.Resize(m_AreaPixels, ViewZoom);
+        view.Resize(m_AreaPixels, Settings().Zoom());
         m_Engine->MaxX = ToSingle(view.WidthTwips());
         m_Engine->MaxY = ToSingle(view.HeightTwips());
     }
     m_PnlMaxX->setText(fmt::Fixed(m_Engine->MaxX));
     m_PnlMaxY->setText(fmt::Fixed(m_Engine->MaxY));
     m_PnlScale->setText(QString::number(view.ScalePercent()) + QStringLiteral(" %"));
-    // The history window's text follows the scale the scene is shown at.
-    const auto scale = static_cast<int16_t>(std::clamp(view.ScalePercent(), 1, 32767));
-    if (scale != ViewScale) {
-        ViewScale = scale;
-        if (QWidget* history = findChild<QWidget*>(QStringLiteral("F_HISTORY")))
-            QMetaObject::invokeMethod(history, "ApplyScale");
-    }
+    // The text of the history, values and graphs windows follows the scale
+    // the scene is shown at.
+    Settings().SetViewScale(static_cast<int16_t>(std::clamp(view.ScalePercent(), 1, 32767)));
 
     // A running engine redraws at its next tick.
     if (!m_Engine->IsExecuting()) ManualRefresh();
@@ -267,14 +264,21 @@ void F_MAIN::OnFramePresented() {
 }
 
 void F_MAIN::ManualRefresh() {
-    // Whatever the engine does not report (a load, New, an edit at t = 0,
-    // what a failed step left) reaches the graphs here, as it reaches the
-    // scene.
-    if (m_Conservation) m_Conservation->Sync();
+    // The log takes its points from the engine's steps; whatever else moved
+    // the bowls (a load, New, an edit at t = 0, what a failed step left)
+    // reaches it here, as it reaches the scene.
+    if (m_Conservation) {
+        const uint64_t logged = m_Conservation->Revision();
+        m_Conservation->Sync();
+        // The log caught up only now, perhaps after the graphs looked at it
+        // on the engine's report (a failed load's message box runs the event
+        // loop before this): they hear of it as of any change.
+        if (m_Conservation->Revision() != logged) m_Engine->Touch();
+    }
     // The paths likewise, and the options may have switched them or their
     // length.
     if (m_Paths) {
-        m_Paths->Configure(FlgShowPaths != kFalse, PathSteps);
+        m_Paths->Configure(Settings().ShowPaths(), Settings().PathSteps());
         m_Paths->Sync();
     }
     // A load, New or the options may have fixed or freed the box: the

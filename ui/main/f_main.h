@@ -128,7 +128,7 @@ private:
     std::unique_ptr<CEnvEng> m_Engine;  // the one engine, also g_pEnvEng
     CEnvEng* m_pEnvEng = nullptr;       // set while the drawing area receives the events
     std::unique_ptr<ConservationLog> m_Conservation;   // listens to the engine throughout
-    std::unique_ptr<PathStore> m_Paths;  // also g_pPaths; listens throughout, records while the option is on
+    std::unique_ptr<PathStore> m_Paths;  // also Settings().Paths(); listens throughout, records while the option is on
     QPointer<QDialog> m_Graphs;         // made on first use
     QPointer<QDialog> m_Values;         // made on first use; listens to the engine while it lives
     bool m_Terminated = false;          // the close went ahead

@@ -7,6 +7,7 @@
 #include <QToolBar>
 
 #include "appstate.h"
+#include "displaysettings.h"
 #include "bowlmanipulator.h"
 #include "drawingarea.h"
 #include "envengine.h"
@@ -131,7 +132,7 @@ void F_MAIN::OnHistory() {
 }
 
 void F_MAIN::OnGraphs() {
-    if (!m_Graphs) m_Graphs = CreateGraphsWindow(this, *m_Conservation);
+    if (!m_Graphs) m_Graphs = CreateGraphsWindow(this, *m_Conservation, *m_Engine);
     m_Graphs->show();
     m_Graphs->raise();
     m_Graphs->activateWindow();
@@ -187,17 +188,17 @@ QString F_MAIN::ZoomRefusal(int16_t percent) const {
 }
 
 void F_MAIN::SetZoom(int16_t percent) {
-    if (percent == ViewZoom) return;
+    if (percent == Settings().Zoom()) return;
     // A bowl beyond the new walls would be crushed onto them at the next
     // step: the zoom stays as it is and the tip says why.
-    if (percent > ViewZoom) {
+    if (percent > Settings().Zoom()) {
         const QString why = ZoomRefusal(percent);
         if (!why.isEmpty()) {
             m_PnlTip->setText(why);
             return;
         }
     }
-    ViewZoom = percent;
+    Settings().SetZoom(percent);
     // The same drawing area holds a box of another size; the scene is drawn
     // again at once when stopped, at the next tick when running.
     Form_Resize();

@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "appstate.h"
+#include "displaysettings.h"
 #include "bowlmanipulator.h"
 #include "f_main.h"
 #include "guarded.h"
@@ -98,9 +99,9 @@ void F_MAIN::BuildActions() {
     connect(MN_FULL_SCREEN, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnFullScreen));
     connect(MN_OPTIONS, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnOptions));
     connect(MN_VIEW_ZOOM_IN, &QAction::triggered, this,
-            GuardedSlot(this, [this] { SetZoom(zoom::StepIn(ViewZoom)); }));
+            GuardedSlot(this, [this] { SetZoom(zoom::StepIn(Settings().Zoom())); }));
     connect(MN_VIEW_ZOOM_OUT, &QAction::triggered, this,
-            GuardedSlot(this, [this] { SetZoom(zoom::StepOut(ViewZoom)); }));
+            GuardedSlot(this, [this] { SetZoom(zoom::StepOut(Settings().Zoom())); }));
     connect(MN_VIEW_ACTUAL_SIZE, &QAction::triggered, this, GuardedSlot(this, [this] { SetZoom(zoom::kActualSize); }));
     connect(MN_VIEW_GRAPHS, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnGraphs));
     connect(MN_VIEW_VALUES, &QAction::triggered, this, GuardedSlot(this, &F_MAIN::OnValues));

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "appstate.h"
+#include "displaysettings.h"
 #include "bowl.h"
 #include "numeric.h"
 #include "pairmarklist.h"
@@ -43,8 +44,9 @@ constexpr qsizetype kPathBandBytes = 256 * 1024;
 // them as at 1.
 double VectorScaleFactor() {
     // Any other value (none is offered) draws at the plain scale.
+    const int16_t chosen = Settings().VectorScale();
     const auto* end = std::end(kVectorScales);
-    return std::find(std::begin(kVectorScales), end, VectorScale) != end ? VectorScale : 1.0;
+    return std::find(std::begin(kVectorScales), end, chosen) != end ? chosen : 1.0;
 }
 
 QRgb RgbOf(int32_t color) {
@@ -202,7 +204,7 @@ void SceneRenderer::DrawBowl(const CBowl& b) {
         m_Current = QPointF(x, y);
     }
 
-    if (FlgShowVelocity) {
+    if (Settings().ShowVelocity()) {
         try {
             // Where the bowl will be in ten steps, offsets rounded to floats.
             const float dx = ToSingle(kVelocitySteps * static_cast<double>(b.Vx));

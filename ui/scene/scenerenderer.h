@@ -101,7 +101,7 @@ public:
     // white on a dark bowl, black with a white rim on a light one);
     // its momentum at one tenth scale (times VectorScale) in white from the
     // centre, with a filled head, when FlgShowVect is on; its velocity times
-    // 10 steps in cyan rimmed in black, with an open head, when FlgShowVelocity is on (the
+    // 10 steps in cyan rimmed in black, with an open head, when the velocity option is on (the
     // current position returns to the centre after either). A part that
     // cannot be drawn (an offset that overflows a float) is skipped.
     void DrawBowl(const CBowl& b);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "appstate.h"
+#include "displaysettings.h"
 #include "envengine.h"
 #include "pathstore.h"
 #include "totals.h"
@@ -129,8 +130,10 @@ void SceneView::AdvanceCompleted() {
 void SceneView::Present(const CEnvEng* engine) {
     if (engine) {
         // The paths under the bowls, the centre of mass over them.
-        if (FlgShowPaths && g_pPaths && g_pPaths->On()) m_Renderer.DrawPaths(*g_pPaths, engine->t, FlgShowCentre != 0);
-        if (FlgShowCentre) m_Renderer.DrawCentreOfMass(CentreOfMassOf(*engine));
+        const DisplaySettings& display = Settings();
+        const PathStore* paths = display.Paths();
+        if (display.ShowPaths() && paths && paths->On()) m_Renderer.DrawPaths(*paths, engine->t, display.ShowCentre());
+        if (display.ShowCentre()) m_Renderer.DrawCentreOfMass(CentreOfMassOf(*engine));
     }
     m_Presented.Present(m_Renderer);
     m_Renderer.Clear();

@@ -15,10 +15,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
-#include "appstate.h"
 #include "bowlvaluesmodel.h"
+#include "displaysettings.h"
+#include "enginechanges.h"
 #include "envengine.h"
 #include "exportfile.h"
 #include "filewriter.h"
@@ -27,21 +27,6 @@
 #include "numberformat.h"
 
 namespace vintrop {
-
-namespace {
-
-void Mix(uint64_t& h, uint64_t v) {
-    h ^= v;
-    h *= 1099511628211ull;
-}
-
-uint64_t Bits(float v) {
-    uint32_t b = 0;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
-} // namespace
 
 F_VALUES::F_VALUES(CEnvEng& engine, QWidget* owner)
     : QDialog(owner), m_Engine(engine), m_Pairs(std::make_unique<PairCollisions>(engine)) {
@@ -123,42 +108,47 @@ F_VALUES::F_VALUES(CEnvEng& engine, QWidget* owner)
     resize(this->screen() ? designed.boundedTo(this->screen()->availableGeometry().size() * 0.9) : designed);
 
     // However fast the engine steps, the table and the diagram are brought
-    // up to date at most once per screen refresh, and only when something
-    // they show has changed; while the simulation runs, every other refresh
-    // (numbers changing faster than that cannot be read, and each refresh
-    // takes time from the simulation).
+    // up to date at most once per screen refresh, and only after the engine
+    // has reported a change: its first report starts the timer, and those
+    // that follow before it fires are taken in by the same refresh. While the
+    // simulation runs, every other refresh is skipped (numbers changing
+    // faster than that cannot be read, and each refresh takes time from the
+    // simulation).
     m_Refresh = new QTimer(this);
+    m_Refresh->setSingleShot(true);
     m_Refresh->setInterval(16);
-    connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, [this] {
-                if (m_Engine.IsExecuting() && (m_SkipNext = !m_SkipNext)) return;
-                const bool pruned = m_Pairs->Prune();
-                if (pruned || Stamp() != m_ShownStamp || ViewScale != m_Zoom) ShowLatest();
-            }));
+    connect(m_Refresh, &QTimer::timeout, this, GuardedSlot(this, &F_VALUES::OnRefreshDue));
+    m_Changes = new EngineChanges(engine, this);
+    connect(m_Changes, &EngineChanges::changed, this, &F_VALUES::ScheduleRefresh);
+    connect(&Settings(), &DisplaySettings::textScaleChanged, this, GuardedSlot(this, &F_VALUES::FollowTextScale));
+    FollowTextScale(Settings().ViewScale());
     ShowLatest();
 }
 
 F_VALUES::~F_VALUES() { m_Engine.Detach(m_Pairs.get()); }
 
-uint64_t F_VALUES::Stamp() const {
-    uint64_t h = 14695981039346656037ull;
-    Mix(h, static_cast<uint32_t>(m_Engine.t));
-    Mix(h, static_cast<uint64_t>(m_Engine.BowlCount()));
-    Mix(h, m_Pairs->Shown().size());
-    if (!m_Pairs->Shown().empty()) Mix(h, static_cast<uint64_t>(m_Pairs->Shown().front().shownAt));
-    const int n = m_Engine.BowlCount();
-    for (int i = 1; i <= n; ++i) {
-        const CBowl& b = m_Engine.GetBowl(i);
-        Mix(h, Bits(b.x) | Bits(b.y) << 32);
-        Mix(h, Bits(b.Vx) | Bits(b.Vy) << 32);
-        Mix(h, Bits(b.M()) | static_cast<uint64_t>(static_cast<uint32_t>(b.Color)) << 32);
+void F_VALUES::ScheduleRefresh() {
+    if (isVisible() && !m_Refresh->isActive()) m_Refresh->start();
+}
+
+void F_VALUES::OnRefreshDue() {
+    if (!isVisible()) return;
+    if (m_Engine.IsExecuting() && (m_SkipNext = !m_SkipNext)) {
+        m_Refresh->start();   // the change is still to be shown
+        return;
     }
-    return h;
+    const bool pruned = m_Pairs->Prune();
+    if (pruned || m_Engine.Revision() != m_ShownRevision) ShowLatest();
+    // While the simulation runs a collision is shown for kHoldMs of real
+    // time, however slowly the engine steps: until it goes, the window
+    // looks again at every screen refresh.
+    if (m_Engine.IsExecuting() && !m_Pairs->Shown().empty()) m_Refresh->start();
 }
 
 void F_VALUES::ShowLatest() {
     m_Pairs->Prune();
-    if (ViewScale != m_Zoom) FollowTextScale();
-    m_ShownStamp = Stamp();
+    m_ShownRevision = m_Engine.Revision();
+    ++m_Refreshes;
     m_Model->Refresh();
     m_Time->setText(QStringLiteral("t = %1    bowls: %2").arg(fmt::Integer(m_Engine.t), fmt::Integer(m_Engine.BowlCount())));
     m_Diagram->update();
@@ -166,8 +156,10 @@ void F_VALUES::ShowLatest() {
 
 void F_VALUES::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    Guarded(this, [this] { ShowLatest(); });
-    m_Refresh->start();
+    Guarded(this, [this] {
+        ShowLatest();
+        if (m_Engine.IsExecuting() && !m_Pairs->Shown().empty()) m_Refresh->start();
+    });
 }
 
 void F_VALUES::hideEvent(QHideEvent* event) {
@@ -175,10 +167,10 @@ void F_VALUES::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-void F_VALUES::FollowTextScale() {
-    const double before = m_Zoom > 0 ? std::max(1.0, m_Zoom / 100.0) : 1.0;
-    m_Zoom = ViewScale;
-    const double scale = std::clamp(ViewScale / 100.0, 1.0, 4.0);
+void F_VALUES::FollowTextScale(int percent) {
+    const double before = m_TextScale > 0 ? std::max(1.0, m_TextScale / 100.0) : 1.0;
+    m_TextScale = percent;
+    const double scale = std::clamp(percent / 100.0, 1.0, 4.0);
     QFont scaled = m_DesignedFont;
     if (scaled.pointSizeF() > 0)
         scaled.setPointSizeF(std::floor(scaled.pointSizeF() * scale * 4) / 4);
@@ -198,8 +190,8 @@ void F_VALUES::FollowTextScale() {
     for (int c = BowlValuesModel::Mass; c < BowlValuesModel::kColumnCount; ++c)
         m_Table->horizontalHeader()->resizeSection(c, value);
     // The window grows with its text, up to the screen.
-    const double grow = std::max(1.0, ViewScale / 100.0) / before;
-    if (grow != 1.0 && m_Zoom > 0) {
+    const double grow = std::max(1.0, percent / 100.0) / before;
+    if (grow != 1.0 && percent > 0) {
         const QSize screen =
             this->screen() ? this->screen()->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         resize(QSize(qRound(width() * grow), qRound(height() * grow)).boundedTo(screen));

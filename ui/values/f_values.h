@@ -2,9 +2,10 @@
 // The Values window: every bowl's mass, position, velocity, momentum and
 // kinetic energy as the engine holds them, with the totals and the centre of
 // mass, beside the momenta diagram. Modeless, owned by the main window; it
-// shows the engine's state at most once per screen refresh, whatever
-// changed it (a step, the conductor, a load, an edit), and learns of
-// collisions as a listener of the engine while it exists.
+// shows the engine's state at most once per screen refresh after the engine
+// reports a change (a step, the conductor, a load, an edit), and learns of
+// collisions as a listener of the engine while it exists. Its text follows
+// the scale the scene is shown at.
 #include <QDialog>
 #include <QFont>
 #include <QList>
@@ -20,6 +21,7 @@ namespace vintrop {
 
 class BowlValuesModel;
 class CEnvEng;
+class EngineChanges;
 class MomentaDiagram;
 class PairCollisions;
 
@@ -29,9 +31,10 @@ public:
     F_VALUES(CEnvEng& engine, QWidget* owner);
     ~F_VALUES() override;
 
-    // Brings the window up to date now instead of at the next refresh,
-    // its text size included.
+    // Brings the window up to date now instead of at the next refresh.
     void ShowLatest();
+    // How many times the window has been brought up to date (for tests).
+    int Refreshes() const { return m_Refreshes; }
     const BowlValuesModel& Model() const { return *m_Model; }
     const PairCollisions& Pairs() const { return *m_Pairs; }
 
@@ -51,9 +54,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // A cheap fingerprint of everything the window shows.
-    uint64_t Stamp() const;
-    void FollowTextScale();
+    // The engine has changed: a refresh is due at the next screen refresh.
+    void ScheduleRefresh();
+    void OnRefreshDue();
+    void FollowTextScale(int percent);
 
     CEnvEng& m_Engine;
     std::unique_ptr<PairCollisions> m_Pairs;   // attached to the engine while this window lives
@@ -62,11 +66,13 @@ private:
     MomentaDiagram* m_Diagram = nullptr;
     QSplitter* m_Splitter = nullptr;
     QLabel* m_Time = nullptr;
-    QTimer* m_Refresh = nullptr;
-    uint64_t m_ShownStamp = 0;
-    bool m_SkipNext = false;     // while running: this refresh is skipped
+    EngineChanges* m_Changes = nullptr;
+    QTimer* m_Refresh = nullptr;   // single-shot: one refresh per screen refresh at most
+    uint64_t m_ShownRevision = 0;  // the engine's Revision() last shown
+    bool m_SkipNext = false;       // while running: this refresh is skipped
+    int m_Refreshes = 0;
     QFont m_DesignedFont;
-    int16_t m_Zoom = 0;          // the scene's scale the text last followed (ViewScale)
+    int m_TextScale = 0;           // percent: the scene's scale the text last followed
 };
 
 } // namespace vintrop

@@ -389,8 +389,10 @@ void TestEditBowl::propertyCommitSetsEveryValue() {
     b.x = 999;   // a current value left over from a run
     Open(F_EDIT_BOWL::kProperty, 1);
     Fill({"10", "300", "250", "-7", "9"});
+    const uint64_t revision = m_Engine->Revision();
     m_Dialog->bt_OK_Click();
     QVERIFY(m_Dialog->Result());
+    QVERIFY(m_Engine->Revision() > revision);   // the engine was told: the windows showing it follow
     QCOMPARE(b.M(), 10.0f);
     QCOMPARE(b.r(), RadiusOf(10));
     QCOMPARE(b.Xo(), 300.0f);

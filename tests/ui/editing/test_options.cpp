@@ -9,6 +9,7 @@
 
 #include "appstate.h"
 #include "classroompalette.h"
+#include "displaysettings.h"
 #include "envengine.h"
 #include "editing/f_options.h"
 #include "numeric.h"
@@ -72,9 +73,7 @@ void TestOptions::init() {
     g_pEnvEng = m_Engine.get();
     FlgShowNumber = kFalse;
     FlgShowVect = kFalse;
-    FlgShowVelocity = FlgShowCentre = FlgShowPaths = kFalse;
-    PathSteps = 200;
-    VectorScale = 1;
+    Settings().ResetToStart();
     m_History = {};
 }
 
@@ -130,10 +129,10 @@ void TestOptions::okWritesEveryOption() {
     QCOMPARE(m_History.inits, 1);
     QCOMPARE(FlgShowNumber, kTrue);
     QCOMPARE(FlgShowVect, kTrue);
-    QCOMPARE(FlgShowVelocity, kTrue);
-    QCOMPARE(FlgShowCentre, kTrue);
-    QCOMPARE(FlgShowPaths, kTrue);
-    QCOMPARE(PathSteps, int16_t(1000));
+    QCOMPARE(Settings().ShowVelocity(), true);
+    QCOMPARE(Settings().ShowCentre(), true);
+    QCOMPARE(Settings().ShowPaths(), true);
+    QCOMPARE(Settings().PathSteps(), int16_t(1000));
 
     // And back off again, from a dialog that opened with them on.
     F_OPTIONS second;
@@ -148,9 +147,9 @@ void TestOptions::okWritesEveryOption() {
     QCOMPARE(m_Engine->KeepHistory(), kFalse);
     QCOMPARE(FlgShowNumber, kFalse);
     QCOMPARE(FlgShowVect, kFalse);
-    QCOMPARE(FlgShowVelocity, kFalse);
-    QCOMPARE(FlgShowCentre, kFalse);
-    QCOMPARE(FlgShowPaths, kFalse);
+    QCOMPARE(Settings().ShowVelocity(), false);
+    QCOMPARE(Settings().ShowCentre(), false);
+    QCOMPARE(Settings().ShowPaths(), false);
 }
 
 void TestOptions::okWritesHistoryEvenWhenUnchanged_data() {
@@ -187,7 +186,7 @@ void TestOptions::cancelWritesNothing() {
     QVERIFY(!m_Engine->ClassroomColours());
     QCOMPARE(FlgShowNumber, kFalse);
     QCOMPARE(FlgShowVect, kFalse);
-    QCOMPARE(FlgShowVelocity, kFalse);
+    QCOMPARE(Settings().ShowVelocity(), false);
 
     // The close box and Esc are a cancel too.
     F_OPTIONS escaped;
@@ -285,7 +284,7 @@ void TestOptions::vectorScaleChoice() {
         if (!found) qFatal("no cb_VectorScale");
         return found;
     };
-    VectorScale = static_cast<int16_t>(current);
+    Settings().SetVectorScale(static_cast<int16_t>(current));
     const QString label = QString::number(chosen) + QChar(0x00D7);
 
     // The three scales, the current one shown; Cancel keeps it.
@@ -296,13 +295,13 @@ void TestOptions::vectorScaleChoice() {
     QCOMPARE(combo(cancelled)->currentText(), QString::number(current) + QChar(0x00D7));
     combo(cancelled)->setCurrentText(label);
     cancelled.CancelButton_Click();
-    QCOMPARE(VectorScale, int16_t(current));
+    QCOMPARE(Settings().VectorScale(), int16_t(current));
 
     // OK writes it with the other options, which keep their values.
     F_OPTIONS dialog;
     combo(dialog)->setCurrentText(label);
     dialog.OKButton_Click();
-    QCOMPARE(VectorScale, int16_t(chosen));
+    QCOMPARE(Settings().VectorScale(), int16_t(chosen));
     QCOMPARE(FlgShowVect, kFalse);
     QCOMPARE(FlgShowNumber, kFalse);
 

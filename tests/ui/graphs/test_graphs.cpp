@@ -17,6 +17,7 @@
 #include "../common/forkedchild.h"
 #include "../main/mainwindowfixture.h"
 #include "conservationlog.h"
+#include "displaysettings.h"
 #include "graphs/conservationplots.h"
 #include "graphs/f_graphs.h"
 #include "graphs/speedsplot.h"
@@ -69,6 +70,8 @@ private slots:
     void speedPlotDrawsTheCountsAndTheLaw_data();
     void speedPlotDrawsTheCountsAndTheLaw();
     void speedPlotFollowsTheTransportAndEdits();
+    void hearsOfTheLogCatchingUpAfterItLooked();
+    void everyWindowsTextFollowsTheScaleAtOnce();
 
 private:
     const ConservationLog& Log() { return m_F.Window().Conservation(); }
@@ -574,10 +577,10 @@ void TestGraphs::textFollowsZoomAndSizeAndAlwaysFits() {
         double least, most;    // of the designed text size
     };
     // A zoom that changes alone (the second row of a size) reaches the
-    // window through its refresh, not through a resize.
+    // window through the settings' signal, not through a resize.
     for (const Row& r : {Row{100, 0, 1, 1}, Row{300, 0, 1, 1.1}, Row{100, 1, 1, 1}, Row{300, 1, 1.3, 1.6},
                          Row{100, 2, 1.9, 2}, Row{400, 2, 2.5, 4}}) {
-        ViewScale = r.zoom;   // as the main window sets it
+        Settings().SetViewScale(r.zoom);   // as the main window sets it
         for (int settle = 0; settle < 3; ++settle) {   // the smallest size shrinks with the text
             graphs->resize(r.times ? graphs->DesignedSize() * r.times : QSize(1, 1));
             QTest::qWait(40);
@@ -609,7 +612,7 @@ void TestGraphs::textFollowsZoomAndSizeAndAlwaysFits() {
             inked.push_back(ink);
         }
     }
-    ViewScale = 100;
+    Settings().SetViewScale(100);
     graphs->resize(graphs->DesignedSize());
     graphs->close();
 }
@@ -629,7 +632,7 @@ void TestGraphs::energyChangeIsNamedTheLossBelowFullElasticity() {
                                        : "relative change since t = 0: " + ConservationPlots::ChangeText(change);
         QVERIFY(std::any_of(run.layout.texts.begin(), run.layout.texts.end(),
                             [&](const PlacedText& t) { return t.text.endsWith(expected); }));
-        F_GRAPHS window(*run.log, nullptr);
+        F_GRAPHS window(*run.log, run.eng, nullptr);
         QVERIFY2(window.findChild<QLabel*>("lbl_Totals")->text().contains("(" + expected + ")"), qPrintable(expected));
         int top = run.image.height(), bottom = 0;   // of the energy line
         for (int j = 0; j < run.image.height(); ++j)
@@ -761,6 +764,50 @@ void TestGraphs::speedPlotFollowsTheTransportAndEdits() {
     m_F.Trigger("MN_FILE_NEW");
     QTRY_VERIFY(shown().endsWith(QStringLiteral("No bowls, no speeds.")));
     graphs->close();
+}
+
+// An edit reaches the log only when the main window redraws, after the
+// window may have looked and found nothing new: it hears of that too.
+void TestGraphs::hearsOfTheLogCatchingUpAfterItLooked() {
+    Pair();
+    F_GRAPHS* graphs = Open();
+    const int before = graphs->Refreshes();
+    m_F.Engine().GetBowl(1).SetVxo(80);
+    m_F.Engine().Touch();
+    QTest::qWait(50);
+    QCOMPARE(graphs->Refreshes(), before);
+    m_F.Window().ManualRefresh();
+    QTRY_VERIFY(graphs->findChild<QLabel*>("lbl_Totals")->text().contains(QStringLiteral("energy = 7650 ")));
+    graphs->close();
+}
+
+// The scale, set twice, is signalled once and reaches every window with no
+// event processed in between: no timer could have brought it.
+void TestGraphs::everyWindowsTextFollowsTheScaleAtOnce() {
+    Prompt::ScriptAnswer(QMessageBox::Yes);   // the history log is switched on
+    for (const char* view : {"MN_VIEW_HISTORY", "MN_VIEW_VALUES", "MN_VIEW_GRAPHS"}) m_F.Trigger(view);
+    const QList<QWidget*> windows = {testing::VisibleTopLevel("F_HISTORY"), m_F.Find("F_VALUES"), m_F.Find("F_GRAPHS")};
+    QVERIFY(windows[0]);
+    windows[2]->resize(static_cast<F_GRAPHS*>(windows[2])->DesignedSize());   // room for 1.3 times its text
+    QTest::qWait(50);
+    QList<qreal> designed;
+    for (QWidget* w : windows) designed << w->font().pointSizeF();
+    QSignalSpy scale(&Settings(), &DisplaySettings::textScaleChanged);
+    QSignalSpy display(&Settings(), &DisplaySettings::displayChanged);
+    Settings().SetViewScale(300), Settings().SetViewScale(300);
+    QCOMPARE(scale.count(), 1);
+    QCOMPARE(windows[0]->font().pointSizeF(), 3 * designed[0]);
+    QVERIFY(windows[1]->font().pointSizeF() >= 2.9 * designed[1]);
+    QVERIFY(windows[2]->font().pointSizeF() >= 1.3 * designed[2]);
+    Settings().SetViewScale(100);
+    for (int k = 0; k < windows.size(); ++k) QCOMPARE(windows[k]->font().pointSizeF(), designed[k]);
+    Settings().SetShowCentre(true), Settings().SetShowCentre(true);   // an option likewise, once
+    QCOMPARE(display.count(), 1);
+    // The main window hands on the scale it shows the scene at.
+    m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(Settings().ViewScale(), int16_t(125));
+    QCOMPARE(windows[0]->font().pointSizeF(), 1.25 * designed[0]);
+    for (QWidget* w : windows) w->close();
 }
 
 #include "test_graphs.moc"

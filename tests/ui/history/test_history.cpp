@@ -22,6 +22,7 @@
 #include "bowl.h"
 #include "clock.h"
 #include "appstate.h"
+#include "displaysettings.h"
 #include "envengine.h"
 #include <QAbstractItemModelTester>
 
@@ -108,6 +109,7 @@ private slots:
     void cleanup() {
         m_Window.reset();
         m_Engine.reset();
+        Settings().ResetToStart();
         QApplication::clipboard()->clear();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
@@ -126,9 +128,7 @@ private slots:
         QCOMPARE(table->font().pointSizeF(), 8.25);
         QVERIFY(m_Window->maximumWidth() > designed.width());
 
-        ViewScale = 300;
-        m_Window->ApplyScale();
-        ViewScale = 100;
+        Settings().SetViewScale(300);   // as the main window sets it; the window follows at once
         QCOMPARE(table->font().pointSizeF(), 3 * 8.25);
         QCOMPARE(m_Window->font().pointSizeF(), 3 * 8.25);
         // As large as three times the design, within the screen.

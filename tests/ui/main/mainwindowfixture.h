@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "appstate.h"
+#include "displaysettings.h"
 #include "envengine.h"
 #include "main/drawingarea.h"
 #include "main/f_main.h"
@@ -50,13 +51,18 @@ public:
 
     void Reset() {   // from init: a stopped, empty engine at t = 0 in the designed window, actual size
         Prompt::StartScripting();
-        FlgModified = FlgShowVect = FlgShowVelocity = FlgShowNumber = FlgShowCentre = FlgShowPaths = kFalse;
-        PathSteps = 200;
-        VectorScale = 1;
+        FlgModified = FlgShowVect = FlgShowNumber = kFalse;
+        // The options only: the zoom goes back through its command below,
+        // the scale with the window, and the paths stay the window's.
+        Settings().SetShowVelocity(false);
+        Settings().SetShowCentre(false);
+        Settings().SetShowPaths(false);
+        Settings().SetPathSteps(DisplaySettings::kStartPathSteps);
+        Settings().SetVectorScale(DisplaySettings::kStartVectorScale);
         Engine().Reset();   // no box of its own: the zoom is offered again
         m_Window->ManualRefresh();
         m_Window->RefreshCommands();
-        if (ViewZoom != zoom::kActualSize) Action("MN_VIEW_ACTUAL_SIZE")->trigger();
+        if (Settings().Zoom() != zoom::kActualSize) Action("MN_VIEW_ACTUAL_SIZE")->trigger();
         Engine().CentralCollision(kFalse);
         Engine().KeepHistory(kFalse);
         if (!Action("MN_VIEW_CONDUCTOR_TOOLBAR")->isChecked()) Action("MN_VIEW_CONDUCTOR_TOOLBAR")->trigger();

@@ -57,7 +57,7 @@ private:
     BowlManipulator* Manipulator() { return Area()->findChild<BowlManipulator*>(); }
     // Logical pixels of a point in twips at the current zoom.
     QPoint At(double x, double y) {
-        const double tpp = zoom::TwipsPerPixel(twips::PerPixel(&m_F.Window()), ViewZoom);
+        const double tpp = zoom::TwipsPerPixel(twips::PerPixel(&m_F.Window()), Settings().Zoom());
         return QPoint(qRound(x / tpp), qRound(y / tpp));
     }
     void ClickEmpty() {
@@ -111,7 +111,7 @@ void TestBowlManipulation::clickSelectsTheBowlUnderThePointer() {
     m_F.Trigger("MN_VIEW_ZOOM_IN");
     m_F.Trigger("MN_VIEW_ZOOM_IN");
     m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(ViewZoom, int16_t(200));
+    QCOMPARE(Settings().Zoom(), int16_t(200));
     QTest::mouseClick(Area(), Qt::LeftButton, {}, QPoint(200 + 17, 200));  // 127.5 twips
     QCOMPARE(Manipulator()->Selected(), 1);
     QTest::mouseClick(Area(), Qt::LeftButton, {}, QPoint(200 + 18, 200));  // 135 twips
@@ -143,7 +143,7 @@ void TestBowlManipulation::dragMovesTheInitialPosition() {
 void TestBowlManipulation::dragRoundsToWholeTwipsHalvesToEven() {
     // 400 %: 3.75 twips to the pixel, so 6 pixels are 22.5 twips.
     for (int i = 0; i < 6; ++i) m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(ViewZoom, int16_t(400));
+    QCOMPARE(Settings().Zoom(), int16_t(400));
     CBowl& b = m_F.AddBowl(10, 800, 600);
     Drag(At(800, 600), At(800, 600) + QPoint(6, 2));   // 822.5 and 607.5
     QCOMPARE(b.Xo(), 822.0f);

@@ -77,7 +77,7 @@ void TestDisplayOptions::bowlVectorFollowsTheScale() {
     QFETCH(int, scale);
     QFETCH(double, tipTwips);
     FlgShowVect = kTrue;
-    VectorScale = static_cast<int16_t>(scale);
+    Settings().SetVectorScale(static_cast<int16_t>(scale));
     const CBowl& b = m_F.AddBowl(100, 1000, 1500, 6, 0);
     QVERIFY(std::fabs(b.r() - 287.0f) < 1.0f);
     const QColor white(Qt::white), black(Qt::black);
@@ -94,7 +94,7 @@ void TestDisplayOptions::pairLineFollowsTheScale() {
     // Bowl 1 runs diagonally into bowl 2 in the first step, so the pair's
     // line leaves the contact down and to the right.
     const auto collide = [&](int scale) {
-        VectorScale = static_cast<int16_t>(scale);
+        Settings().SetVectorScale(static_cast<int16_t>(scale));
         m_F.Engine().Reset();
         m_Recorder.pairs.clear();
         m_F.AddBowl(100, 1000, 1500, 10, 10);
@@ -137,7 +137,7 @@ void TestDisplayOptions::okRedrawsAtOnce() {
     RunOptions(
         [](QWidget* dialog) { dialog->findChild<QComboBox*>(QStringLiteral("cb_VectorScale"))->setCurrentIndex(1); },
         true);
-    QCOMPARE(VectorScale, int16_t(10));
+    QCOMPARE(Settings().VectorScale(), int16_t(10));
     QCOMPARE(m_F.ShownAt(7000, 1500), QColor(Qt::white));
     QCOMPARE(m_F.ShownAt(b.x, b.y - 150), m_F.ColorOf(b));
 }
@@ -171,11 +171,11 @@ void TestDisplayOptions::pathsFollowTheTransport() {
     QFETCH(QString, commands);
     QFETCH(int, points);
     QFETCH(int, oldestT);
-    FlgShowPaths = kTrue;
-    PathSteps = static_cast<int16_t>(steps);
+    Settings().SetShowPaths(true);
+    Settings().SetPathSteps(static_cast<int16_t>(steps));
     m_F.AddBowl(10, 1000, 1000, 7, 3);
     m_F.AddBowl(20, 4000, 2500, -5, 4);
-    const PathStore& paths = *g_pPaths;
+    const PathStore& paths = *Settings().Paths();
     QVERIFY(paths.On());
     QCOMPARE(paths.Capacity(), steps);
     // Bowl 1's place at each step, as first seen there.
@@ -239,7 +239,7 @@ void TestDisplayOptions::pathsAndCentreOnlyWhenAsked() {
         dialog->findChild<QCheckBox*>(QStringLiteral("ck_ShowCentre"))->setChecked(false);
         dialog->findChild<QCheckBox*>(QStringLiteral("ck_ShowPaths"))->setChecked(false);
     }, true);
-    QVERIFY(!g_pPaths->On());
+    QVERIFY(!Settings().Paths()->On());
     QVERIFY(m_F.Window().Picture() == bowlsOnly());   // pixel for pixel
 }
 

@@ -155,9 +155,9 @@ void TestRandomWalk::Start() {
     m_F.Window().Document().LoadScenario(path);
     Engine().sInterval(1000);
     // The paths and the centre of mass follow every step, load and edit.
-    FlgShowPaths = kTrue;
-    FlgShowCentre = kTrue;
-    PathSteps = 50;
+    Settings().SetShowPaths(true);
+    Settings().SetShowCentre(true);
+    Settings().SetPathSteps(50);
     m_F.Window().ManualRefresh();
     Prompt::ClearLog();
     m_Committed = InitialState();
@@ -237,10 +237,11 @@ QString TestRandomWalk::Perform(const Act& a) {
     for (const QString& text : Prompt::ShownTexts())
         if (!allowed.contains(text) && !(a.kind == Kind::New && text.startsWith(allowed.last())))
             return QStringLiteral("unexpected message \"%1\"").arg(text);
-    if (const std::string paths = g_pPaths ? g_pPaths->Validate() : "no paths"; !paths.empty())
+    const PathStore* store = Settings().Paths();
+    if (const std::string paths = store ? store->Validate() : "no paths"; !paths.empty())
         return QStringLiteral("paths: %1").arg(QString::fromStdString(paths));
-    if (g_pPaths->Points() > 0 && g_pPaths->LatestT() > Engine().t)
-        return QStringLiteral("a path point at t = %1 ahead of t = %2").arg(g_pPaths->LatestT()).arg(Engine().t);
+    if (store->Points() > 0 && store->LatestT() > Engine().t)
+        return QStringLiteral("a path point at t = %1 ahead of t = %2").arg(store->LatestT()).arg(Engine().t);
     const int selected = Manipulator()->Selected();
     if (selected < 0 || selected > Engine().BowlCount()) return QStringLiteral("selection %1 names no bowl").arg(selected);
     // With no button held the mouse moves no bowl: a drag it finds ends

@@ -190,7 +190,7 @@ void TestSceneRendering::velocityArrowsOnlyWhenAsked() {
     FlgShowVect = kTrue;
     m_R.DrawBowl(b);
     const QImage off = m_R.Snapshot();
-    FlgShowVelocity = kTrue;
+    Settings().SetShowVelocity(true);
     m_R.Clear();
     m_R.DrawBowl(b);
     const QImage on = m_R.Snapshot();

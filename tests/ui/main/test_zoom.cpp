@@ -47,8 +47,8 @@ private slots:
 private:
     void ZoomTo(int percent) {
         m_F.Trigger("MN_VIEW_ACTUAL_SIZE");
-        while (ViewZoom < percent) m_F.Trigger("MN_VIEW_ZOOM_IN");
-        QCOMPARE(ViewZoom, int16_t(percent));
+        while (Settings().Zoom() < percent) m_F.Trigger("MN_VIEW_ZOOM_IN");
+        QCOMPARE(Settings().Zoom(), int16_t(percent));
     }
     bool Activate() {
         m_F.Window().activateWindow();
@@ -94,23 +94,23 @@ void TestZoom::zoomCommandsFollowOptions() {
 }
 
 void TestZoom::stepsUpAndDown() {
-    QCOMPARE(ViewZoom, int16_t(100));
+    QCOMPARE(Settings().Zoom(), int16_t(100));
     QList<int> seen;
     for (int i = 0; i < 7; ++i) {
         m_F.Trigger("MN_VIEW_ZOOM_IN");
-        seen << ViewZoom;
+        seen << Settings().Zoom();
     }
     QCOMPARE(seen, QList<int>({125, 150, 200, 250, 300, 400, 400}));   // stops at the largest
     seen.clear();
     for (int i = 0; i < 7; ++i) {
         m_F.Trigger("MN_VIEW_ZOOM_OUT");
-        seen << ViewZoom;
+        seen << Settings().Zoom();
     }
     QCOMPARE(seen, QList<int>({300, 250, 200, 150, 125, 100, 100}));   // and at actual size
 
     ZoomTo(250);
     m_F.Trigger("MN_VIEW_ACTUAL_SIZE");
-    QCOMPARE(ViewZoom, int16_t(100));
+    QCOMPARE(Settings().Zoom(), int16_t(100));
     QCOMPARE(m_F.Engine().MaxX, 8085.0f);
     QCOMPARE(m_F.Engine().MaxY, 4230.0f);
 }
@@ -119,17 +119,17 @@ void TestZoom::shortcutsZoom() {
     QVERIFY(Activate());
     F_MAIN& w = m_F.Window();
     QTest::keyClick(&w, Qt::Key_Equal, Qt::ControlModifier);
-    QCOMPARE(ViewZoom, int16_t(125));
+    QCOMPARE(Settings().Zoom(), int16_t(125));
     QTest::keyClick(&w, Qt::Key_Plus, Qt::ControlModifier);
-    QCOMPARE(ViewZoom, int16_t(150));
+    QCOMPARE(Settings().Zoom(), int16_t(150));
     QCOMPARE(m_F.Engine().MaxX, 5390.0f);
     QTest::keyClick(&w, Qt::Key_Minus, Qt::ControlModifier);
-    QCOMPARE(ViewZoom, int16_t(125));
+    QCOMPARE(Settings().Zoom(), int16_t(125));
     QTest::keyClick(&w, Qt::Key_Plus, Qt::ControlModifier);
     QTest::keyClick(&w, Qt::Key_Plus, Qt::ControlModifier);
-    QCOMPARE(ViewZoom, int16_t(200));
+    QCOMPARE(Settings().Zoom(), int16_t(200));
     QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
-    QCOMPARE(ViewZoom, int16_t(100));
+    QCOMPARE(Settings().Zoom(), int16_t(100));
     QCOMPARE(m_F.Engine().MaxX, 8085.0f);
 }
 
@@ -158,14 +158,14 @@ void TestZoom::onlyAtTheStartAndNeverCrushing() {
     // reason in the tip panel; nothing moves, the box stays.
     CBowl& far = m_F.AddBowl(10, 7000, 1000);
     m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(ViewZoom, int16_t(100));
+    QCOMPARE(Settings().Zoom(), int16_t(100));
     QCOMPARE(engine.MaxX, 8085.0f);
     QCOMPARE(m_F.Panel("PNL_TIP"), QStringLiteral("Bowl 2 would be outside"));
     QCOMPARE(far.x, 7000.0f);
     // Moved in, the same bowl lets the zoom go ahead; Zoom Out never crushes.
     far.SetXo(6000);
     m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(ViewZoom, int16_t(125));
+    QCOMPARE(Settings().Zoom(), int16_t(125));
     QCOMPARE(engine.MaxX, 6468.0f);
     QCOMPARE(m_F.Panel("PNL_TIP"), QStringLiteral("t=0"));
     // The bottom wall at 150 %, the whole radius counting: touching is inside.
@@ -175,10 +175,10 @@ void TestZoom::onlyAtTheStartAndNeverCrushing() {
     m_F.Trigger("MN_VIEW_ZOOM_OUT");
     far.SetYo(bottom - WholeRadiusOf(10) + 1);
     m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(ViewZoom, int16_t(125));
+    QCOMPARE(Settings().Zoom(), int16_t(125));
     far.SetYo(bottom - WholeRadiusOf(10));
     m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(ViewZoom, int16_t(150));
+    QCOMPARE(Settings().Zoom(), int16_t(150));
 }
 
 void TestZoom::boxAndPanelsAtEachZoom_data() {
@@ -358,7 +358,7 @@ void TestZoom::fullScreenUsesTheMainWindowsZoom() {
     // Back in the main window, its own box at its zoom.
     QCOMPARE(m_F.Engine().MaxX, 4042.5f);
     QCOMPARE(m_F.Engine().MaxY, 2115.0f);
-    QCOMPARE(ViewZoom, int16_t(200));
+    QCOMPARE(Settings().Zoom(), int16_t(200));
 }
 
 void TestZoom::keptByNewAndOpenAndNotSaved() {
@@ -378,12 +378,12 @@ void TestZoom::keptByNewAndOpenAndNotSaved() {
     QCOMPARE(read(dir.filePath("zoomed.txt")), read(dir.filePath("actual.txt")));   // not in the file
 
     m_F.Trigger("MN_FILE_NEW");
-    QCOMPARE(ViewZoom, int16_t(300));
+    QCOMPARE(Settings().Zoom(), int16_t(300));
     QCOMPARE(m_F.Engine().MaxX, 2695.0f);
     Prompt::ScriptFileName(dir.filePath("actual.txt"));
     m_F.Trigger("MN_FILE_OPEN");
     QCOMPARE(m_F.Engine().BowlCount(), int16_t(1));
-    QCOMPARE(ViewZoom, int16_t(300));
+    QCOMPARE(Settings().Zoom(), int16_t(300));
     QCOMPARE(m_F.Engine().MaxX, 2695.0f);
     QCOMPARE(m_F.Panel("PNL_MAX_X"), QStringLiteral("2,695.00"));
 }

@@ -51,8 +51,8 @@ void TestZoomHiDpi::bowlPixelsAt100And200() {
     QFETCH(int, minCount);
     QFETCH(int, maxCount);
     const CBowl& b = m_F.AddBowl(10, 1500, 1200);
-    while (ViewZoom < percent) m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(ViewZoom, int16_t(percent));
+    while (Settings().Zoom() < percent) m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(Settings().Zoom(), int16_t(percent));
     // The box is the drawing area's 539 logical pixels at this zoom.
     QCOMPARE(m_F.Engine().MaxX, maxX);
 
@@ -84,8 +84,8 @@ void TestZoomHiDpi::vectorWidthInLogicalPixels() {
     QFETCH(int, width);
     FlgShowVect = kTrue;
     m_F.AddBowl(100, 1500, 600, 60, 0);   // room for it at 300 %
-    while (ViewZoom < percent) m_F.Trigger("MN_VIEW_ZOOM_IN");
-    QCOMPARE(ViewZoom, int16_t(percent));
+    while (Settings().Zoom() < percent) m_F.Trigger("MN_VIEW_ZOOM_IN");
+    QCOMPARE(Settings().Zoom(), int16_t(percent));
     testing::CheckMomentumLine(m_F.Window().Picture(), 2 * percent / 1500.0, width);
 }
 

@@ -14,6 +14,7 @@
 #include "../../../bench/common.h"
 #include "../main/mainwindowfixture.h"
 #include "appstate.h"
+#include "displaysettings.h"
 #include "numberformat.h"
 #include "totals.h"
 #include "values/bowlvaluesmodel.h"
@@ -35,6 +36,7 @@ private slots:
     void diagramTotalIsTheTotalsAndEachPairKeepsItsSum();
     void copiesAndExportsTheRowsAndReportsAFailedWrite();
     void everyBowlAtTheLimit();
+    void refreshesOncePerReportedChangeAndNeverOtherwise();
 
 private:
     F_VALUES* Open() {
@@ -91,12 +93,10 @@ void TestValues::viewEntryFollowsGraphsWithAShortcutOfItsOwn() {
     QCOMPARE(m_F.Window().findChildren<F_VALUES*>().size(), 1);
     // Its text follows the scene's scale.
     const qreal designed = values->font().pointSizeF();
-    ViewScale = 300;
-    values->ShowLatest();
-    ViewScale = 100;
+    Settings().SetViewScale(300);
     auto* table = values->findChild<QTableView*>("lvw_Values");
     QVERIFY(table->font().pointSizeF() >= 2.9 * designed);
-    values->ShowLatest();
+    Settings().SetViewScale(100);
 }
 
 void TestValues::everyCellIsTheEnginesForwardBackAndAfterLoads() {
@@ -121,6 +121,7 @@ void TestValues::everyCellIsTheEnginesForwardBackAndAfterLoads() {
     Load("gas-of-bowls.vintrop");
     QTRY_COMPARE(values->Model().rowCount(), m_F.Engine().BowlCount() + 2);
     m_F.Engine().GetBowl(2).x += 100;
+    m_F.Engine().Touch();   // as every editor does after changing a bowl through its reference
     m_F.Window().ManualRefresh();
     const BowlValuesModel& model = values->Model();
     QTRY_COMPARE(model.Text(model.CentreRow(), Col::X), fmt::Fixed(CentreOfMassOf(m_F.Engine()).x));
@@ -199,6 +200,44 @@ void TestValues::everyBowlAtTheLimit() {
     values->ShowLatest();
     ExpectTheEngine(values->Model());
     QCOMPARE(values->RowsAsTabText({}).count(QLatin1Char('\n')), 32767 + 3);
+    values->close();
+}
+
+// Brought up to date once after the changes reported before the next screen
+// refresh, never while nothing changes. The totals and the centre of mass,
+// unlike the bowls' rows, are taken at a refresh: they tell whether one came.
+void TestValues::refreshesOncePerReportedChangeAndNeverOtherwise() {
+    m_F.AddBowl(10, 1500, 1500, 30, 0);
+    CBowl& second = m_F.AddBowl(20, 4500, 1500, -10, 5);
+    F_VALUES* values = Open();
+    const BowlValuesModel& model = values->Model();
+    const auto shownIsTheEngine = [&] {
+        const CBowl &a = m_F.Engine().GetBowl(1), &b = second;
+        return model.Value(0, Col::X) == a.x && model.Value(1, Col::X) == b.x && model.Value(1, Col::Vy) == b.Vy &&
+               qFuzzyCompare(model.Value(model.CentreRow(), Col::X), (10.0 * a.x + 20.0 * b.x) / 30) &&
+               qFuzzyCompare(model.Value(model.CentreRow(), Col::Y), (10.0 * a.y + 20.0 * b.y) / 30) &&
+               qFuzzyCompare(model.Value(model.TotalsRow(), Col::Px), 10.0 * a.Vx + 20.0 * b.Vx);
+    };
+    const int opened = values->Refreshes();
+    QTest::qWait(150);
+    QCOMPARE(values->Refreshes(), opened);
+    // A step; three edits through a bowl's reference, each reported; a rewind;
+    // bowl 1 moved with the keys on the drawing area (Tab selects it).
+    auto* area = m_F.Find<DrawingArea>("pc_Picture");
+    area->setFocus();
+    const std::function<void()> changes[] = {
+        [&] { m_F.Trigger("MN_COND_STEP"); },
+        [&] { for (int k = 0; k < 3; ++k) second.SetXo(second.Xo() + 100), m_F.Engine().Touch(); },
+        [&] { m_F.Trigger("MN_COND_REW"); },
+        [&] { QTest::keyClick(area, Qt::Key_Tab), QTest::keyClick(area, Qt::Key_Down, Qt::ShiftModifier); }};
+    for (const auto& change : changes) {
+        const int before = values->Refreshes();
+        change();
+        QTRY_COMPARE(values->Refreshes(), before + 1);
+        QTest::qWait(50);
+        QCOMPARE(values->Refreshes(), before + 1);
+        QVERIFY(shownIsTheEngine());
+    }
     values->close();
 }
 
