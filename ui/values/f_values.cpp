@@ -145,6 +145,8 @@ void F_VALUES::OnRefreshDue() {
     if (m_Engine.IsExecuting() && !m_Pairs->Shown().empty()) m_Refresh->start();
 }
 
+bool F_VALUES::RefreshDue() const { return m_Refresh->isActive(); }
+
 void F_VALUES::ShowLatest() {
     m_Pairs->Prune();
     m_ShownRevision = m_Engine.Revision();

@@ -35,6 +35,9 @@ public:
     void ShowLatest();
     // How many times the window has been brought up to date (for tests).
     int Refreshes() const { return m_Refreshes; }
+    // The engine's revision the window shows, and whether a refresh is on its way.
+    uint64_t ShownRevision() const { return m_ShownRevision; }
+    bool RefreshDue() const;
     const BowlValuesModel& Model() const { return *m_Model; }
     const PairCollisions& Pairs() const { return *m_Pairs; }
 

@@ -18,6 +18,9 @@
 #include "pathstore.h"
 #include "placement.h"
 #include "placementtext.h"
+#include "values/bowlvaluesmodel.h"
+#include "values/f_values.h"
+#include "values/momentadiagram.h"
 
 using namespace vintrop;
 
@@ -95,6 +98,7 @@ private:
     Act Next(std::mt19937& rng);
     QString Run(const QList<Act>& acts);   // the first broken invariant, or empty
     QString Perform(const Act& a);
+    QString ShownAsTheEngineHasIt();       // what the paths and the Values window show
     QString Take(const Act& a);            // Perform, then note the committed state
     void Start();
     void Minimise(QList<Act>& acts);
@@ -242,6 +246,7 @@ QString TestRandomWalk::Perform(const Act& a) {
         return QStringLiteral("paths: %1").arg(QString::fromStdString(paths));
     if (store->Points() > 0 && store->LatestT() > Engine().t)
         return QStringLiteral("a path point at t = %1 ahead of t = %2").arg(store->LatestT()).arg(Engine().t);
+    if (const QString shown = ShownAsTheEngineHasIt(); !shown.isEmpty()) return shown;
     const int selected = Manipulator()->Selected();
     if (selected < 0 || selected > Engine().BowlCount()) return QStringLiteral("selection %1 names no bowl").arg(selected);
     // With no button held the mouse moves no bowl: a drag it finds ends
@@ -271,6 +276,47 @@ QString TestRandomWalk::Perform(const Act& a) {
                 return QStringLiteral("bowl %1 was placed against the rules").arg(i);
         }
     }
+    return {};
+}
+
+QString TestRandomWalk::ShownAsTheEngineHasIt() {
+    // The newest point of every path is where its bowl is now.
+    const PathStore* store = Settings().Paths();
+    if (store->Points() > 0 && store->LatestT() == Engine().t && !Manipulator()->Dragging()) {
+        if (store->PathCount() != Engine().BowlCount() + 1)
+            return QStringLiteral("%1 paths for %2 bowls").arg(store->PathCount()).arg(Engine().BowlCount());
+        for (int i = 1; i <= Engine().BowlCount(); ++i) {
+            const PathStore::Point p = store->At(i, store->Points() - 1);
+            if (p.x != Engine().GetBowl(i).x || p.y != Engine().GetBowl(i).y)
+                return QStringLiteral("bowl %1's path ends at %2,%3, the bowl is at %4,%5")
+                    .arg(i).arg(p.x).arg(p.y).arg(Engine().GetBowl(i).x).arg(Engine().GetBowl(i).y);
+        }
+    }
+    // The Values window shows the engine's state once its refresh is
+    // through: a change is never left without one on its way.
+    auto* values = m_F.Window().findChild<F_VALUES*>(QStringLiteral("F_VALUES"));
+    if (!values || !values->isVisible()) return {};
+    if (values->ShownRevision() != Engine().Revision() && !values->RefreshDue())
+        return QStringLiteral("Values shows revision %1 of %2 with no refresh due")
+            .arg(values->ShownRevision()).arg(Engine().Revision());
+    for (int k = 0; k < 40 && values->RefreshDue(); ++k) QTest::qWait(5);
+    const BowlValuesModel& model = values->Model();
+    if (model.rowCount() != Engine().BowlCount() + 2)
+        return QStringLiteral("Values has %1 rows for %2 bowls").arg(model.rowCount()).arg(Engine().BowlCount());
+    double px = 0, py = 0;
+    for (int i = 1; i <= Engine().BowlCount(); ++i) {
+        const CBowl& b = Engine().GetBowl(i);
+        px += double(b.M()) * b.Vx;
+        py += double(b.M()) * b.Vy;
+    }
+    if (model.Value(model.TotalsRow(), BowlValuesModel::Px) != px ||
+        model.Value(model.TotalsRow(), BowlValuesModel::Py) != py ||
+        model.Value(model.TotalsRow(), BowlValuesModel::Energy) != Engine().EnCinTot())
+        return QStringLiteral("Values' Total row is not the bowls' sum at t = %1").arg(Engine().t);
+    // The momenta diagram shows no collision from a step not yet reached.
+    for (const PairCollision& pair : values->Pairs().Shown())
+        if (pair.t > Engine().t)
+            return QStringLiteral("the diagram shows a collision of t = %1 at t = %2").arg(pair.t).arg(Engine().t);
     return {};
 }
 

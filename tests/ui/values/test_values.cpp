@@ -140,7 +140,16 @@ void TestValues::diagramTotalIsTheTotalsAndEachPairKeepsItsSum() {
     QVERIFY(c.before1 != c.after1);   // the momenta did change hands
     for (const QPointF d : {c.SumAfter() - c.SumBefore(), c.SumBefore() - QPointF(6000, 0)})
         QVERIFY2(std::abs(d.x()) < 1e-3 && std::abs(d.y()) < 1e-3, "the pair's sum is kept");
-    // Going back before it takes it away.
+    // A back step to before it takes it away, as the rewind does.
+    m_F.Trigger("MN_COND_STEP");
+    m_F.Trigger("MN_COND_BACK");
+    values->ShowLatest();
+    QCOMPARE(values->Pairs().Shown().size(), size_t(1));
+    m_F.Trigger("MN_COND_BACK");
+    m_F.Trigger("MN_COND_BACK");
+    QCOMPARE(m_F.Engine().t, 51);
+    values->ShowLatest();
+    for (const PairCollision& pair : values->Pairs().Shown()) QVERIFY(pair.t <= 51);
     m_F.Trigger("MN_COND_REW");
     values->ShowLatest();
     QVERIFY(values->Pairs().Shown().empty());
