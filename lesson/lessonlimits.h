@@ -10,5 +10,7 @@ namespace vintrop {
 inline constexpr std::size_t kMaxScenarioBytes = 16 * 1024 * 1024;
 // What the reader says of such a file, after the file's name.
 inline constexpr const char* kScenarioTooLarge = "The file is larger than 16 MB.";
+// The message of a scenario that cannot be read, whatever the reason.
+inline constexpr const char* kScenarioReadFailed = "Errore lettura Dati";
 
 } // namespace vintrop

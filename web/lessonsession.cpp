@@ -11,9 +11,6 @@
 namespace vintrop {
 
 namespace {
-// What the desktop program says of a scenario it cannot read.
-constexpr const char* kReadFailed = "Errore lettura Dati";
-
 // A stream buffer over text the page already holds, without a copy.
 class TextBuffer : public std::streambuf {
 public:
@@ -41,7 +38,7 @@ bool LessonSession::Open(const char* text, std::size_t size) {
     m_Message.clear();
     m_Detail.clear();
     if (size > kMaxFileBytes) {
-        m_Message = kReadFailed;
+        m_Message = kScenarioReadFailed;
         m_Detail = kScenarioTooLarge;
         return false;
     }
@@ -53,7 +50,7 @@ bool LessonSession::Open(const char* text, std::size_t size) {
         TextBuffer buffer(text, size);
         std::istream in(&buffer);
         if (!candidate->engine.SerializeIn(in)) {
-            m_Message = kReadFailed;
+            m_Message = kScenarioReadFailed;
             if (const auto& why = candidate->engine.LastReadError()) {
                 if (why->Line() > 0) m_Detail = "Line " + std::to_string(why->Line()) + ": ";
                 m_Detail += why->UserText();

@@ -11,8 +11,6 @@
   const BOWL_FIELDS = 10;    // id, x, y, Vx, Vy, M, r, Color, momentum vector dx, dy
   const MARK_FIELDS = 11;    // see LessonSession::kMarkFields
   const FRAME_BUDGET_MS = 40;   // steps taken per frame stop here, so the page stays responsive
-  const READ_FAILED = 'Errore lettura Dati';
-  const OUT_OF_MEMORY = 'Errore 7: Out of memory Vintrop';
   const ENGINE_FAILED = 'This browser cannot run the simulation: it needs WebAssembly with exceptions ' +
     '(Chrome or Edge 95, Firefox 100, Safari 15.2 or later).';
   const FEW_BOWLS = 100;     // lessons up to this many bowls open with numbers and vectors shown
@@ -66,12 +64,12 @@
   function openBytes(bytes, name) {
     stopRunning();
     if (bytes.length > engine._vp_max_file_bytes()) {
-      showMessage(READ_FAILED, (name ? name + ': ' : '') + text(engine._vp_too_large_text()));
+      showMessage(text(engine._vp_read_failed_text()), (name ? name + ': ' : '') + text(engine._vp_too_large_text()));
       return false;
     }
     const pointer = engine._malloc(Math.max(1, bytes.length));
     if (pointer === 0) {
-      showMessage(OUT_OF_MEMORY);
+      showMessage(text(engine._vp_out_of_memory_text()));
       refreshCommands();
       return false;
     }
@@ -110,7 +108,7 @@
   function openFile(file) {
     if (!file) return;
     if (file.size > engine._vp_max_file_bytes()) {
-      showMessage(READ_FAILED, file.name + ': ' + text(engine._vp_too_large_text()));
+      showMessage(text(engine._vp_read_failed_text()), file.name + ': ' + text(engine._vp_too_large_text()));
       return;
     }
     // A file is read while the page goes on: a lesson chosen or a file
@@ -121,7 +119,7 @@
       if (request === openRequest && openBytes(bytes, file.name)) $('lessons').selectedIndex = -1;
     };
     file.arrayBuffer().then((buffer) => opened(new Uint8Array(buffer)), () => {
-      if (request === openRequest) showMessage(READ_FAILED, file.name + ': the file could not be read.');
+      if (request === openRequest) showMessage(text(engine._vp_read_failed_text()), file.name + ': the file could not be read.');
     });
   }
 

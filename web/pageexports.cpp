@@ -4,8 +4,11 @@
 // as strings valid until the next call that returns one.
 #include <emscripten/emscripten.h>
 
+#include <string>
+
 #include "lessonsession.h"
 #include "totals.h"
+#include "vintroperror.h"
 
 using vintrop::LessonSession;
 
@@ -28,6 +31,11 @@ EMSCRIPTEN_KEEPALIVE int vp_open(const char* text, int size) {
 }
 EMSCRIPTEN_KEEPALIVE double vp_max_file_bytes() { return static_cast<double>(LessonSession::kMaxFileBytes); }
 EMSCRIPTEN_KEEPALIVE const char* vp_too_large_text() { return vintrop::kScenarioTooLarge; }
+EMSCRIPTEN_KEEPALIVE const char* vp_read_failed_text() { return vintrop::kScenarioReadFailed; }
+EMSCRIPTEN_KEEPALIVE const char* vp_out_of_memory_text() {
+    static const std::string text = vintrop::err::Make(vintrop::err::OutOfMemory).UserText();
+    return text.c_str();
+}
 EMSCRIPTEN_KEEPALIVE const char* vp_message() { return Session().Message().c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* vp_message_detail() { return Session().MessageDetail().c_str(); }
 EMSCRIPTEN_KEEPALIVE int vp_step() { return Session().Forward() ? 1 : 0; }

@@ -8,6 +8,7 @@
 #include "documenthost.h"
 #include "envengine.h"
 #include "filewriter.h"
+#include "lessonlimits.h"
 #include "numeric.h"
 #include "pathbytes.h"
 #include "prompt.h"
@@ -89,7 +90,7 @@ bool ScenarioDocument::LoadScenario(QString& path) {
         }
         if (const auto& why = g_pEnvEng->LastReadError())
             qWarning("%s: line %d: %s", qPrintable(ReadablePath(path)), why->Line(), why->UserText().c_str());
-        Prompt::Message(m_Host.HostWidget(), QStringLiteral("Errore lettura Dati"), Prompt::Icon::Exclamation);
+        Prompt::Message(m_Host.HostWidget(), QString::fromLatin1(kScenarioReadFailed), Prompt::Icon::Exclamation);
         g_pEnvEng->Reset();
         ShowResetEngine();
         m_Host.RefreshCommands();
