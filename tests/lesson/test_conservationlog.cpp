@@ -257,6 +257,29 @@ TEST_F(ConservationLogTest, EveryCollisionPointLiesOnTheLine) {
 // The pair's momentum both windows show: each product and their sum exact,
 // rounded once to a float. A product rounded to a float first loses what
 // the first row keeps (2^-27) and moves the second by a whole unit.
+// Two head-on pairs at 50 % each lose 20 of their 47.5 (1/2 * 10 * 3^2 +
+// 1/2 * 5 * 1^2; the loss is 1/2 * (10 * 5 / 15) * 4^2 * (1 - 0.5^2)): the
+// energy falls by 40 of 95.
+TEST(ConservationLog, ALossShowsAsANegativeRelativeChange) {
+    ManualClock clock;
+    CEnvEng eng;
+    eng.init(clock);
+    eng.MaxX = 8085;
+    eng.MaxY = 4230;
+    for (float y : {1000.0f, 3000.0f}) {
+        eng.AddBowl(10, 1000, y, 3, 0);
+        eng.AddBowl(5, 1250, y, -1, 0);
+    }
+    eng.SetElasticity(50);
+    ConservationLog log(eng);
+    eng.Attach(&log);
+    log.Sync();
+    for (int k = 0; k < 100; ++k) eng.Advance();
+    ASSERT_TRUE(log.RelativeEnergyChange().has_value());
+    EXPECT_NEAR(*log.RelativeEnergyChange(), -40.0 / 95.0, 1e-12);
+    eng.Detach(&log);
+}
+
 TEST(PairMomentum, IsTheExactSumRoundedOnceToAFloat) {
     struct Row {
         float m1, v1, m2, v2, sum;

@@ -43,5 +43,24 @@ TEST(PathStore, AtTheBowlLimitKeepsWithinItsBudgetForwardAndBack) {
     eng.Detach(&paths);
 }
 
+// Classroom colours switched on while paused recolour every path, the last
+// bowl's too, to its bowl's colour.
+TEST(PathStore, EveryPathTakesItsBowlsColourWhenTheColoursChange) {
+    ManualClock clock;
+    CEnvEng eng;
+    eng.init(clock);
+    eng.MaxX = 8085;
+    eng.MaxY = 4230;
+    for (int k = 0; k < 3; ++k) eng.AddBowl(10, 1000 + 2000.0f * k, 2000, 1, 0);
+    PathStore paths(eng);
+    eng.Attach(&paths);
+    paths.Configure(true, 50);
+    eng.Advance();
+    eng.SetClassroomColours(true);
+    paths.Sync();
+    for (int i = 1; i <= eng.BowlCount(); ++i) EXPECT_EQ(paths.Color(i), eng.GetBowl(i).Color) << i;
+    eng.Detach(&paths);
+}
+
 } // namespace
 } // namespace vintrop
