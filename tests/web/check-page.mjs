@@ -6,7 +6,8 @@
 // - every bundled lesson, opened from the list: its state at t = 0, after
 //   STEP pressed N times, after BACK K times (or BACK disabled where the
 //   lesson is below 100 % elasticity and the runner refuses --back), after REW;
-// - PLAY at the shortest interval, PAUSE, and the state at the step shown;
+// - PLAY at the shortest interval, PAUSE, and the state at the step shown,
+//   then STOP back at the start;
 //   PLAY after a long pause takes only the steps due since it was pressed;
 // - malformed files dropped on the page: the program's message with the
 //   reader's line and error, and the lesson shown before still stepping;
@@ -135,7 +136,9 @@ try {
     checks += 1;
     if (!(t > 0)) fail(`${name}: PLAY for 400 ms`, [`the page shows ${await page.tip()}`]);
     expect(`${name}: PLAY, PAUSE at t=${t}`, await page.state(), runnerState(join(examples, name), '--steps', t));
-    await page.press('rew');
+    // STOP puts the bowls back where they started, as REW does.
+    await page.press('stop');
+    expect(`${name}: STOP after PAUSE`, await page.state(), runnerState(join(examples, name), '--steps', 0));
   }
 
   // --- PLAY takes only the steps due since it was pressed ---------------------

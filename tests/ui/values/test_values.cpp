@@ -154,6 +154,29 @@ void TestValues::diagramTotalIsTheTotalsAndEachPairKeepsItsSum() {
     values->ShowLatest();
     QVERIFY(values->Pairs().Shown().empty());
 
+    // Past three pairs the diagram keeps the newest, newest first: the
+    // pairs as the engine reported them, heard by a listener of its own.
+    struct Heard : IEngineListener {
+        QList<QPair<int, int>> pairs;
+        void AfterCollision(const CBowl& b1, const CBowl& b2) override {
+            const QPair<int, int> pair(b1.Id, b2.Id);
+            pairs.removeAll(pair);
+            pairs.prepend(pair);
+        }
+    } heard;
+    Load("row-struck-at-one-end.vintrop");
+    m_F.Engine().Attach(&heard);
+    while (heard.pairs.size() < 4 && m_F.Engine().t < 2000) m_F.Trigger("MN_COND_STEP");
+    m_F.Engine().Detach(&heard);
+    values->ShowLatest();
+    QVERIFY(heard.pairs.size() > 3);
+    QCOMPARE(values->Pairs().Shown().size(), size_t(3));
+    for (int k = 0; k < 3; ++k) {
+        const PairCollision& pair = values->Pairs().Shown()[std::size_t(k)];
+        const QPair<int, int> shown(pair.id1, pair.id2);
+        QCOMPARE(shown, heard.pairs[k]);
+    }
+
     // The chain ends at the total, which is TotalsOf's, drawn bowl by bowl
     // or with the rest summarised.
     Load("gas-of-bowls.vintrop");
