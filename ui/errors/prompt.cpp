@@ -76,6 +76,10 @@ QMessageBox::StandardButton Prompt::Message(QWidget* parent, const QString& text
     }
     QMessageBox box(parent);
     box.setWindowTitle(version::Title);
+    // Messages carry file and folder names, which may hold anything a file
+    // system allows, "<" and "&" included: they are shown as written, never
+    // read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setStandardButtons(buttons);
     switch (icon) {
