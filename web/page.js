@@ -255,8 +255,15 @@
       const scroller = $('scroller');
       scroller.scrollTop = scroller.scrollHeight;
     }
-    $('history-energy').textContent = text(engine._vp_history_energy_text());
-    $('history-count').textContent = text(engine._vp_history_count_text());
+    // Written only when they change: a frame that rewrites a panel costs a
+    // layout and an announcement to a screen reader, for the same text.
+    setText('history-energy', text(engine._vp_history_energy_text()));
+    setText('history-count', text(engine._vp_history_count_text()));
+  }
+
+  function setText(id, value) {
+    const element = $(id);
+    if (element.textContent !== value) element.textContent = value;
   }
 
   function showHistory() {

@@ -260,21 +260,16 @@ TEST_F(ConservationLogTest, EveryCollisionPointLiesOnTheLine) {
 // Two head-on pairs at 50 % each lose 20 of their 47.5 (1/2 * 10 * 3^2 +
 // 1/2 * 5 * 1^2; the loss is 1/2 * (10 * 5 / 15) * 4^2 * (1 - 0.5^2)): the
 // energy falls by 40 of 95.
-TEST(ConservationLog, ALossShowsAsANegativeRelativeChange) {
-    ManualClock clock;
-    CEnvEng eng;
-    eng.init(clock);
-    eng.MaxX = 8085;
-    eng.MaxY = 4230;
+TEST_F(ConservationLogTest, ALossShowsAsANegativeRelativeChange) {
     for (float y : {1000.0f, 3000.0f}) {
-        eng.AddBowl(10, 1000, y, 3, 0);
-        eng.AddBowl(5, 1250, y, -1, 0);
+        Add(10, 1000, y, 3, 0);
+        Add(5, 1250, y, -1, 0);
     }
     eng.SetElasticity(50);
     ConservationLog log(eng);
     eng.Attach(&log);
     log.Sync();
-    for (int k = 0; k < 100; ++k) eng.Advance();
+    Forward(100);
     ASSERT_TRUE(log.RelativeEnergyChange().has_value());
     EXPECT_NEAR(*log.RelativeEnergyChange(), -40.0 / 95.0, 1e-12);
     eng.Detach(&log);

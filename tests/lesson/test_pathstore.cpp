@@ -45,13 +45,10 @@ TEST(PathStore, AtTheBowlLimitKeepsWithinItsBudgetForwardAndBack) {
 
 // Classroom colours switched on while paused recolour every path, the last
 // bowl's too, to its bowl's colour.
-TEST(PathStore, EveryPathTakesItsBowlsColourWhenTheColoursChange) {
-    ManualClock clock;
-    CEnvEng eng;
-    eng.init(clock);
-    eng.MaxX = 8085;
-    eng.MaxY = 4230;
-    for (int k = 0; k < 3; ++k) eng.AddBowl(10, 1000 + 2000.0f * k, 2000, 1, 0);
+using PathStoreTest = testing::EngineTest;
+
+TEST_F(PathStoreTest, EveryPathTakesItsBowlsColourWhenTheColoursChange) {
+    for (int k = 0; k < 3; ++k) Add(10, 1000 + 2000.0f * k, 2000, 1, 0);
     PathStore paths(eng);
     eng.Attach(&paths);
     paths.Configure(true, 50);
