@@ -379,6 +379,11 @@ void CEnvEng::StepBowls(bool forward) {
     RaiseAdvanceCompleted();
 }
 
+std::optional<VintropError> CEnvEng::StepRefusal() const {
+    if (CanStep()) return std::nullopt;
+    return err::Make(err::Overflow);
+}
+
 std::string CEnvEng::ValidateIndex() const {
     return m_IndexUsed ? m_Index.Validate(m_Bowls, MaxX, MaxY) : std::string();
 }

@@ -122,6 +122,14 @@ public:
     // it back. The one rule every BACK asks (the runner steps back past
     // t = 0; the windows stop there).
     bool CanReverse() const { return m_Elasticity == kFullyElastic; }
+    // Whether a step can run at all. A step counts the bowls in a 16-bit
+    // counter that cannot pass 32767, so a scenario of 32767 bowls loads
+    // (files may hold one) but every step of it fails with Overflow.
+    bool CanStep() const { return m_Bowls.size() <= kMaxBowlsStepped; }
+    // The error every step of this scenario would give, or nothing when a
+    // step can run; shown as soon as such a scenario is loaded.
+    std::optional<VintropError> StepRefusal() const;
+    static constexpr std::size_t kMaxBowlsStepped = 32766;
     void sRewind();   // initial state, t = 0
     // The plain loop checks every ordered pair; the default indexed loop
     // checks only the pairs within reach and gives bit for bit the same
