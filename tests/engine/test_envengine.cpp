@@ -166,12 +166,18 @@ TEST_F(EngineTest, SixteenBitPositionLimits) {
     EXPECT_VINTROP_ERROR(Add(0, 1, 1), err::Overflow);
     EXPECT_EQ(eng.BowlCount(), 32767);
 
+    // What CanStep and StepRefusal say beforehand is what the step does.
+    EXPECT_FALSE(eng.CanStep());
+    ASSERT_TRUE(eng.StepRefusal());
+    EXPECT_EQ(eng.StepRefusal()->Number(), err::Overflow);
     EXPECT_VINTROP_ERROR(eng.Advance(), err::Overflow);
     EXPECT_EQ(eng.t, 0);
     EXPECT_EQ(rec.Count(Event::Completed), 0);
 
     eng.RemoveBowl(32767);
     rec.Clear();
+    EXPECT_TRUE(eng.CanStep());
+    EXPECT_FALSE(eng.StepRefusal());
     EXPECT_NO_THROW(eng.Advance());
     EXPECT_EQ(rec.Count(Event::Step), 32766);
 }

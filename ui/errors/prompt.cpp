@@ -128,6 +128,9 @@ bool FolderExists(const QString& name) {
 // hand); writing there can only fail. Such a name is refused with the
 // dialog's own wording and the dialog comes back, as an open dialog does
 // for a file that does not exist.
+//
+// A name typed as the program shows it (a title shows a Latin-1 byte as its
+// character) is taken to mean the file or folder that reads the same.
 template <typename Ask>
 QString AskForNameInExistingFolder(QWidget* parent, Ask ask) {
     for (;;) {
@@ -140,6 +143,19 @@ QString AskForNameInExistingFolder(QWidget* parent, Ask ask) {
                             .arg(QDir::toNativeSeparators(folder.path())),
                         Prompt::Icon::Exclamation);
     }
+}
+
+// Whether `name`, which the dialog gave as `typed`, may be written: the
+// dialog asked already about a name as typed; one the program changed (a
+// suffix added, the file that reads as typed) is asked about here, in the
+// dialog's words.
+bool MayReplace(QWidget* parent, const QString& typed, const QString& name) {
+    struct stat info {};
+    if (name == typed || ::lstat(PathBytes(name).constData(), &info) != 0) return true;
+    const QString question = QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                 .arg(QFileInfo(ReadablePath(name)).fileName());
+    return Prompt::Message(parent, question, Prompt::Icon::Exclamation, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 QString RunSaveDialog(QFileDialog& dialog, QString* filter = nullptr) {
@@ -169,13 +185,9 @@ QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
             QString filter;
             const QString typed = dialog ? RunSaveDialog(*dialog, &filter) : NextFileName(&filter);
             if (typed.isEmpty()) return {};
-            const QString name = LessonFileName(typed, filter.isEmpty() ? LessonsFilter() : filter);
-            struct stat info {};
-            if (name == typed || ::lstat(PathBytes(name).constData(), &info) != 0) return name;
-            const QString question = QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                                         .arg(QFileInfo(ReadablePath(name)).fileName());
-            if (Message(parent, question, Icon::Exclamation, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
-                return name;
+            const QString name =
+                PathAsOnDisk(LessonFileName(typed, filter.isEmpty() ? LessonsFilter() : filter));
+            if (MayReplace(parent, typed, name)) return name;
         }
     };
     return AskForNameInExistingFolder(parent, ask);
@@ -184,10 +196,20 @@ QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
 QString Prompt::ExportFileName(QWidget* parent, const QString& suggested, const QString& filter,
                                const QString& suffix) {
     KeepNoDialogSettings();
-    if (script().on) return AskForNameInExistingFolder(parent, [] { return NextFileName(); });
-    QFileDialog dialog(parent, QString(), ReadablePath(suggested), filter);
-    dialog.setDefaultSuffix(suffix);
-    return AskForNameInExistingFolder(parent, [&] { return RunSaveDialog(dialog); });
+    std::optional<QFileDialog> dialog;
+    if (!script().on) {
+        dialog.emplace(parent, QString(), ReadablePath(suggested), filter);
+        dialog->setDefaultSuffix(suffix);
+    }
+    const auto ask = [&]() -> QString {
+        for (;;) {
+            const QString typed = dialog ? RunSaveDialog(*dialog) : NextFileName();
+            if (typed.isEmpty()) return {};
+            const QString name = PathAsOnDisk(typed);
+            if (MayReplace(parent, typed, name)) return name;
+        }
+    };
+    return AskForNameInExistingFolder(parent, ask);
 }
 
 void Prompt::KeepNoDialogSettings() {

@@ -1,6 +1,9 @@
 #include "pathbytes.h"
 
 #include <QUrl>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
 
 namespace vintrop {
 
@@ -95,6 +98,54 @@ QString ReadablePath(const QString& path) {
     Split(path, [&](QStringView text) { readable += text; },
           [&](char byte) { readable += QChar(char16_t(static_cast<unsigned char>(byte))); });
     return readable;
+}
+
+namespace {
+// Folders hold far fewer names than this; a larger one is not searched to
+// the end, which leaves the name as typed.
+constexpr int kMaxEntriesSearched = 100000;
+
+// The one entry of `folder` that is not `name` but reads as `name`, or
+// nothing (no such entry, several, or the folder cannot be read).
+QByteArray EntryReadingAs(const QByteArray& folder, const QString& name) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.constData()), ::closedir);
+    if (!dir) return {};
+    QByteArray found;
+    int matches = 0;
+    int seen = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (++seen > kMaxEntriesSearched) return {};
+        const QByteArray bytes(entry->d_name);
+        if (ReadablePath(PathFromBytes(bytes)) == name && PathFromBytes(bytes) != name) {
+            found = bytes;
+            ++matches;
+        }
+    }
+    return matches == 1 ? found : QByteArray();
+}
+} // namespace
+
+QString PathAsOnDisk(const QString& typed) {
+    const QByteArray bytes = PathBytes(typed);
+    QByteArray done;   // the components resolved so far, with their slashes
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype slash = bytes.indexOf('/', start);
+        if (slash < 0) slash = bytes.size();
+        const QByteArray component = bytes.mid(start, slash - start);
+        QByteArray next = done + component;
+        struct stat info {};
+        if (!component.isEmpty() && component != "." && component != ".." &&
+            ::lstat(next.constData(), &info) != 0) {
+            const QByteArray folder = done.isEmpty() ? QByteArray(".") : done;
+            const QByteArray entry = EntryReadingAs(folder, PathFromBytes(component));
+            if (!entry.isEmpty()) next = done + entry;
+        }
+        done = next;
+        if (slash < bytes.size()) done += '/';
+        start = slash + 1;
+    }
+    return PathFromBytes(done);
 }
 
 QString PathFromUrl(const QUrl& url) {

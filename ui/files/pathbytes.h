@@ -21,6 +21,13 @@ QByteArray PathBytes(const QString& path);
 // The name for a title or a message: each byte that is not UTF-8 shown as
 // its Latin-1 character, the likeliest meaning of such a name.
 QString ReadablePath(const QString& path);
+// The path as the file system holds it, for a name the user typed as it
+// was shown to them: a component that does not exist as typed but reads
+// (by ReadablePath) exactly as one entry of its folder does becomes that
+// entry, so "lezioni\u00e8" typed from a title reaches the folder whose name
+// is the Latin-1 byte. Components that exist, or match no entry or several,
+// stay as typed. A folder is searched only up to a bound of entries.
+QString PathAsOnDisk(const QString& typed);
 // A local file's URL as a dialog gives it: its percent-encoding keeps every
 // byte of the name.
 QString PathFromUrl(const QUrl& url);

@@ -43,6 +43,7 @@ bool ScenarioDocument::QuerySaveChanges() {
 void ScenarioDocument::New() {
     if (!QuerySaveChanges()) return;
     m_FileName.clear();
+    m_ReadFrom.clear();
     m_Host.ScenarioReplacing();
     g_pEnvEng->Reset();
     m_Host.SetSliderFromEngine();
@@ -72,6 +73,7 @@ void ScenarioDocument::Open() {
 }
 
 bool ScenarioDocument::LoadScenario(QString& path) {
+    m_ReadFrom.clear();
     m_Host.ScenarioReplacing();
     g_pEnvEng->Reset();
     if (path.startsWith(QLatin1Char('"'))) path.remove(0, 1);
@@ -85,7 +87,12 @@ bool ScenarioDocument::LoadScenario(QString& path) {
             m_Host.SetTitle(TitleFor(path));
             m_Host.SetSliderFromEngine();
             FlgModified = kFalse;
+            m_ReadFrom = path;
             m_Host.RefreshCommands();
+            // A scenario too large to step is kept (it can be edited down)
+            // but says at once what its first step would say.
+            if (const auto refusal = g_pEnvEng->StepRefusal())
+                Prompt::Error(m_Host.HostWidget(), QString::fromStdString(refusal->UserText()));
             return true;
         }
         if (const auto& why = g_pEnvEng->LastReadError())
@@ -120,23 +127,29 @@ void ScenarioDocument::Save() {
                         Prompt::Icon::Information);
         FlgModified = kFalse;
     } else {
-        Prompt::Message(m_Host.HostWidget(), QStringLiteral("Errore scrittura File"),
-                        Prompt::Icon::Exclamation);
+        ReportFailedSave();
     }
     m_Host.RefreshCommands();
 }
 
+void ScenarioDocument::ReportFailedSave() {
+    // What is on disk may no longer be this scenario (or never was), so
+    // leaving it unsaved makes New, Open and closing ask about it.
+    FlgModified = kTrue;
+    Prompt::Message(m_Host.HostWidget(), QStringLiteral("Errore scrittura File"), Prompt::Icon::Exclamation);
+}
+
 void ScenarioDocument::SaveAs() {
-    const QString chosen = Prompt::SaveFileName(m_Host.HostWidget(), m_FileName);
+    const QString chosen = Prompt::SaveFileName(m_Host.HostWidget(), m_FileName.isEmpty() ? m_ReadFrom : m_FileName);
     if (chosen.isEmpty()) return;   // cancelled
     // The document takes the new name only once the scenario is there.
     if (WriteScenario(chosen)) {
         m_FileName = chosen;
+        m_ReadFrom = chosen;
         m_Host.SetTitle(TitleFor(chosen));
         FlgModified = kFalse;
     } else {
-        Prompt::Message(m_Host.HostWidget(), QStringLiteral("Errore scrittura File"),
-                        Prompt::Icon::Exclamation);
+        ReportFailedSave();
     }
 }
 

@@ -34,9 +34,14 @@ private:
     bool WriteScenario(const QString& path);
     // After a failed load: picture and slider show the empty engine again.
     void ShowResetEngine();
+    // Marks the scenario unsaved and says the write failed.
+    void ReportFailedSave();
 
     IDocumentHost& m_Host;
     QString m_FileName;
+    // The file the scenario was last read from, also from the command line,
+    // which leaves the document untitled: where Save As starts.
+    QString m_ReadFrom;
 };
 
 // The program's arguments (argv as given, the program name first) joined

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "../common/forkedchild.h"
 #include "appstate.h"
@@ -412,7 +413,7 @@ void TestDocument::saveThatCannotOpenItsFileReports() {
         m_Doc->Open();
         name = Path("earlier.txt");
         Prompt::ClearLog();
-        FlgModified = kTrue;
+        FlgModified = kFalse;   // unchanged: a failed save marks it unsaved
         Prompt::ScriptFileName(bad);
         m_Doc->SaveAs();
     } else {
@@ -423,7 +424,7 @@ void TestDocument::saveThatCannotOpenItsFileReports() {
         name = bad;
         QVERIFY(QDir(Path("gone")).removeRecursively());
         Prompt::ClearLog();
-        FlgModified = kTrue;
+        FlgModified = kFalse;
         m_Doc->Save();
     }
     const QString title = m_Host->title;
@@ -591,14 +592,28 @@ void TestDocument::lessonInAFolderNamedInLatin1() {
     QCOMPARE(m_Engine->BowlCount(), int16_t(2));
     QCOMPARE(m_Host->title, readable + QStringLiteral(" - Vintrop"));
 
+    // Changed and saved under the name as the title shows it, typed in the
+    // Save As that Save opens: the same bytes, after the replace question.
+    m_Engine->AddBowl(7, 3000, 900, 0, 0);
+    FlgModified = kTrue;
+    Prompt::ScriptFileName(readable);
+    Prompt::ScriptAnswer(QMessageBox::Yes);
+    m_Doc->Save();
+    QCOMPARE(Prompt::ShownTexts(),
+             QStringList{QStringLiteral("urto\u00e9.vintrop already exists.\nDo you want to replace it?")});
+    QCOMPARE(PathBytes(m_Doc->FileName()), lesson);
+    QCOMPARE(ReadBytes(lesson).count("\r\n"), 4 + 5 * 3);
+    QCOMPARE(FlgModified, kFalse);
+    Prompt::ClearLog();
+
     // Opened, changed and saved back to the same bytes.
     Prompt::ScriptFileName(PathFromBytes(lesson));
     m_Doc->Open();
-    m_Engine->AddBowl(9, 3000, 400, 0, 0);
+    m_Engine->AddBowl(9, 5000, 400, 0, 0);
     FlgModified = kTrue;
     m_Doc->Save();
     QCOMPARE(Prompt::ShownTexts(), QStringList{QStringLiteral("Configurazione Salvata")});
-    QCOMPARE(ReadBytes(lesson).count("\r\n"), 4 + 5 * 3);
+    QCOMPARE(ReadBytes(lesson).count("\r\n"), 4 + 5 * 4);
 
     // Saved as a new lesson in that folder.
     const QByteArray copy = folder + "/copia\xf2.vintrop";
@@ -608,6 +623,9 @@ void TestDocument::lessonInAFolderNamedInLatin1() {
     QVERIFY(Prompt::ShownMessages().empty());
     QCOMPARE(PathBytes(m_Doc->FileName()), copy);
     QCOMPARE(ReadBytes(copy), ReadBytes(lesson));
+    // QDir cannot remove names that are not UTF-8.
+    for (const QByteArray& file : {lesson, copy}) QCOMPARE(::unlink(file.constData()), 0);
+    QCOMPARE(::rmdir(folder.constData()), 0);
 }
 
 void TestDocument::savedScenarioLoadsBackTheSame() {

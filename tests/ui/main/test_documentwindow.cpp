@@ -4,19 +4,25 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "appstate.h"
 #include "envengine.h"
 #include "main/f_main.h"
 #include "numeric.h"
+#include "pathbytes.h"
 #include "prompt.h"
 
 using namespace vintrop;
@@ -50,6 +56,7 @@ private slots:
     void closeWithAModifiedNamedDocument();
     void openUnreadableScenarioDisablesTheTransport();
     void bowlBuiltThroughTheEditorAndSaved();
+    void latin1LessonSavedBackThroughTheSaveDialog();
 
 private:
     void Make(const QString& argument = {}) {
@@ -194,6 +201,54 @@ void TestDocumentWindow::bowlBuiltThroughTheEditorAndSaved() {
     QFile saved(File("built.txt"));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), QByteArray("50\r\n0\r\n0\r\n1\r\n10\r\n500\r\n600\r\n5\r\n0\r\n"));
+}
+
+
+void TestDocumentWindow::latin1LessonSavedBackThroughTheSaveDialog() {
+    // "lezioni\u00e8/urto\u00e9.vintrop" as an older system wrote it, named on
+    // the command line; Save opens Qt's own Save As dialog (no script), where
+    // the path is typed as the title shows it.
+    const QByteArray folder = QFile::encodeName(m_Dir.path()) + "/lezioni\xe8";
+    const QByteArray lesson = folder + "/urto\xe9.vintrop";
+    QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+    QVERIFY(std::ofstream(lesson.constData(), std::ios::binary) << kTwoBowls.toStdString());
+    Make(PathFromBytes(lesson));
+    const QString shown = m_Window->windowTitle().chopped(int(qstrlen(" - Vintrop")));
+    QCOMPARE(shown, m_Dir.path() + QStringLiteral("/lezioni\u00e8/urto\u00e9.vintrop"));
+    g_pEnvEng->AddBowl(7, 3000, 900, 0, 0);
+    FlgModified = kTrue;
+
+    Prompt::StopScripting();
+    QString question;
+    int dialogs = 0;
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            // Typed once; a dialog that comes back is cancelled.
+            if (dialogs++ > 0) return dialog->reject();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(shown);
+            QMetaObject::invokeMethod(dialog, "accept");
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            question = box->text();
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes)) yes->click();
+            else box->close();
+        }
+    });
+    user.start(10);
+    Action("MN_FILE_SAVE")->trigger();
+    user.stop();
+    Prompt::StartScripting();
+
+    QCOMPARE(question, QStringLiteral("urto\u00e9.vintrop already exists.\nDo you want to replace it?"));
+    QCOMPARE(PathBytes(m_Window->Document().FileName()), lesson);
+    QCOMPARE(FlgModified, kFalse);
+    std::ifstream saved(lesson.constData(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(saved)), {});
+    QCOMPARE(QByteArray::fromStdString(text).count("\r\n"), 4 + 5 * 3);
+    // QDir cannot remove names that are not UTF-8.
+    QCOMPARE(::unlink(lesson.constData()), 0);
+    QCOMPARE(::rmdir(folder.constData()), 0);
 }
 
 QTEST_MAIN(TestDocumentWindow)
