@@ -2,7 +2,7 @@
 // happens as CSV lines, for scripts and for checking the engine from outside.
 //
 //   vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals]
-//               [--speeds BINS] SCENARIO
+//               [--speeds BINS] [--quiet] SCENARIO
 //
 // The box is WIDTH x HEIGHT twips when given, else the scenario's own box,
 // else the main window's initial 8085 x 4230. The elasticity is PERCENT when
@@ -11,6 +11,7 @@
 // digits so that each reads back to the same 32-bit float):
 //   collision,T,ID1,ID2,M1,M2,X1,Y1,X2,Y2,V1X,V1Y,V2X,V2Y   at each BeforeCollision
 //   resolved,T,ID1,ID2,V1X,V1Y,V2X,V2Y                       at each AfterCollision
+// (both left out with --quiet, which still counts the collisions)
 //   totals,T,ENERGY,PX,PY                 after each step, with --totals only
 //   bowl,ID,X,Y,VX,VY                                        per bowl after the last step
 //   speeds,LOW,HIGH,COUNT              per bin after the bowl lines, with --speeds only
@@ -19,7 +20,8 @@
 // lighter) after the last step, in BINS (1 to 1000) equal bins from 0 to
 // three times their root-mean-square speed sqrt(2 kT / m), kT their mean
 // kinetic energy; the last bin also counts the faster ones.
-// Exit status: 0 done, 2 scenario unreadable, 3 a step failed, 64 bad
+// Exit status: 0 done, 2 scenario unreadable, 3 a step failed (or would:
+// a scenario too large to step is refused before its first step), 64 bad
 // arguments, 74 standard output could not be written.
 #include <charconv>
 #include <cmath>
@@ -54,7 +56,7 @@ enum ExitStatus : int {
     kExitOutputFailed = 74,
 };
 
-const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals] [--speeds BINS] SCENARIO";
+const char* const kUsage = "usage: vintrop-run [--box WIDTH HEIGHT] [--elasticity PERCENT] [--steps N] [--back M] [--plain] [--totals] [--speeds BINS] [--quiet] SCENARIO";
 
 constexpr uint64_t kMaxSpeedBins = 1000;
 
@@ -66,6 +68,7 @@ struct Options {
     bool plain = false;   // check every ordered pair instead of the indexed loop
     bool totals = false;  // a totals line after every step
     int speeds = 0;       // bins of the speed histogram after the last step; 0: none
+    bool quiet = false;   // no collision and resolved lines
     std::string scenario;
 };
 
@@ -136,6 +139,8 @@ std::optional<std::string> ParseArgs(int argc, char** argv, Options& opt, bool& 
             opt.plain = true;
         } else if (!optionsEnded && arg == "--totals") {
             opt.totals = true;
+        } else if (!optionsEnded && (arg == "--quiet" || arg == "-q")) {
+            opt.quiet = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
         } else {
@@ -210,8 +215,15 @@ int Run(const Options& opt) {
     const BoxSize box = opt.box ? *opt.box : engine.FixedBox().value_or(BoxSize{kInitialBoxWidth, kInitialBoxHeight});
     engine.MaxX = box.width;
     engine.MaxY = box.height;
+    // A scenario whose steps would all fail is refused before the first.
+    if (const auto refusal = engine.StepRefusal(); refusal && (opt.steps > 0 || opt.back > 0)) {
+        std::cerr << "vintrop-run: " << opt.scenario << ": " << engine.BowlCount()
+                  << " bowls cannot be stepped (a step takes at most " << CEnvEng::kMaxBowlsStepped
+                  << "): " << Describe(*refusal) << '\n';
+        return kExitStepFailed;
+    }
     OutputBuffer out(1);
-    CsvListener csv(engine, out);
+    CsvListener csv(engine, out, !opt.quiet);
     engine.Attach(&csv);
 
     // Stepping: a failing step keeps the lines printed so far. Once the

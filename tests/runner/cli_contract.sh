@@ -150,10 +150,31 @@ grep -q '^resolved,0,1,2,' "$TMP/overflow.out" || fail "overflow: the resolution
 grep -q '^end,' "$TMP/overflow.out" && fail "overflow: no end line may follow a failed step"
 expect_one_stderr_line_with overflow "Overflow"
 
+# A scenario of more bowls than a step can count is refused before the first
+# step (nothing printed); read without a step, it is printed as it is.
+awk 'BEGIN { printf "50\r\n0\r\n0\r\n32767\r\n"; for (k = 0; k < 32767; ++k) printf "1\r\n%d\r\n500\r\n0\r\n0\r\n", 100 + k }' \
+    >"$TMP/too_many.vintrop"
+run too_many --quiet --steps 1 "$TMP/too_many.vintrop"
+expect_status too_many 3
+expect_stdout_empty too_many
+expect_one_stderr_line_with too_many "32767 bowls cannot be stepped (a step takes at most 32766): Overflow (error 6)"
+run too_many_unstepped "$TMP/too_many.vintrop"
+expect_status too_many_unstepped 0
+[ "$(grep -c '^bowl,' "$TMP/too_many_unstepped.out")" = 32767 ] || fail "too_many_unstepped: every bowl should be printed"
+
 scenario back_overflow.vintrop 50 0 0 1 1 -3e38 2000 3e38 0
 run back_overflow --box 3.4e38 3.4e38 --back 1 "$TMP/back_overflow.vintrop"
 expect_status back_overflow 3
 expect_stdout_empty back_overflow
+
+# --- --quiet: the same run without its collision lines, the count kept ------
+scenario collide.vintrop 50 0 0 2 1 1000 1000 5 0 1 1100 1000 0 0
+run loud --steps 50 "$TMP/collide.vintrop"
+run quiet --steps 50 -q "$TMP/collide.vintrop"
+expect_status quiet 0
+grep -q '^collision,' "$TMP/loud.out" || fail "loud: the scenario should collide"
+grep -v -e '^collision,' -e '^resolved,' "$TMP/loud.out" | cmp -s - "$TMP/quiet.out" ||
+    fail "quiet: output should be the full run's without collision and resolved lines"
 
 # --- wrong arguments: status 64, usage on stderr, nothing on stdout -----------
 check_usage() { # name args...
