@@ -5,8 +5,12 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev \
             libgmock-dev libbenchmark-dev \
             appstream desktop-file-utils shared-mime-info xdg-utils \
-            libfile-mimeinfo-perl groff-base
+            libfile-mimeinfo-perl groff-base dpkg-dev
 CMAKE_FLAGS ?=
+# What a teacher runs, what the tests run and what the package holds are
+# built with Debian's hardening flags (dpkg-buildflags, from dpkg-dev); the
+# sanitizer, fuzzing and WebAssembly builds are not.
+HARDENING := -DVINTROP_HARDENING=ON
 # Warnings fail the build for `make test` (and so in CI); the tree builds
 # without any. Other targets leave the build's setting as it is, so that
 # `make build` after `make test` does not compile everything again.
@@ -37,7 +41,8 @@ RUN_BUILD ?= $(BUILD)-run
 # `make package`: a Release build for the prefix /usr, kept apart from the
 # test build, and the tools CPack's Debian generator runs (dpkg-shlibdeps
 # computes the package's dependencies from the binaries), and lintian, which
-# checks the package against Debian's policy: an error fails the target.
+# checks the package against Debian's policy: an error fails the target. The
+# runner's golden files and the hardening check run on its binaries first.
 PACKAGE_BUILD ?= $(BUILD)-package
 package: PACKAGES += dpkg-dev file lintian
 # `make bench` keeps its figures as CSV under bench/results/; jq turns the
@@ -68,13 +73,13 @@ deps:
 
 configure: deps
 	cmake -S . -B $(BUILD) $(if $(WERROR),-DVINTROP_WERROR=$(WERROR)) $(if $(WEB_TESTS),-DVINTROP_WEB_BUILD=$(WEB_TESTS)) \
-	  $(CMAKE_FLAGS) >/dev/null
+	  $(HARDENING) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: deps
-	cmake -S . -B $(RUN_BUILD) -DCMAKE_BUILD_TYPE=Release -DVINTROP_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B $(RUN_BUILD) -DCMAKE_BUILD_TYPE=Release -DVINTROP_TESTS=OFF $(HARDENING) $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(RUN_BUILD) --target vintrop -j $(JOBS)
 	./$(RUN_BUILD)/app/vintrop $(ARGS)
 
@@ -120,8 +125,10 @@ install: build
 # The Debian package vintrop_<version>_<arch>.deb, in $(PACKAGE_BUILD).
 package: deps
 	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DVINTROP_TESTS=OFF \
-	  $(CMAKE_FLAGS) >/dev/null
+	  $(HARDENING) $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	bash tests/runner/golden.sh $(PACKAGE_BUILD)/runner/vintrop-run examples
+	bash tests/install/hardening.sh $(PACKAGE_BUILD)/app/vintrop $(PACKAGE_BUILD)/runner/vintrop-run
 	cd $(PACKAGE_BUILD) && rm -f vintrop_*.deb && cpack -G DEB && lintian --fail-on error vintrop_*.deb
 
 web: deps

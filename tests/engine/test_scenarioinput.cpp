@@ -23,7 +23,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
 
     int OpenError(const std::string& path) {
         try {

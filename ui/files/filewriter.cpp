@@ -174,7 +174,9 @@ void GiveOwnerAndMode(int fd, Keep keep) {
         (void)::fchmod(fd, 0666 & ~CurrentUmask());
         return;
     }
-    (void)::fchown(fd, keep.old->st_uid, keep.old->st_gid);
+    if (::fchown(fd, keep.old->st_uid, keep.old->st_gid) != 0) {
+        // Another user's file: it becomes this user's, as a copy would.
+    }
     (void)::fchmod(fd, keep.old->st_mode & 07777);
 }
 
