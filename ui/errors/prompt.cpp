@@ -56,6 +56,20 @@ QString NextFileName(QString* filter = nullptr) {
     return name;
 }
 
+// Qt's dialog neither lists nor opens a folder whose name is not UTF-8:
+// for a starting place in one, the dialog opens in the last folder above it
+// that it can show, with the rest of the path in the name field as the
+// title shows it; PathAsOnDisk brings that back to the same bytes.
+void StartAt(QFileDialog& dialog, const QString& current) {
+    if (ReadablePath(current) == current) return;
+    const QStringList parts = current.split(QLatin1Char('/'));
+    qsizetype plain = 0;
+    while (plain < parts.size() && ReadablePath(parts[plain]) == parts[plain]) ++plain;
+    const QString folder = parts.mid(0, plain).join(QLatin1Char('/'));
+    dialog.setDirectory(folder.isEmpty() && current.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : folder);
+    dialog.selectFile(ReadablePath(parts.mid(plain).join(QLatin1Char('/'))));
+}
+
 void OfferLessonsAndAllFiles(QFileDialog& dialog) {
     dialog.setNameFilters({LessonsFilter(), AllFilesFilter()});
     dialog.selectNameFilter(LessonsFilter());
@@ -175,6 +189,7 @@ QString Prompt::SaveFileName(QWidget* parent, const QString& current) {
     std::optional<QFileDialog> dialog;
     if (!script().on) {
         dialog.emplace(parent, QString(), ReadablePath(current));
+        StartAt(*dialog, current);
         OfferLessonsAndAllFiles(*dialog);
     }
     // The dialog asks before a name as typed replaces a file; a name the
@@ -199,6 +214,7 @@ QString Prompt::ExportFileName(QWidget* parent, const QString& suggested, const 
     std::optional<QFileDialog> dialog;
     if (!script().on) {
         dialog.emplace(parent, QString(), ReadablePath(suggested), filter);
+        StartAt(*dialog, suggested);
         dialog->setDefaultSuffix(suffix);
     }
     const auto ask = [&]() -> QString {

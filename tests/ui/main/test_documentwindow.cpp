@@ -206,8 +206,8 @@ void TestDocumentWindow::bowlBuiltThroughTheEditorAndSaved() {
 
 void TestDocumentWindow::latin1LessonSavedBackThroughTheSaveDialog() {
     // "lezioni\u00e8/urto\u00e9.vintrop" as an older system wrote it, named on
-    // the command line; Save opens Qt's own Save As dialog (no script), where
-    // the path is typed as the title shows it.
+    // the command line; Save opens Qt's own Save As dialog (no script), which
+    // offers the lesson's path as the title shows it, and is accepted so.
     const QByteArray folder = QFile::encodeName(m_Dir.path()) + "/lezioni\xe8";
     const QByteArray lesson = folder + "/urto\xe9.vintrop";
     QCOMPARE(::mkdir(folder.constData(), 0755), 0);
@@ -219,7 +219,7 @@ void TestDocumentWindow::latin1LessonSavedBackThroughTheSaveDialog() {
     FlgModified = kTrue;
 
     Prompt::StopScripting();
-    QString question;
+    QString question, offered;
     int dialogs = 0;
     QTimer user;
     connect(&user, &QTimer::timeout, this, [&] {
@@ -227,7 +227,7 @@ void TestDocumentWindow::latin1LessonSavedBackThroughTheSaveDialog() {
         if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             // Typed once; a dialog that comes back is cancelled.
             if (dialogs++ > 0) return dialog->reject();
-            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(shown);
+            offered = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
             QMetaObject::invokeMethod(dialog, "accept");
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             question = box->text();
@@ -240,6 +240,7 @@ void TestDocumentWindow::latin1LessonSavedBackThroughTheSaveDialog() {
     user.stop();
     Prompt::StartScripting();
 
+    QVERIFY2(shown.endsWith(offered), qPrintable(offered));
     QCOMPARE(question, QStringLiteral("urto\u00e9.vintrop already exists.\nDo you want to replace it?"));
     QCOMPARE(PathBytes(m_Window->Document().FileName()), lesson);
     QCOMPARE(FlgModified, kFalse);
