@@ -7,9 +7,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <iterator>
 #include <pthread.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +24,9 @@ namespace vintrop {
 namespace {
 constexpr int kMaxLinkHops = 40;     // the kernel gives up after as many
 constexpr int kMaxNameTries = 100;   // temporary names already taken in a row
+constexpr int kMaxFolderEntries = 10000;   // looked at for stale temporary files, per save
+
+void (*g_NewTemporaryHook)() = nullptr;
 
 bool Failed(QString* why, const char* step, const QByteArray& file, const QString& reason) {
     if (why) *why = QStringLiteral("%1 %2: %3").arg(QLatin1String(step), ReadablePath(PathFromBytes(file)), reason);
@@ -40,17 +47,40 @@ void IgnoreFileSizeSignal() {
 
 // A temporary file must not outlive the program. SIGTERM, SIGINT or SIGHUP
 // between its creation and the rename would end the process and leave
-// ".<name>.<random>" beside the file for good, so while one exists those of
-// the three signals that would end the program (their action is the
-// default) first remove it, then end the program as before. A signal the
-// program ignores or handles itself is left alone. The handler may use only
-// async-signal-safe calls: the name waits in a fixed buffer.
+// ".<name>.vintrop.<random>" beside the file for good, so while one exists
+// those of the three signals that would end the program (their action is
+// the default) first remove it, then end the program as before. A signal
+// the program ignores or handles itself is left alone. The handler may use
+// only async-signal-safe calls: the name waits in a fixed buffer.
+//
+// Creating the file and noting its name are one step, renaming it and
+// forgetting the name another: a signal in the middle would find a file
+// without its name, or a name about to lead to the saved file. The saving
+// thread holds the three signals back during a step, and a handler that
+// another thread runs meanwhile only notes its signal, which the saving
+// thread sends again once the step is over. g_State says which it is:
+constexpr int kIdle = 0;     // no step under way: the handler ends the program
+constexpr int kInStep = 1;   // a step under way
+constexpr int kEnding = 2;   // the handler is ending the program: no step starts
+// A negative state, -s: a step under way, and the signal s waits for its end.
 constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
 char g_Temporary[PATH_MAX];
 std::atomic<bool> g_HasTemporary{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
+std::atomic<int> g_State{kIdle};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "read in a signal handler");
 
 extern "C" void RemoveTemporaryAndEnd(int signal) {
+    int state = g_State.load();
+    for (;;) {
+        if (state == kInStep) {
+            if (g_State.compare_exchange_weak(state, -signal)) return;
+        } else if (state < 0) {
+            return;   // a signal already waits for the end of the step, and ends the program then
+        } else if (state == kEnding || g_State.compare_exchange_weak(state, kEnding)) {
+            break;
+        }
+    }
     if (g_HasTemporary.load(std::memory_order_acquire)) ::unlink(g_Temporary);
     // Delivered again once the handler returns, with the default action.
     ::signal(signal, SIG_DFL);
@@ -62,6 +92,7 @@ public:
     TemporaryFileGuard() {
         struct sigaction remove {};
         remove.sa_handler = RemoveTemporaryAndEnd;
+        remove.sa_flags = SA_RESTART;   // when it only notes the signal, the thread it ran in goes on
         sigemptyset(&remove.sa_mask);
         for (int k = 0; k < kSignals; ++k) {
             m_Installed[k] = sigaction(kEndingSignals[k], nullptr, &m_Old[k]) == 0 &&
@@ -84,9 +115,8 @@ public:
     }
     void Forget() { g_HasTemporary.store(false, std::memory_order_release); }
 
-    // Keeps the three signals waiting on this thread while it lives, so that
-    // creating or renaming the file and remembering or forgetting its name
-    // happen as one step.
+    // One step, while it lives: the three signals wait on this thread, and
+    // a handler run by another thread leaves the signal to the end of it.
     class Hold {
     public:
         Hold() {
@@ -94,8 +124,19 @@ public:
             sigemptyset(&held);
             for (int signal : kEndingSignals) sigaddset(&held, signal);
             pthread_sigmask(SIG_BLOCK, &held, &m_Before);
+            // Another thread's save in a step: its end is a moment away. A
+            // handler already ending the program: no file is created that
+            // it would not know to remove; the end is a moment away too.
+            for (int idle = kIdle; !g_State.compare_exchange_weak(idle, kInStep); idle = kIdle) {
+                const timespec pause{0, 1000000};
+                ::nanosleep(&pause, nullptr);
+            }
         }
-        ~Hold() { pthread_sigmask(SIG_SETMASK, &m_Before, nullptr); }
+        ~Hold() {
+            const int state = g_State.exchange(kIdle);
+            pthread_sigmask(SIG_SETMASK, &m_Before, nullptr);
+            if (state < 0) ::kill(::getpid(), -state);   // now the handler finds the name it needs
+        }
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
 
@@ -201,19 +242,88 @@ const char* FillAndClose(int fd, const QByteArray& bytes, Keep keep, int& error)
     return step;
 }
 
-// A new empty file beside `target`, private to its owner: no one else reads
-// the content while it is written. -1 with errno set when the folder
-// refuses it.
-int CreateBeside(const QByteArray& target, QByteArray& name) {
+// ".<name>.vintrop.", the start of every temporary file's name beside
+// `target`, folder included; up to 7 base-36 digits follow. The name is
+// shortened so that the whole stays within the longest name a folder takes.
+constexpr char kTemporaryMark[] = ".vintrop.";
+constexpr qsizetype kMaxDigits = 7;   // a 32-bit number in base 36
+QByteArray TemporaryPrefix(const QByteArray& target) {
     const qsizetype slash = target.lastIndexOf('/');
-    // ".<name>.<up to 7 base-36 digits>", the name shortened so that the
-    // whole stays within the longest name a folder takes.
-    constexpr qsizetype kNameRoom = NAME_MAX - 2 - 7;
-    const QByteArray prefix = target.left(slash + 1) + '.' + target.mid(slash + 1).left(kNameRoom) + '.';
+    constexpr qsizetype kNameRoom = NAME_MAX - 1 - qsizetype(sizeof kTemporaryMark - 1) - kMaxDigits;
+    return target.left(slash + 1) + '.' + target.mid(slash + 1).left(kNameRoom) + kTemporaryMark;
+}
+
+// Whether a name in the folder is exactly one CreateBeside makes: the
+// prefix, then a 32-bit number as QByteArray::number writes it in base 36.
+bool IsTemporaryName(const char* name, const QByteArray& prefix) {
+    if (std::strncmp(name, prefix.constData(), size_t(prefix.size())) != 0) return false;
+    const QByteArray digits(name + prefix.size());
+    bool ok = false;
+    const qulonglong number = digits.toULongLong(&ok, 36);
+    return ok && number <= 0xffffffffu && QByteArray::number(number, 36) == digits;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool IsOurs(const struct stat& s) { return S_ISREG(s.st_mode) && s.st_uid == ::geteuid(); }
+
+// Every save locks its temporary file from its creation until its rename,
+// so one that can be locked at once belongs to no save still running: a
+// program ended by what no handler catches (SIGKILL, a crash, a power cut)
+// left it. Removed only when it is a regular file of this user and still
+// the file that was locked; a link is not followed.
+void RemoveIfStale(int folder, const char* name) {
+    struct stat named {};
+    if (::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !IsOurs(named)) return;
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::openat(folder, name, O_RDONLY | kFlags);
+    // A file that already had the permission bits of one its owner may only write.
+    if (fd < 0 && errno == EACCES) fd = ::openat(folder, name, O_WRONLY | kFlags);
+    if (fd < 0) return;
+    struct stat opened {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+        ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && IsOurs(named) && SameFile(opened, named))
+        ::unlinkat(folder, name, 0);
+    ::close(fd);
+}
+
+// The temporary files earlier saves of `target` left behind, among the
+// first entries of its folder.
+void RemoveStaleTemporaries(const QByteArray& target) {
+    const qsizetype slash = target.lastIndexOf('/');
+    DIR* folder = ::opendir(slash < 0 ? "." : target.left(slash + 1).constData());
+    if (!folder) return;
+    const QByteArray prefix = TemporaryPrefix(target).mid(slash + 1);
+    for (int seen = 0; seen < kMaxFolderEntries; ++seen) {
+        const dirent* entry = ::readdir(folder);
+        if (!entry) break;
+        if (IsTemporaryName(entry->d_name, prefix)) RemoveIfStale(::dirfd(folder), entry->d_name);
+    }
+    ::closedir(folder);
+}
+
+// The lock that marks a temporary file as in use. False when another
+// program holds it, or the name no longer leads to the file: a sweep in
+// another program took it for a stale one in the instant before. A file
+// system without locks lets the save go on, unlocked and never swept.
+bool LockUnderItsName(int fd, const QByteArray& name) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return false;
+    struct stat opened {}, named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(name.constData(), &named) == 0 && SameFile(opened, named);
+}
+
+// A new empty file beside `target`, locked, private to its owner: no one
+// else reads the content while it is written. -1 with errno set when the
+// folder refuses it.
+int CreateBeside(const QByteArray& target, QByteArray& name) {
+    const QByteArray prefix = TemporaryPrefix(target);
     for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
         name = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd < 0 && errno != EEXIST) return -1;
+        if (fd < 0) continue;
+        if (LockUnderItsName(fd, name)) return fd;
+        ::close(fd);
+        errno = EEXIST;
     }
     return -1;
 }
@@ -228,15 +338,47 @@ void SyncFolder(const QByteArray& target) {
     ::close(fd);
 }
 
+// Written in place, the old content is lost from the first byte on, so
+// before it the disk sets the new length aside and the file-size limit is
+// checked: neither a full disk nor the limit then stops the write half-way.
+// 0 when the content may be written, or why not. Where the file system sets
+// nothing aside, only a content that fits in blocks the file already has,
+// within its length and with no hole, is written.
+int ReserveInPlace(int fd, off_t length) {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && rlim_t(length) > limit.rlim_cur)
+        return EFBIG;
+    if (length == 0) return 0;
+#ifdef FALLOC_FL_KEEP_SIZE
+    // Set aside past the end without moving it: the file reads as before.
+    int result;
+    while ((result = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length)) != 0 && errno == EINTR) {}
+    if (result == 0) return 0;
+    const int error = errno;
+#else
+    const int error = EOPNOTSUPP;
+#endif
+    if (error != EOPNOTSUPP && error != ENOSYS && error != EINVAL) return error;
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return errno;
+    return length <= now.st_size && now.st_size <= off_t(now.st_blocks) * 512 ? 0 : error;
+}
+
 bool RewriteInPlace(const QByteArray& target, const QByteArray& bytes, const struct stat& old,
                     QString* why) {
     const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) return Failed(why, "open", target, errno);
+    if (const int error = ReserveInPlace(fd, off_t(bytes.size()))) {
+        ::close(fd);
+        return Failed(why, "reserve room for", target, error);
+    }
     int error = 0;
     if (const char* step = FillAndClose(fd, bytes, Keep{&old}, error)) return Failed(why, step, target, error);
     return true;
 }
 } // namespace
+
+void SetNewTemporaryHookForTest(void (*hook)()) { g_NewTemporaryHook = hook; }
 
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* why) {
     IgnoreFileSizeSignal();
@@ -252,12 +394,14 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* why) 
     if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
         return Failed(why, "open", target, errno);
 
+    RemoveStaleTemporaries(target);
     TemporaryFileGuard guard;
     QByteArray temporary;
     int fd = -1;
     {
         const TemporaryFileGuard::Hold hold;
         fd = CreateBeside(target, temporary);
+        if (fd >= 0 && g_NewTemporaryHook) g_NewTemporaryHook();
         if (fd >= 0) guard.Remember(temporary);
     }
     if (fd < 0) {
@@ -267,6 +411,9 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* why) 
         return Failed(why, "create", temporary, error);
     }
 
+    // The lock lasts while any descriptor of the open file does: this copy
+    // keeps it from the close after the sync until the rename.
+    const int lock = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     int error = 0;
     const char* step = FillAndClose(fd, bytes, Keep{exists ? &old : nullptr}, error);
     if (!step) {
@@ -278,10 +425,9 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* why) 
             error = errno;
         }
     }
-    if (step) {
-        ::unlink(temporary.constData());
-        return Failed(why, step, target, error);
-    }
+    if (step) ::unlink(temporary.constData());
+    if (lock >= 0) ::close(lock);
+    if (step) return Failed(why, step, target, error);
     SyncFolder(target);
     return true;
 }

@@ -15,8 +15,10 @@
 #include <dirent.h>
 #include <memory>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <thread>
 
 #include "filewriter.h"
 #include "../common/forkedchild.h"
@@ -121,6 +123,7 @@ private slots:
     void writesThroughSymbolicLinks_data();
     void writesThroughSymbolicLinks();
     void fileSizeLimitLeavesTheOldFile();
+    void fullDiskLeavesTheOldFile_data();
     void fullDiskLeavesTheOldFile();
     void folderRefusingNewFilesIsWrittenInPlace_data();
     void folderRefusingNewFilesIsWrittenInPlace();
@@ -131,6 +134,9 @@ private slots:
     void whatIsNotARegularFileIsRefused();
     void cutShortMidWrite_data();
     void cutShortMidWrite();
+    void signalToAnotherThreadAsTheTemporaryIsMade();
+    void staleTemporariesAreRemoved_data();
+    void staleTemporariesAreRemoved();
 
 private:
     QString Path(const QString& name) const { return m_Dir->filePath(name); }
@@ -276,10 +282,17 @@ void TestFileWriter::fileSizeLimitLeavesTheOldFile() {
     QCOMPARE(Entries(m_Dir->path()), QStringList{"big.txt"});
 }
 
+void TestFileWriter::fullDiskLeavesTheOldFile_data() {
+    QTest::addColumn<bool>("inPlace");   // the folder refuses new files: the file itself is rewritten
+    QTest::newRow("replaced") << false;
+    QTest::newRow("rewritten in place") << true;
+}
+
 void TestFileWriter::fullDiskLeavesTheOldFile() {
     // A 64 KiB file system: the old file, a filler leaving 8 KiB, then a new
     // content of 32 KiB, which fills the disk half-way through its writing.
-    QVERIFY(QDir(m_Dir->path()).mkdir("disk"));
+    QFETCH(bool, inPlace);
+    QVERIFY(SetMode(m_Dir->path(), 0755) && QDir(m_Dir->path()).mkdir("disk"));
     const QString disk = Path("disk");
     if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=64k") != 0)
         QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs here: ") + std::strerror(errno)));
@@ -300,9 +313,13 @@ void TestFileWriter::fullDiskLeavesTheOldFile() {
     QCOMPARE(::ftruncate(filler, filled - 8192), 0);
     ::close(filler);
 
+    QVERIFY(!inPlace || (SetMode(path, 0666) && SetMode(disk, 0555)));
     QString why;
-    QVERIFY(!WriteWholeFile(path, QByteArray(32768, 'n'), &why));
-    QVERIFY(!why.isEmpty());
+    const int result = RunForked([&] {
+        if (inPlace && !GiveUpRoot()) return kCannotGiveUpRoot;
+        return WriteWholeFile(path, QByteArray(32768, 'n'), &why) ? 3 : why.isEmpty() ? 4 : kAsExpected;
+    });
+    QCOMPARE(result, kAsExpected);   // 3: claimed success
     QCOMPARE(ReadAll(path), old);
     QCOMPARE(Entries(disk), QStringList({"a.txt", "filler"}));
 }
@@ -341,8 +358,7 @@ void TestFileWriter::folderRefusingNewFilesIsWrittenInPlace() {
     if (result == kStillMayWriteTheFolder) QSKIP("this user may write any folder");
     QCOMPARE(result, kAsExpected);   // 3: a failed write claimed success; 5: not saved
     QCOMPARE(Entries(folder), QStringList{"notes.txt"});
-    if (sizeLimit) return;   // the old content may be damaged: that is the price of writing in place
-    QCOMPARE(ReadAll(path), content);
+    QCOMPARE(ReadAll(path), sizeLimit ? Lines(300, "old ") : content);
     QCOMPARE(StatOf(path).st_ino, inode);
     QCOMPARE(int(ModeOf(path)), 0666);
 }
@@ -459,6 +475,45 @@ void TestFileWriter::cutShortMidWrite() {
     QCOMPARE(result, signal ? 128 + signal : kAsExpected);
     if (oldFile) QCOMPARE(ReadAll(path), Lines(10, "old "));
     QCOMPARE(Entries(m_Dir->path()), before);
+}
+
+void TestFileWriter::signalToAnotherThreadAsTheTemporaryIsMade() {
+    const int result = RunForked([&] {
+        std::signal(SIGTERM, SIG_DFL);
+        SetNewTemporaryHookForTest([] {
+            std::thread([] {
+                sigset_t none;   // a new thread starts with the saving thread's mask, which holds SIGTERM
+                sigemptyset(&none);
+                pthread_sigmask(SIG_SETMASK, &none, nullptr);
+                ::raise(SIGTERM);
+            }).join();
+        });
+        return WriteWholeFile(Path("a.txt"), "new\r\n") ? 3 : 4;
+    });
+    QCOMPARE(result, 128 + SIGTERM);
+    QCOMPARE(Entries(m_Dir->path()), QStringList{});
+}
+
+void TestFileWriter::staleTemporariesAreRemoved_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("left by a killed save") << ".a.txt.vintrop.k3j2x" << "stale file";
+    QTest::newRow("locked by a save under way") << ".a.txt.vintrop.k3j2x" << "locked file";
+    QTest::newRow("a link to the file") << ".a.txt.vintrop.k3j2x" << "link";
+    QTest::newRow("not a number as the writer writes it") << ".a.txt.vintrop.0K3J2X" << "file";
+    QTest::newRow("another file's") << ".b.txt.vintrop.k3j2x" << "file";
+    QTest::newRow("the user's own backup") << ".a.txt.bak" << "file";
+}
+
+void TestFileWriter::staleTemporariesAreRemoved() {
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QVERIFY(kind != "link" || (WriteAll(Path("a.txt"), "x") && ::symlink("a.txt", QFile::encodeName(Path(name))) == 0));
+    const int holder = ::open(QFile::encodeName(Path(name)), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+    QVERIFY(kind != "locked file" || ::flock(holder, LOCK_EX) == 0);
+    QVERIFY(WriteWholeFile(Path("a.txt"), "new\r\n"));
+    ::close(holder);
+    QCOMPARE(Entries(m_Dir->path()), kind == "stale file" ? QStringList{"a.txt"} : QStringList({name, "a.txt"}));
 }
 
 QTEST_GUILESS_MAIN(TestFileWriter)
