@@ -20,7 +20,7 @@
   const FRAME_BUDGET_MS = 40;   // the steps of one frame stop here, so that the picture moves on
   const BUSY_DELAY_MS = 250;    // a step or an opening under way this long is said on the page
   const ENGINE_FAILED = 'This browser cannot run the simulation: it needs WebAssembly with exceptions ' +
-    '(Chrome or Edge 95, Firefox 100, Safari 15.2 or later).';
+    '(Chrome or Edge 97, Firefox 100, Safari 16 or later).';
   const FAULT = 'The simulation stopped on a fault and starts again';
   const STEPPING = 'Step under way; STOP cancels it.';
   const OPENING = 'Opening…';

@@ -3,6 +3,8 @@
 //
 //   node tests/web/check-page.mjs NATIVE_RUNNER PAGE_FOLDER
 //
+// - served by a web server, then opened from the disk: no breach of the
+//   page's Content-Security-Policy, in either;
 // - every bundled lesson, opened from the list: its state at t = 0, after
 //   STEP pressed N times, after BACK K times (or BACK disabled where the
 //   lesson is below 100 % elasticity and the runner refuses --back), after REW;
@@ -19,8 +21,9 @@
 // Prints each difference and a summary; exits 1 on any difference.
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { extname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { launchChromium } from './cdp.mjs';
 
@@ -99,7 +102,31 @@ const page = {
   transport: () => browser.evaluate("['rew', 'back', 'play', 'pause', 'stop', 'step'].map((id) => document.getElementById(id).disabled)"),
 };
 
+// The page's folder over HTTP, as a school's web server serves it.
+const server = createServer((request, response) => {
+  const path = join(resolve(pageFolder), new URL(request.url, 'http://page').pathname.replace(/\/$/, '/index.html'));
+  const type = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css' }[extname(path)];
+  try {
+    response.writeHead(200, { 'Content-Type': type || 'application/octet-stream' }).end(readFileSync(path));
+  } catch {
+    response.writeHead(404).end();
+  }
+});
+await new Promise((done) => server.listen(0, '127.0.0.1', done));
+
 try {
+  // --- the Content-Security-Policy: served, then from the disk ---------------
+  // Every breach is recorded as the page reports it; there must be none
+  // after the page has run its lessons, whichever way it was opened.
+  await browser.beforeEachPage(`window.breaches = [];
+    document.addEventListener('securitypolicyviolation', (e) => breaches.push(e.violatedDirective + ' ' + e.blockedURI));`);
+  {
+    const name = 'two-and-two-cradle.vintrop';
+    await browser.open(`http://127.0.0.1:${server.address().port}/?lesson=${name}`);
+    await page.press('step', 40);
+    expect(`served: ${name}: STEP x40`, await page.state(), runnerState(join(examples, name), '--steps', 40));
+    expect('served: no breach of the policy', await browser.evaluate('breaches'), []);
+  }
   await browser.open(pathToFileURL(join(resolve(pageFolder), 'index.html')).href);
 
   // --- every lesson: STEP, BACK, REW ---------------------------------------
@@ -344,6 +371,7 @@ try {
     expect(`${small}: STEP, STEP and F8 at once`, await page.tip(), 't=1');
   }
 
+  expect('from the disk: no breach of the policy', await browser.evaluate('breaches'), []);
   const seconds = ((Date.now() - started) / 1000).toFixed(1);
   console.log(`check-page: ${checks} checks, ${checks - failures} agree, ${failures} differ; ${lessons.length} lessons ` +
     `(${lessonSeconds.toFixed(1)} s), ${seconds} s in all`);
@@ -351,6 +379,7 @@ try {
   failures += 1;
   console.log(`check-page: stopped: ${e.message}`);
 } finally {
+  server.close();
   await browser.close();
   rmSync(scratch, { recursive: true, force: true });
 }
