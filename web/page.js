@@ -174,7 +174,8 @@
       return;
     }
     lesson = scenario;
-    showMessage('');
+    // A lesson too large to step says so at once, in the words its first step would give.
+    showMessage(reply.refusal);
     document.title = name + ' - Vintrop';
     if (scenario.bundled) $('lessons').value = name;
     else $('lessons').selectedIndex = -1;   // no bundled lesson is shown while a file is open

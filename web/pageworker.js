@@ -68,7 +68,8 @@
       engine._free(pointer);
     }
     if (!ok) return { ok, message: text(engine._vp_message()), detail: text(engine._vp_message_detail()) };
-    return { ok, interval: engine._vp_interval(), keepHistory: engine._vp_keep_history() === 1 };
+    return { ok, interval: engine._vp_interval(), keepHistory: engine._vp_keep_history() === 1,
+             refusal: text(engine._vp_step_refusal_text()) };
   }
 
   function step(forward, running) {

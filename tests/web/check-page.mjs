@@ -16,7 +16,7 @@
 // - the history rows of one collision, two decimals and grouped thousands.
 // - the benchmark's vintrop.steps(n) against the runner;
 // - a step of seconds: the page answers meanwhile, and STOP, REW, a lesson
-//   or a file cancel it;
+//   or a file cancel it; a scenario too large to step says so as it opens;
 // - a seeded random walk over every control, key and file drop, in any order.
 // Prints each difference and a summary; exits 1 on any difference.
 import { spawnSync } from 'node:child_process';
@@ -369,6 +369,17 @@ try {
     await browser.evaluate(`['step', 'step'].forEach((id) => document.getElementById(id).click());
       document.dispatchEvent(new KeyboardEvent('keydown', { key: 'F8' })); vintrop.settled()`);
     expect(`${small}: STEP, STEP and F8 at once`, await page.tip(), 't=1');
+  }
+
+  // --- a scenario too large to step says so as it opens ----------------------
+  {
+    const name = 'too-many.vintrop';
+    const text = ['50', '0', '0', '32767', ...Array(32767).fill('1\n3000\n2000\n0\n0')].join('\n') + '\n';
+    writeFileSync(join(scratch, name), text);
+    const [, description, number] = runner(join(scratch, name), '--steps', 1).stderr.trim().match(/: ([^:]+) \(error (\d+)\)$/) || [];
+    await page.drop(text, name);
+    expect(`${name}: message`, await page.message(), { hidden: false, text: `Errore ${number}: ${description} Vintrop` });
+    expect(`${name}: PLAY and STEP disabled`, [await page.disabled('play'), await page.disabled('step')], [true, true]);
   }
 
   expect('from the disk: no breach of the policy', await browser.evaluate('breaches'), []);
