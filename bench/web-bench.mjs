@@ -113,7 +113,9 @@ try {
       $('play').click();
       await new Promise((r) => setTimeout(r, 3000));
       $('pause').click();
-      return (Number($('tip').textContent.slice(2)) - t0) / ((performance.now() - begin) / 1000);
+      const seconds = (performance.now() - begin) / 1000;
+      await window.vintrop.settled();   // the steps asked for before PAUSE
+      return (Number($('tip').textContent.slice(2)) - t0) / seconds;
     }, history);
     await browser.evaluate("document.getElementById('rew').click(); true");
     await browser.call((k) => window.vintrop.steps(k), steps);

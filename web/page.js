@@ -5,53 +5,145 @@
 // rules (the history's rows and panels, the pair marks, the transport's
 // enabled states, the number texts, the file limit) are the C++ session's,
 // the same code as the desktop program's: this script asks and draws.
+//
+// The engine runs in a worker (pageworker.js, reached through
+// enginelink.js), so that the page answers while a step runs, however long:
+// a step of thousands of bowls on one spot takes seconds. Every picture is
+// drawn from the last snapshot the worker sent. A step cannot be
+// interrupted: STOP, REW and opening a lesson cancel one under way by
+// replacing the worker with a fresh one, which opens the lesson again.
 'use strict';
 
 (function () {
   const BOWL_FIELDS = 10;    // id, x, y, Vx, Vy, M, r, Color, momentum vector dx, dy
   const MARK_FIELDS = 11;    // see LessonSession::kMarkFields
-  const FRAME_BUDGET_MS = 40;   // steps taken per frame stop here, so the page stays responsive
+  const FRAME_BUDGET_MS = 40;   // the steps of one frame stop here, so that the picture moves on
+  const BUSY_DELAY_MS = 250;    // a step or an opening under way this long is said on the page
   const ENGINE_FAILED = 'This browser cannot run the simulation: it needs WebAssembly with exceptions ' +
-    '(Chrome or Edge 95, Firefox 100, Safari 15.2 or later).';
+    '(Chrome or Edge 97, Firefox 100, Safari 16 or later).';
+  const FAULT = 'The simulation stopped on a fault and starts again';
+  const STEPPING = 'Step under way; STOP cancels it.';
+  const OPENING = 'Opening…';
   const FEW_BOWLS = 100;     // lessons up to this many bowls open with numbers and vectors shown
+  const TRANSPORT = ['rew', 'back', 'play', 'pause', 'stop', 'step'];   // vp_commands' bits, in order
 
   const $ = (id) => document.getElementById(id);
   const canvas = $('scene');
   const rows = $('rows');
-  let engine = null;
+  let link = null;           // the worker
+  let limits = null;         // the file limit and its texts, from the first worker
+  let separators = null;     // the browser's locale separators, for every worker
+  let shown = null;          // the worker's last snapshot: everything drawn comes from it
+  let historyRows = [];      // the history's rows as the worker last sent them
+  let lesson = null;         // the lesson open, as opened: what a cancelled step gives back
   let running = false;
   let lastFrame = 0;
   let due = 0;
+  let reading = 0;           // files being read
+  let busyTimer = 0;
+  let idleWaiters = [];
+  let faultsInARow = 0;
+  let readyNow, readyFailed;   // settle `ready`: the first lesson open, or the engine cannot run here
+  const ready = new Promise((resolve, reject) => { readyNow = resolve; readyFailed = reject; });
   // The history's rows are the session's; only the rows in sight are in
   // the table, so a full history costs no more to show than a short one.
   let rowHeight = 0;       // px, measured on the last rows shown
-  let shownRows = '';      // the rows the table was last written for (first serial and count)
   let frameRequested = false;
   let openRequest = 0;     // counts the opens asked for; only the newest applies
 
-  // --- the engine -----------------------------------------------------------
-  function heapDoubles(pointer, count) { return new Float64Array(engine.HEAPF64.buffer, pointer, count); }
-  function bowls() { return heapDoubles(engine._vp_bowls(), engine._vp_count() * BOWL_FIELDS); }
-  function text(pointer) { return engine.UTF8ToString(pointer); }
-  function fixed(v) { return text(engine._vp_fixed_text(v)); }
-
-  // The browser's locale separators, for every number the session writes.
-  function setSeparators() {
-    const parts = new Intl.NumberFormat(undefined).formatToParts(1234567.5);
-    const part = (type, fallback) => (parts.find((p) => p.type === type) || { value: fallback }).value;
-    const group = cString(part('group', ','));
-    const decimal = cString(part('decimal', '.'));
-    engine._vp_set_separators(group, decimal);
-    engine._free(group);
-    engine._free(decimal);
+  // --- the worker ---------------------------------------------------------------
+  // A request to the worker, which answers with a snapshot; `done(reply)`
+  // runs once it is shown.
+  function send(op, fields = {}, done = null) {
+    const request = link.send(op, Object.assign({ running }, fields));
+    request.done = done;
+    settle();
+    return request;
   }
 
-  // A copy of a string in the module's memory, for the caller to free.
-  function cString(value) {
-    const bytes = new TextEncoder().encode(value + '\0');
-    const pointer = engine._malloc(bytes.length);
-    engine.HEAPU8.set(bytes, pointer);
-    return pointer;
+  function received(reply, request) {
+    faultsInARow = 0;
+    if (reply.bowls) show(reply);
+    if (request.done) request.done(reply);
+    settle();
+  }
+
+  function show(reply) {
+    shown = reply;
+    setText('tip', 't=' + reply.t);
+    ['total-energy', 'total-px', 'total-py'].forEach((id, k) => setText(id, reply.totals[k]));
+    // Written only when they change: a panel rewritten costs a layout and
+    // an announcement to a screen reader, for the same text.
+    setText('history-energy', reply.historyEnergy);
+    setText('history-count', reply.historyCount);
+    if (reply.rows) {
+      // New rows: the newest in sight, as the program's history scrolls.
+      historyRows = reply.rows;
+      renderRows(historyRows.length);
+      const scroller = $('scroller');
+      scroller.scrollTop = scroller.scrollHeight;
+    }
+  }
+
+  // A fresh worker in place of the one under way, which may be in the
+  // middle of a step: the lesson at its start, with the page's settings.
+  function restart() {
+    link.start();
+    const restoring = [send('init', separators)];
+    if (lesson) restoring.push(sendOpen(lesson, (reply) => { if (!reply.ok) showMessage(reply.message); }));
+    restoring.push(sendSettings());
+    for (const request of restoring) request.restoring = true;
+  }
+
+  // The worker failed on a request (a fault of the module itself): a fresh
+  // one, without the lesson when it was the lesson that failed again.
+  function faulted(why, request) {
+    running = false;
+    showMessage(FAULT, why);
+    if (++faultsInARow > 2) return;
+    if (request.restoring) lesson = null;
+    restart();
+  }
+
+  function engineFailed(why) {
+    showMessage(ENGINE_FAILED);
+    readyFailed(new Error(why));
+  }
+
+  function sendSettings() {
+    return send('settings', { vectors: $('vectors').checked, history: $('trace').checked });
+  }
+
+  // After each request and reply: the buttons, the busy state, a frame, and
+  // whoever waits for the page to be idle.
+  function settle() {
+    refreshCommands();
+    showBusy();
+    requestFrame();
+    if (link.idle() && reading === 0) {
+      const waiters = idleWaiters;
+      idleWaiters = [];
+      for (const resolve of waiters) resolve();
+    }
+  }
+
+  // The buttons say at once that a step or an opening is under way
+  // (refreshCommands); the status says it when it lasts.
+  function showBusy() {
+    clearTimeout(busyTimer);
+    const request = link.longPending();
+    const wait = request ? request.sent + BUSY_DELAY_MS - performance.now() : 0;
+    if (wait > 0) busyTimer = setTimeout(showBusy, wait);
+    const status = !request || wait > 0 ? '' : request.kind === 'step' ? STEPPING : OPENING;
+    setText('status', status);
+    document.body.classList.toggle('busy', status !== '');
+  }
+
+  // The browser's locale separators, for every number the session writes.
+  function localeSeparators() {
+    const parts = new Intl.NumberFormat(undefined).formatToParts(1234567.5);
+    const part = (type, fallback) => (parts.find((p) => p.type === type) || { value: fallback }).value;
+    return { group: part('group', ','), decimal: part('decimal', '.') };
   }
 
   function showMessage(message, detail) {
@@ -60,73 +152,71 @@
     box.hidden = !message;
   }
 
-  // Opens scenario text (bytes); the lesson shown stays when it cannot be read.
-  function openBytes(bytes, name) {
-    stopRunning();
-    if (bytes.length > engine._vp_max_file_bytes()) {
-      showMessage(text(engine._vp_read_failed_text()), (name ? name + ': ' : '') + text(engine._vp_too_large_text()));
-      return false;
+  // --- opening ------------------------------------------------------------------
+  function sendOpen(scenario, done) {
+    return scenario.bytes ? send('open', { bytes: scenario.bytes }, done) : send('openLesson', { name: scenario.name }, done);
+  }
+
+  // Opens a scenario, {name, bytes} or a bundled lesson's {name, bundled};
+  // the lesson shown stays when it cannot be read. A step under way is
+  // cancelled first.
+  function openScenario(scenario) {
+    running = false;
+    const request = link.longPending();
+    if (request && request.kind === 'step') restart();
+    sendOpen(scenario, (reply) => opened(reply, scenario));
+  }
+
+  function opened(reply, scenario) {
+    const name = scenario.name;
+    if (!reply.ok) {
+      showMessage(reply.message, reply.detail === undefined ? '' : name + ': ' + reply.detail);
+      return;
     }
-    const pointer = engine._malloc(Math.max(1, bytes.length));
-    if (pointer === 0) {
-      showMessage(text(engine._vp_out_of_memory_text()));
-      refreshCommands();
-      return false;
-    }
-    let ok;
-    try {
-      engine.HEAPU8.set(bytes, pointer);
-      ok = engine._vp_open(pointer, bytes.length) === 1;
-    } finally {
-      engine._free(pointer);
-    }
-    if (!ok) {
-      showMessage(text(engine._vp_message()), (name ? name + ': ' : '') + text(engine._vp_message_detail()));
-      refreshCommands();
-      return false;
-    }
-    showMessage('');
-    document.title = (name ? name + ' - ' : '') + 'Vintrop';
-    $('interval').value = engine._vp_interval();
+    lesson = scenario;
+    // A lesson too large to step says so at once, in the words its first step would give.
+    showMessage(reply.refusal);
+    document.title = name + ' - Vintrop';
+    if (scenario.bundled) $('lessons').value = name;
+    else $('lessons').selectedIndex = -1;   // no bundled lesson is shown while a file is open
+    $('interval').value = reply.interval;
     showInterval();
-    $('trace').checked = engine._vp_keep_history() === 1;
+    $('trace').checked = reply.keepHistory;
+    $('history').hidden = !reply.keepHistory;
     // Numbers and vectors on a crowd hide the bowls: a gas opens without them.
-    const few = engine._vp_count() <= FEW_BOWLS;
+    const count = reply.bowls.length / BOWL_FIELDS;
+    const few = count <= FEW_BOWLS;
     $('vectors').checked = few;
     $('numbers').checked = few;
-    engine._vp_set_vectors(few ? 1 : 0);
-    showHistory();
-    $('bowl-count').textContent = engine._vp_count() + ' bowls, box ' + engine._vp_box_width() + ' × ' +
-      engine._vp_box_height();
-    redraw();
-    refreshCommands();
-    return true;
+    sendSettings();
+    $('bowl-count').textContent = count + ' bowls, box ' + reply.box[0] + ' × ' + reply.box[1];
   }
 
   function showInterval() { $('interval-text').textContent = $('interval').value + ' ms'; }
 
   function openFile(file) {
-    if (!file) return;
-    if (file.size > engine._vp_max_file_bytes()) {
-      showMessage(text(engine._vp_read_failed_text()), file.name + ': ' + text(engine._vp_too_large_text()));
+    if (!file || !limits) return;
+    if (file.size > limits.maxFileBytes) {
+      showMessage(limits.readFailed, file.name + ': ' + limits.tooLarge);
       return;
     }
     // A file is read while the page goes on: a lesson chosen or a file
     // dropped meanwhile is the newer request, and this one is dropped.
     const request = ++openRequest;
-    // The list shows no bundled lesson while one of the user's files is open.
-    const opened = (bytes) => {
-      if (request === openRequest && openBytes(bytes, file.name)) $('lessons').selectedIndex = -1;
-    };
-    file.arrayBuffer().then((buffer) => opened(new Uint8Array(buffer)), () => {
-      if (request === openRequest) showMessage(text(engine._vp_read_failed_text()), file.name + ': the file could not be read.');
+    reading += 1;
+    file.arrayBuffer().then((buffer) => {
+      if (request === openRequest) openScenario({ name: file.name, bytes: new Uint8Array(buffer) });
+    }, () => {
+      if (request === openRequest) showMessage(limits.readFailed, file.name + ': the file could not be read.');
+    }).finally(() => {
+      reading -= 1;
+      settle();
     });
   }
 
   function openLesson(name) {
     ++openRequest;
-    const bytes = engine.FS.readFile('/lessons/' + name);
-    if (openBytes(bytes, name)) $('lessons').value = name;
+    openScenario({ name, bundled: true });
   }
 
   function lessonTitle(name) {
@@ -135,33 +225,46 @@
   }
 
   // --- transport ---------------------------------------------------------------
-  // One step forward or back; a failing step stops the run and says why.
-  function takeStep(forward) {
-    engine._vp_set_clock(running ? 1 : 0, performance.now());
-    const ok = forward ? engine._vp_step() === 1 : engine._vp_back() === 1;
-    if (!ok) {
-      stopRunning();
-      showMessage(text(engine._vp_message()));
-    }
-    return ok;
+  // A failing step stops the run and says why.
+  function stepped(reply) {
+    if (reply.ok) return;
+    running = false;
+    showMessage(reply.message);
   }
 
-  function stopRunning() { running = false; }
+  // STOP and REW: the lesson's start; a step under way is cancelled.
+  function rewind() {
+    const request = link.longPending();
+    if (request && request.kind === 'step') restart();
+    else send('rewind');
+  }
 
   const commands = {
-    rew() { engine._vp_rewind(); redraw(); },
-    back() { takeStep(false); redraw(); },
-    play() { running = true; due = 0; lastFrame = performance.now(); redraw(); requestFrame(); },
-    pause() { stopRunning(); redraw(); },
-    stop() { stopRunning(); engine._vp_rewind(); redraw(); },
-    step() { takeStep(true); redraw(); },
+    rew: rewind,
+    back() { send('back', {}, stepped); },
+    play() { running = true; due = 0; lastFrame = performance.now(); requestFrame(); },
+    pause() { running = false; send('snapshot'); },   // the pair marks shown whole again
+    stop() { running = false; rewind(); },
+    step() { send('step', {}, stepped); },
   };
 
-  // Every command's enabled state, set in one place after anything changes.
+  // Every command's enabled state, set in one place after anything changes:
+  // the session's for the lesson shown, and while a step is under way only
+  // what cancels it, while an opening is under way none.
   function refreshCommands() {
-    const bits = engine ? engine._vp_commands(running ? 1 : 0) : 0;
-    ['rew', 'back', 'play', 'pause', 'stop', 'step'].forEach((id, k) => { $(id).disabled = (bits & (1 << k)) === 0; });
-    $('lessons').disabled = $('open').disabled = engine === null;
+    const bits = shown ? shown.commands[running ? 1 : 0] : 0;
+    const on = {};
+    TRANSPORT.forEach((id, k) => { on[id] = (bits & (1 << k)) !== 0; });
+    const request = link && link.longPending();
+    if (request) {
+      const stepping = request.kind === 'step';
+      on.back = on.play = on.step = false;
+      on.stop = stepping;
+      on.rew = stepping && !running;
+      on.pause = on.pause && stepping;
+    }
+    for (const id of TRANSPORT) $(id).disabled = !on[id];
+    $('lessons').disabled = $('open').disabled = limits === null;
   }
 
   function run(name) {
@@ -177,37 +280,34 @@
     requestAnimationFrame(frame);
   }
 
-  // While running: the steps due since the last frame at the chosen
-  // interval, as many as fit in the frame's budget, then one picture.
-  function frame(now) {
+  // While running, at each frame and at each reply: the steps due since the
+  // last time at the chosen interval, as many as fit in the frame's budget.
+  // Two requests stay under way, so that the worker steps while the page
+  // draws. At a frame, a fading mark asks for a new snapshot even with no
+  // step due.
+  function askSteps(atFrame) {
+    if (!running || link.pending.length >= 2) return;
+    const now = performance.now();
+    due += (now - lastFrame) / Number($('interval').value);
+    lastFrame = now;
+    if (due < 1 && !(atFrame && shown.fading)) return;
+    const steps = Math.floor(due);
+    due -= steps;
+    send('run', { steps, budget: FRAME_BUDGET_MS }, (reply) => {
+      if (reply.overBudget) due = 0;
+      stepped(reply);
+      askSteps(false);
+    });
+  }
+
+  function frame() {
     frameRequested = false;
-    if (running) {
-      due += (now - lastFrame) / Number($('interval').value);
-      lastFrame = now;
-      const start = performance.now();
-      while (due >= 1 && running) {
-        due -= 1;
-        if (!takeStep(true)) break;
-        if (performance.now() - start > FRAME_BUDGET_MS) { due = 0; break; }
-      }
-      refreshCommands();
-    }
-    draw(now);
+    askSteps(true);
+    draw();
     if (running) requestFrame();
   }
 
   // --- the history ------------------------------------------------------------
-  function historyCells(row) {
-    const cells = [];
-    for (let c = 0; c < engine._vp_history_columns(); ++c) {
-      const cell = text(engine._vp_history_cell(row, c));
-      // A sum past the float range ends the row there, as the program's table does.
-      if (cell === '') break;
-      cells.push(cell);
-    }
-    return cells;
-  }
-
   function spacer(height) {
     const tr = document.createElement('tr');
     tr.className = 'spacer';
@@ -225,8 +325,8 @@
     const scroller = $('scroller');
     const inSight = Math.ceil(Math.max(scroller.clientHeight, h) / h) + 8;
     if (first === undefined) first = Math.floor(scroller.scrollTop / h) - 4;
-    const count = engine ? engine._vp_history_rows() : 0;
-    const firstSerial = engine ? engine._vp_history_first_serial() : 0;
+    const count = historyRows.length;
+    const firstSerial = shown ? shown.firstSerial : 0;
     first = Math.max(0, Math.min(first, count - inSight));
     const last = Math.min(count, first + inSight);
     const fragment = document.createDocumentFragment();
@@ -235,7 +335,7 @@
       const tr = document.createElement('tr');
       tr.setAttribute('aria-rowindex', String(r + 2));   // the header is row 1
       if (Math.floor((firstSerial + r) / 2) % 2 === 0) tr.className = 'stripe';
-      for (const cell of historyCells(r)) tr.insertCell().textContent = cell;
+      for (const cell of historyRows[r]) tr.insertCell().textContent = cell;
       fragment.appendChild(tr);
     }
     fragment.appendChild(spacer((count - last) * h));
@@ -244,32 +344,14 @@
     if (last > first) rowHeight = rows.rows[1].getBoundingClientRect().height || rowHeight;
   }
 
-  // After new rows: the newest in sight, as the program's history scrolls,
-  // and the panels.
-  function showRows() {
-    const count = engine._vp_history_rows();
-    const now = engine._vp_history_first_serial() + ',' + count;
-    if (now !== shownRows) {
-      shownRows = now;
-      renderRows(count);
-      const scroller = $('scroller');
-      scroller.scrollTop = scroller.scrollHeight;
-    }
-    // Written only when they change: a frame that rewrites a panel costs a
-    // layout and an announcement to a screen reader, for the same text.
-    setText('history-energy', text(engine._vp_history_energy_text()));
-    setText('history-count', text(engine._vp_history_count_text()));
-  }
-
   function setText(id, value) {
     const element = $(id);
     if (element.textContent !== value) element.textContent = value;
   }
 
   function showHistory() {
-    if (!engine) return;
     $('history').hidden = !$('trace').checked;
-    engine._vp_set_keep_history($('trace').checked ? 1 : 0);
+    if (limits) sendSettings();
   }
 
   // --- drawing ---------------------------------------------------------------
@@ -287,26 +369,9 @@
     return `rgba(${value & 255}, ${(value >> 8) & 255}, ${(value >> 16) & 255}, ${alpha})`;
   }
 
-  function redraw() {
-    if (!engine) return;
-    collectTotals();
-    draw(performance.now());
-  }
-
-  function collectTotals() {
-    const totals = heapDoubles(engine._vp_totals(), 3);
-    $('total-energy').textContent = fixed(totals[0]);
-    $('total-px').textContent = fixed(totals[1]);
-    $('total-py').textContent = fixed(totals[2]);
-    $('tip').textContent = 't=' + engine._vp_t();
-  }
-
   // The picture fits the stage whatever the window; line widths and text grow with it.
-  function draw(now) {
-    if (!engine) return;
-    if (running) collectTotals();
-    engine._vp_set_clock(running ? 1 : 0, now);
-    showRows();
+  function draw() {
+    if (!shown) return;
     const ratio = window.devicePixelRatio || 1;
     const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
     const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
@@ -318,8 +383,7 @@
     g.setTransform(1, 0, 0, 1, 0, 0);
     g.fillStyle = '#202020';
     g.fillRect(0, 0, width, height);
-    const boxWidth = engine._vp_box_width();
-    const boxHeight = engine._vp_box_height();
+    const [boxWidth, boxHeight] = shown.box;
     const scale = Math.min(width / boxWidth, height / boxHeight);
     const left = (width - boxWidth * scale) / 2;
     const top = (height - boxHeight * scale) / 2;
@@ -333,7 +397,7 @@
     const line = Math.round(ratio * Math.max(2, Math.min(canvas.clientWidth, canvas.clientHeight) / 250));
     const toX = (x) => left + x * scale;
     const toY = (y) => top + y * scale;
-    const b = bowls();
+    const b = shown.bowls;
     const vectors = $('vectors').checked;
     const numbers = $('numbers').checked;
 
@@ -411,8 +475,7 @@
   // centres, as the session keeps them: fading while running, whole while
   // stopped on their step.
   function drawMarks(g, toX, toY, line) {
-    const pointer = engine._vp_marks();
-    const m = heapDoubles(pointer, engine._vp_mark_count() * MARK_FIELDS);
+    const m = shown.marks;
     for (let k = 0; k < m.length; k += MARK_FIELDS) {
       const [x, y, bx, by, ax, ay, hasBefore, hasAfter, c1, c2, opacity] = m.subarray(k, k + MARK_FIELDS);
       g.globalAlpha = opacity;
@@ -440,14 +503,10 @@
   function wire() {
     for (const name of Object.keys(commands)) $(name).addEventListener('click', () => run(name));
     $('interval').addEventListener('input', showInterval);
-    $('vectors').addEventListener('change', () => { if (engine) engine._vp_set_vectors($('vectors').checked ? 1 : 0); redraw(); });
-    $('numbers').addEventListener('change', redraw);
+    $('vectors').addEventListener('change', () => { if (limits) sendSettings(); requestFrame(); });
+    $('numbers').addEventListener('change', requestFrame);
     $('trace').addEventListener('change', showHistory);
-    $('clear').addEventListener('click', () => {
-      if (!engine) return;
-      engine._vp_history_clear();
-      showRows();
-    });
+    $('clear').addEventListener('click', () => { if (limits) send('clear'); });
     $('full').addEventListener('click', toggleFullScreen);
     $('scroller').addEventListener('scroll', () => renderRows());
     $('open').addEventListener('click', () => $('file').click());
@@ -465,56 +524,66 @@
     document.addEventListener('drop', (event) => {
       event.preventDefault();
       stage.classList.remove('dragging');
-      if (engine && event.dataTransfer && event.dataTransfer.files.length > 0) openFile(event.dataTransfer.files[0]);
+      if (event.dataTransfer && event.dataTransfer.files.length > 0) openFile(event.dataTransfer.files[0]);
     });
-    window.addEventListener('resize', () => { if (engine) draw(performance.now()); });
-    document.addEventListener('fullscreenchange', () => { if (engine) draw(performance.now()); });
+    window.addEventListener('resize', requestFrame);
+    document.addEventListener('fullscreenchange', requestFrame);
   }
 
-  function start(module) {
-    engine = module;
-    setSeparators();
-    const names = engine.FS.readdir('/lessons').filter((n) => n.endsWith('.vintrop')).sort();
-    for (const name of names) $('lessons').add(new Option(lessonTitle(name), name));
-    const wanted = new URLSearchParams(location.search).get('lesson');
-    const first = names.includes(wanted) ? wanted : names.includes('equal-masses-head-on.vintrop')
-      ? 'equal-masses-head-on.vintrop' : names[0];
-    if (first) openLesson(first);
-    refreshCommands();
-  }
-
-  // The engine, or the reason it cannot run here, said on the page: a
-  // browser without WebAssembly fails at once, one without its exceptions
-  // when it compiles the module.
-  function loadEngine() {
-    const failed = (error) => {
-      showMessage(ENGINE_FAILED);
-      throw error;
-    };
+  // The first worker: the bundled lessons in the list, and the first of
+  // them open. A browser without WebAssembly, or without its exceptions,
+  // says so on the page.
+  function start() {
+    separators = localeSeparators();
     try {
-      return VintropEngine().then(start, failed);
+      link = new EngineLink(vintropWorker, { reply: received, failed: engineFailed, fault: faulted });
+      link.start();
     } catch (error) {
-      return Promise.reject(error).catch(failed);
+      engineFailed(String(error));
+      return;
     }
+    send('init', separators, (reply) => {
+      limits = reply;
+      const names = reply.lessons;
+      for (const name of names) $('lessons').add(new Option(lessonTitle(name), name));
+      const wanted = new URLSearchParams(location.search).get('lesson');
+      const first = names.includes(wanted) ? wanted : names.includes('equal-masses-head-on.vintrop')
+        ? 'equal-masses-head-on.vintrop' : names[0];
+      if (first) openLesson(first);
+    });
+    whenIdle().then(readyNow);
   }
 
-  wire();
-  refreshCommands();
+  function whenIdle() {
+    return new Promise((resolve) => {
+      idleWaiters.push(resolve);
+      if (link) settle();
+    });
+  }
+
+  // A request whose reply's `field` is the promise's value.
+  function ask(op, fields, field) {
+    return new Promise((resolve, reject) => {
+      const request = send(op, fields, (reply) => resolve(reply[field]));
+      request.dropped = () => reject(new Error(`${op}: cancelled`));
+    });
+  }
+
   // For scripts that drive the page (its tests and its benchmark): when it
-  // is ready, the bowls' state in the runner's words, and n steps forward
-  // straight through the engine (no drawing, no history rows on the way),
-  // returning the milliseconds they took.
+  // is ready (the first lesson open), when it has nothing under way, the
+  // bowls' state in the runner's words, and n steps forward straight
+  // through the engine (no drawing, no history rows on the way), resolving
+  // to the milliseconds they took.
   window.vintrop = {
-    ready: loadEngine(),
-    state: () => text(engine._vp_state_text()),
+    ready,
+    settled: whenIdle,
+    state: () => ask('state', {}, 'state'),
     steps(n) {
-      stopRunning();
-      const begin = performance.now();
-      for (let k = 0; k < n && engine._vp_step() === 1; ++k);
-      const ms = performance.now() - begin;
-      redraw();
-      refreshCommands();
-      return ms;
+      running = false;
+      return ask('steps', { n }, 'ms');
     },
   };
+  wire();
+  refreshCommands();
+  start();
 })();

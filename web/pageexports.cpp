@@ -38,6 +38,12 @@ EMSCRIPTEN_KEEPALIVE const char* vp_out_of_memory_text() {
 }
 EMSCRIPTEN_KEEPALIVE const char* vp_message() { return Session().Message().c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* vp_message_detail() { return Session().MessageDetail().c_str(); }
+// Why no step of the lesson can run (too many bowls), in the words its first
+// step would fail with; empty when its steps can run.
+EMSCRIPTEN_KEEPALIVE const char* vp_step_refusal_text() {
+    const auto why = Session().Engine().StepRefusal();
+    return Handed(why ? why->UserText() : std::string());
+}
 EMSCRIPTEN_KEEPALIVE int vp_step() { return Session().Forward() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE int vp_back() { return Session().Backward() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE void vp_rewind() { Session().Rewind(); }

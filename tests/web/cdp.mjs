@@ -69,11 +69,12 @@ class Connection {
 
 // Starts Chromium headless with an empty profile and attaches to its first
 // page. The locale is fixed (en-US) so that the page's numbers read the same
-// on every machine.
+// on every machine; a page opened from the disk may read no other file, as
+// in a user's browser.
 export async function launchChromium({ binary = process.env.CHROMIUM || 'chromium', width = 1280, height = 800 } = {}) {
   const profile = mkdtempSync(join(tmpdir(), 'vintrop-chromium-'));
   const args = ['--headless', '--remote-debugging-pipe', `--user-data-dir=${profile}`, '--lang=en-US',
-    '--no-first-run', '--no-default-browser-check', '--disable-gpu', '--allow-file-access-from-files',
+    '--no-first-run', '--no-default-browser-check', '--disable-gpu',
     `--window-size=${width},${height}`, 'about:blank'];
   // Chromium's sandbox refuses to start as root.
   if (process.getuid && process.getuid() === 0) args.unshift('--no-sandbox');
@@ -121,6 +122,9 @@ class Browser {
     this.session = connection;
     this.close = close;
   }
+
+  // A script run in every page opened from now on, before the page's own.
+  beforeEachPage(source) { return this.session.send('Page.addScriptToEvaluateOnNewDocument', { source }); }
 
   // Loads the page and waits until its engine is ready.
   async open(url) {

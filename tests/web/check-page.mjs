@@ -3,6 +3,8 @@
 //
 //   node tests/web/check-page.mjs NATIVE_RUNNER PAGE_FOLDER
 //
+// - served by a web server, then opened from the disk: no breach of the
+//   page's Content-Security-Policy, in either;
 // - every bundled lesson, opened from the list: its state at t = 0, after
 //   STEP pressed N times, after BACK K times (or BACK disabled where the
 //   lesson is below 100 % elasticity and the runner refuses --back), after REW;
@@ -13,12 +15,15 @@
 //   reader's line and error, and the lesson shown before still stepping;
 // - the history rows of one collision, two decimals and grouped thousands.
 // - the benchmark's vintrop.steps(n) against the runner;
+// - a step of seconds: the page answers meanwhile, and STOP, REW, a lesson
+//   or a file cancel it; a scenario too large to step says so as it opens;
 // - a seeded random walk over every control, key and file drop, in any order.
 // Prints each difference and a summary; exits 1 on any difference.
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { extname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { launchChromium } from './cdp.mjs';
 
@@ -71,30 +76,57 @@ const page = {
   state: () => browser.evaluate('vintrop.state()'),
   tip: () => browser.evaluate("document.getElementById('tip').textContent"),
   disabled: (id) => browser.call((i) => document.getElementById(i).disabled, id),
-  // Clicks a control `times` times, as a user would; a disabled button ignores it.
-  press: (id, times = 1) => browser.call((i, n) => { for (let k = 0; k < n; ++k) document.getElementById(i).click(); }, id, times),
-  choose: (name) => browser.call((n) => {
+  // Clicks a control `times` times, as a user would, each once the page is
+  // idle again; a disabled button ignores it.
+  press: (id, times = 1) => browser.call(async (i, n) => {
+    for (let k = 0; k < n; ++k) { document.getElementById(i).click(); await vintrop.settled(); }
+  }, id, times),
+  choose: (name) => browser.call(async (n) => {
     const list = document.getElementById('lessons');
     list.value = n;
     list.dispatchEvent(new Event('change'));
+    await vintrop.settled();
     return document.title;
   }, name),
   message: () => browser.evaluate("(({ hidden, textContent }) => ({ hidden, text: textContent }))(document.getElementById('message'))"),
   rows: () => browser.evaluate("[...document.getElementById('rows').rows].filter((r) => r.className !== 'spacer').map((r) => [...r.cells].map((c) => c.textContent).join(','))"),
   text: (id) => browser.call((i) => document.getElementById(i).textContent, id),
-  // Drops a file on the box, as from a file manager, and waits until the page
-  // has read it: its name in the title (opened) or in the message (refused).
+  // Drops a file on the box, as from a file manager, and waits until the
+  // page has opened it or refused it.
   drop: (text, name) => browser.call(async (t, n) => {
     const files = new DataTransfer();
     files.items.add(new File([t], n, { type: 'text/plain' }));
     document.getElementById('scene').dispatchEvent(new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }));
-    const box = document.getElementById('message');
-    for (let k = 0; k < 100 && !document.title.startsWith(n) && !box.textContent.includes(n); ++k)
-      await new Promise((r) => setTimeout(r, 20));
+    await vintrop.settled();
   }, text, name),
+  transport: () => browser.evaluate("['rew', 'back', 'play', 'pause', 'stop', 'step'].map((id) => document.getElementById(id).disabled)"),
 };
 
+// The page's folder over HTTP, as a school's web server serves it.
+const server = createServer((request, response) => {
+  const path = join(resolve(pageFolder), new URL(request.url, 'http://page').pathname.replace(/\/$/, '/index.html'));
+  const type = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css' }[extname(path)];
+  try {
+    response.writeHead(200, { 'Content-Type': type || 'application/octet-stream' }).end(readFileSync(path));
+  } catch {
+    response.writeHead(404).end();
+  }
+});
+await new Promise((done) => server.listen(0, '127.0.0.1', done));
+
 try {
+  // --- the Content-Security-Policy: served, then from the disk ---------------
+  // Every breach is recorded as the page reports it; there must be none
+  // after the page has run its lessons, whichever way it was opened.
+  await browser.beforeEachPage(`window.breaches = [];
+    document.addEventListener('securitypolicyviolation', (e) => breaches.push(e.violatedDirective + ' ' + e.blockedURI));`);
+  {
+    const name = 'two-and-two-cradle.vintrop';
+    await browser.open(`http://127.0.0.1:${server.address().port}/?lesson=${name}`);
+    await page.press('step', 40);
+    expect(`served: ${name}: STEP x40`, await page.state(), runnerState(join(examples, name), '--steps', 40));
+    expect('served: no breach of the policy', await browser.evaluate('breaches'), []);
+  }
   await browser.open(pathToFileURL(join(resolve(pageFolder), 'index.html')).href);
 
   // --- every lesson: STEP, BACK, REW ---------------------------------------
@@ -158,6 +190,7 @@ try {
       click('play');
       await wait(100);
       click('pause');
+      await vintrop.settled();
       await wait(1500);
       interval.value = '100';
       interval.dispatchEvent(new Event('input'));
@@ -166,7 +199,9 @@ try {
       click('play');
       await wait(350);
       click('pause');
-      return { steps: tip() - t0, allowed: Math.floor((performance.now() - start) / 100) };
+      const allowed = Math.floor((performance.now() - start) / 100);
+      await vintrop.settled();
+      return { steps: tip() - t0, allowed };
     });
     checks += 1;
     if (!(run.steps >= 1 && run.steps <= run.allowed))
@@ -265,9 +300,10 @@ try {
     ];
     for (let k = 0; k < 300; ++k) {
       await pick(actions)();
-      const seen = await browser.evaluate(`(() => {
+      const seen = await browser.evaluate(`(async () => {
+        await vintrop.settled();
         const on = (id) => !document.getElementById(id).disabled;
-        const t = Number(vintrop.state().match(/^end,(-?\\d+),/m)[1]);
+        const t = Number((await vintrop.state()).match(/^end,(-?\\d+),/m)[1]);
         const running = on('pause');
         return { errors: walkErrors.join('; '), tip: document.getElementById('tip').textContent === 't=' + t,
                  transport: running ? !on('play') && !on('step') && !on('back') && !on('rew') && on('stop')
@@ -283,6 +319,70 @@ try {
     expect(`walk: REW then STEP x30 on ${name}`, await page.state(), runnerState(join(examples, name), '--steps', 30));
   }
 
+  // --- a step of seconds, and what may happen while it runs ------------------
+  // 12,000 bowls on one spot take seconds over their first step. While it
+  // runs the page must answer and say so, with only STOP and REW on. Each
+  // action below, taken then, must cancel the step (the page is idle again
+  // well before the step could have ended) and give the lesson it names at
+  // t = 0, the pile with the buttons as it opened.
+  {
+    const pile = ['50', '0', '0', '12000', ...Array(12000).fill('1\n4000\n2000\n0\n0')].join('\n') + '\n';
+    const pileFile = join(scratch, 'pile.vintrop');
+    const small = 'row-struck-at-one-end.vintrop';
+    writeFileSync(pileFile, pile);
+    const stepClicked = async () => {
+      await browser.evaluate("document.getElementById('step').click()");
+      return Date.now();
+    };
+    await page.drop(pile, 'pile.vintrop');
+    const first = await stepClicked();
+    await browser.evaluate('vintrop.settled()');
+    const whole = Date.now() - first;
+    expect('pile: its first step', await page.tip(), 't=1');
+    const cases = [
+      ['STOP', () => page.press('stop'), pileFile],
+      ['REW', () => page.press('rew'), pileFile],
+      ['Ctrl+Q', () => browser.evaluate("document.dispatchEvent(new KeyboardEvent('keydown', { key: 'q', ctrlKey: true }))"), pileFile],
+      ['a lesson chosen', () => page.choose(small), join(examples, small)],
+      ['a file dropped', () => page.drop(readFileSync(join(examples, small), 'utf8'), 'dropped.vintrop'), join(examples, small)],
+      ['STOP, then a lesson at once', () => browser.evaluate("document.getElementById('stop').click()").then(() => page.choose(small)),
+        join(examples, small)],
+    ];
+    for (const [what, act, file] of cases) {
+      await page.drop(pile, 'pile.vintrop');
+      const opened = await page.transport();
+      const clicked = await stepClicked();
+      const during = await browser.evaluate(`new Promise((r) => setTimeout(r, 400)).then(() =>
+        [document.getElementById('status').textContent, document.getElementById('tip').textContent])`);
+      expect(`during a step, then ${what}: the page answers`, { during, transport: await page.transport() },
+        { during: ['Step under way; STOP cancels it.', 't=0'], transport: [false, true, true, true, false, true] });
+      const acted = Date.now();
+      await act();
+      await browser.evaluate('vintrop.settled()');
+      const [took, left] = [Date.now() - acted, whole - (acted - clicked)];
+      checks += 1;
+      if (took > left * 0.75) fail(`${what} during a step: cancels it`, [`idle after ${took} ms, the step had ${left} ms left`]);
+      expect(`${what} during a step: the lesson at its start`, await page.state(), runnerState(file, '--steps', 0));
+      if (file === pileFile) expect(`${what} during a step: the buttons as opened`, await page.transport(), opened);
+    }
+    // Presses while a step is under way are refused, not kept for later.
+    await browser.evaluate(`['step', 'step'].forEach((id) => document.getElementById(id).click());
+      document.dispatchEvent(new KeyboardEvent('keydown', { key: 'F8' })); vintrop.settled()`);
+    expect(`${small}: STEP, STEP and F8 at once`, await page.tip(), 't=1');
+  }
+
+  // --- a scenario too large to step says so as it opens ----------------------
+  {
+    const name = 'too-many.vintrop';
+    const text = ['50', '0', '0', '32767', ...Array(32767).fill('1\n3000\n2000\n0\n0')].join('\n') + '\n';
+    writeFileSync(join(scratch, name), text);
+    const [, description, number] = runner(join(scratch, name), '--steps', 1).stderr.trim().match(/: ([^:]+) \(error (\d+)\)$/) || [];
+    await page.drop(text, name);
+    expect(`${name}: message`, await page.message(), { hidden: false, text: `Errore ${number}: ${description} Vintrop` });
+    expect(`${name}: PLAY and STEP disabled`, [await page.disabled('play'), await page.disabled('step')], [true, true]);
+  }
+
+  expect('from the disk: no breach of the policy', await browser.evaluate('breaches'), []);
   const seconds = ((Date.now() - started) / 1000).toFixed(1);
   console.log(`check-page: ${checks} checks, ${checks - failures} agree, ${failures} differ; ${lessons.length} lessons ` +
     `(${lessonSeconds.toFixed(1)} s), ${seconds} s in all`);
@@ -290,6 +390,7 @@ try {
   failures += 1;
   console.log(`check-page: stopped: ${e.message}`);
 } finally {
+  server.close();
   await browser.close();
   rmSync(scratch, { recursive: true, force: true });
 }
