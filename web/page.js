@@ -19,6 +19,7 @@
   const MARK_FIELDS = 11;    // see LessonSession::kMarkFields
   const FRAME_BUDGET_MS = 40;   // the steps of one frame stop here, so that the picture moves on
   const BUSY_DELAY_MS = 250;    // a step or an opening under way this long is said on the page
+  const CANCEL_GRACE_MS = 250;  // STOP and REW let a step under way end this long before cancelling it
   const ENGINE_FAILED = 'This browser cannot run the simulation: it needs WebAssembly with exceptions ' +
     '(Chrome or Edge 97, Firefox 100, Safari 16 or later).';
   const FAULT = 'The simulation stopped on a fault and starts again';
@@ -232,11 +233,18 @@
     showMessage(reply.message);
   }
 
-  // STOP and REW: the lesson's start; a step under way is cancelled.
+  // STOP and REW: the lesson's start. A step under way is given a moment to
+  // end, so that a run's history stays (a cancelled step starts it again);
+  // one that lasts longer is cancelled.
   function rewind() {
     const request = link.longPending();
-    if (request && request.kind === 'step') restart();
-    else send('rewind');
+    if (!request || request.kind !== 'step') {
+      send('rewind');
+      return;
+    }
+    const generation = link.generation;
+    const cancel = setTimeout(() => { if (link.generation === generation) restart(); settle(); }, CANCEL_GRACE_MS);
+    send('rewind', {}, () => clearTimeout(cancel));
   }
 
   const commands = {

@@ -319,26 +319,19 @@ try {
     expect(`walk: REW then STEP x30 on ${name}`, await page.state(), runnerState(join(examples, name), '--steps', 30));
   }
 
-  // --- a step of seconds, and what may happen while it runs ------------------
-  // 12,000 bowls on one spot take seconds over their first step. While it
-  // runs the page must answer and say so, with only STOP and REW on. Each
-  // action below, taken then, must cancel the step (the page is idle again
-  // well before the step could have ended) and give the lesson it names at
-  // t = 0, the pile with the buttons as it opened.
+  // --- a step of minutes, and what may happen while it runs ------------------
+  // 32,766 bowls on one spot take a minute or more over their first step
+  // (the native runner, a minute here). While it runs the page must answer
+  // and say so, with only STOP and REW on. Each action below, taken then,
+  // must cancel the step (the page is idle again within CANCELLED_MS, far
+  // less than the step) and give the lesson it names at t = 0, the pile
+  // with the buttons as it opened.
   {
-    const pile = ['50', '0', '0', '12000', ...Array(12000).fill('1\n4000\n2000\n0\n0')].join('\n') + '\n';
+    const CANCELLED_MS = 15000;
+    const pile = ['50', '0', '0', '32766', ...Array(32766).fill('1\n4000\n2000\n0\n0')].join('\n') + '\n';
     const pileFile = join(scratch, 'pile.vintrop');
     const small = 'row-struck-at-one-end.vintrop';
     writeFileSync(pileFile, pile);
-    const stepClicked = async () => {
-      await browser.evaluate("document.getElementById('step').click()");
-      return Date.now();
-    };
-    await page.drop(pile, 'pile.vintrop');
-    const first = await stepClicked();
-    await browser.evaluate('vintrop.settled()');
-    const whole = Date.now() - first;
-    expect('pile: its first step', await page.tip(), 't=1');
     const cases = [
       ['STOP', () => page.press('stop'), pileFile],
       ['REW', () => page.press('rew'), pileFile],
@@ -351,7 +344,7 @@ try {
     for (const [what, act, file] of cases) {
       await page.drop(pile, 'pile.vintrop');
       const opened = await page.transport();
-      const clicked = await stepClicked();
+      await browser.evaluate("document.getElementById('step').click()");
       const during = await browser.evaluate(`new Promise((r) => setTimeout(r, 400)).then(() =>
         [document.getElementById('status').textContent, document.getElementById('tip').textContent])`);
       expect(`during a step, then ${what}: the page answers`, { during, transport: await page.transport() },
@@ -359,9 +352,9 @@ try {
       const acted = Date.now();
       await act();
       await browser.evaluate('vintrop.settled()');
-      const [took, left] = [Date.now() - acted, whole - (acted - clicked)];
+      const took = Date.now() - acted;
       checks += 1;
-      if (took > left * 0.75) fail(`${what} during a step: cancels it`, [`idle after ${took} ms, the step had ${left} ms left`]);
+      if (took > CANCELLED_MS) fail(`${what} during a step: cancels it`, [`idle only after ${took} ms`]);
       expect(`${what} during a step: the lesson at its start`, await page.state(), runnerState(file, '--steps', 0));
       if (file === pileFile) expect(`${what} during a step: the buttons as opened`, await page.transport(), opened);
     }
