@@ -168,16 +168,14 @@ TEST_F(EngineTest, SixteenBitPositionLimits) {
 
     // What CanStep and StepRefusal say beforehand is what the step does.
     EXPECT_FALSE(eng.CanStep());
-    ASSERT_TRUE(eng.StepRefusal());
-    EXPECT_EQ(eng.StepRefusal()->Number(), err::Overflow);
+    EXPECT_EQ(eng.StepRefusal().value_or(VintropError(0, "")).Number(), err::Overflow);
     EXPECT_VINTROP_ERROR(eng.Advance(), err::Overflow);
     EXPECT_EQ(eng.t, 0);
     EXPECT_EQ(rec.Count(Event::Completed), 0);
 
     eng.RemoveBowl(32767);
     rec.Clear();
-    EXPECT_TRUE(eng.CanStep());
-    EXPECT_FALSE(eng.StepRefusal());
+    EXPECT_TRUE(eng.CanStep() && !eng.StepRefusal());
     EXPECT_NO_THROW(eng.Advance());
     EXPECT_EQ(rec.Count(Event::Step), 32766);
 }

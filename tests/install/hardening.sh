@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The installed programs carry the hardening a Debian package asks for, the
-# properties lintian looks at: full RELRO (a GNU_RELRO segment and symbols
-# bound at load, BIND_NOW), a stack protector (__stack_chk_fail imported)
-# and fortified C library calls (some __*_chk imported).
+# The programs carry Debian's hardening, as lintian checks it: full RELRO
+# (GNU_RELRO, BIND_NOW), a stack protector and fortified calls (imports).
 # Usage: bash hardening.sh BINARY...
 set -u
 # shellcheck source=../checks.sh

@@ -69,8 +69,7 @@ class Connection {
 
 // Starts Chromium headless with an empty profile and attaches to its first
 // page. The locale is fixed (en-US) so that the page's numbers read the same
-// on every machine; a page opened from the disk may read no other file, as
-// in a user's browser.
+// on every machine; as in a user's browser, a page may read no other file.
 export async function launchChromium({ binary = process.env.CHROMIUM || 'chromium', width = 1280, height = 800 } = {}) {
   const profile = mkdtempSync(join(tmpdir(), 'vintrop-chromium-'));
   const args = ['--headless', '--remote-debugging-pipe', `--user-data-dir=${profile}`, '--lang=en-US',

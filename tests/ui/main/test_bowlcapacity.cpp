@@ -90,8 +90,7 @@ void TestBowlCapacity::aFullScenarioLoadsAndEveryWindowOpensOnIt() {
     m_F.Window().Document().LoadScenario(path);
     QCOMPARE(int(m_F.Engine().BowlCount()), kLimit);
     QCOMPARE(m_F.Window().windowTitle(), m_Path + QStringLiteral(" - Vintrop"));
-    // Its first step would overflow: said at once, and nothing that steps
-    // is offered.
+    // Its first step would overflow: said at once, and nothing steps.
     QCOMPARE(Prompt::ShownTexts(), QStringList{kOverflow});
     QCOMPARE(Prompt::ShownMessages().front().icon, Prompt::Icon::Exclamation);
     for (const char* name : {"MN_COND_PLAY", "MN_COND_STEP", "MN_COND_BACK"})
