@@ -22,6 +22,8 @@ namespace {
 // Positions and loop counters are 16-bit: a step or a count past 32767 is
 // the overflow error.
 constexpr int kMaxPosition = std::numeric_limits<int16_t>::max();
+// CanStep's bound is the last count the step's counter can pass.
+static_assert(CEnvEng::kMaxBowlsStepped + 1 == kMaxPosition, "CanStep and StepBowls must agree");
 
 // The distance test compares in 32-bit floats. Two bowls farther apart than
 // the largest float are simply far apart: the distance counts as infinite
